@@ -1,0 +1,99 @@
+#include "engine/Drawing.h"
+
+#include <SDL.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <vector>
+
+void setBlendMode(GLenum source, GLenum destination)
+{
+    glEnable(GL_BLEND);
+    glBlendFunc(source, destination);
+    if (source == GL_SRC_ALPHA) {
+        glEnable(GL_ALPHA_TEST);
+        glAlphaFunc(GL_GREATER, 0.0f);
+    } else {
+        glDisable(GL_ALPHA_TEST);
+    }
+}
+
+void setTexturing(bool enabled)
+{
+    if (enabled)
+        glEnable(GL_TEXTURE_2D);
+    else
+        glDisable(GL_TEXTURE_2D);
+}
+
+void hideCursor()
+{
+    SDL_ShowCursor(0);
+}
+
+void clearViewport(const RGBA& colour)
+{
+    glClearColor(colour.r, colour.g, colour.b, colour.a);
+    GLboolean scissorWasOn = glIsEnabled(GL_SCISSOR_TEST);
+    GLint oldBox[4];
+    glGetIntegerv(GL_SCISSOR_BOX, oldBox);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glScissor(viewport[0], viewport[1], viewport[2], viewport[3]);
+    glEnable(GL_SCISSOR_TEST);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glScissor(oldBox[0], oldBox[1], oldBox[2], oldBox[3]);
+    if (!scissorWasOn)
+        glDisable(GL_SCISSOR_TEST);
+}
+
+std::string takeScreenshot(int width, int height, const std::string& directory)
+{
+    if (width <= 0 || height <= 0)
+        return std::string();
+    size_t rowBytes = size_t(width) * 3;
+    std::vector<unsigned char> frame(rowBytes * size_t(height));
+    std::vector<unsigned char> image(frame.size());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, frame.data());
+    // GL delivers the bottom row first; a BMP surface wants the top row first.
+    for (int y = 0; y < height; ++y)
+        std::memcpy(&image[size_t(height - 1 - y) * rowBytes], &frame[size_t(y) * rowBytes], rowBytes);
+
+    if (mkdir(directory.c_str(), 0755) != 0 && errno != EEXIST) {
+        std::fprintf(stderr, "zorbel: cannot create screenshot folder \"%s\": %s\n", directory.c_str(),
+                     std::strerror(errno));
+        return std::string();
+    }
+    std::string filename;
+    for (int n = 1; n < 100000; ++n) {
+        char name[256];
+        std::snprintf(name, sizeof name, "%s/screenshot%04d.bmp", directory.c_str(), n);
+        if (FILE* probe = std::fopen(name, "rb")) {
+            std::fclose(probe);
+            continue;
+        }
+        filename = name;
+        break;
+    }
+    if (filename.empty()) {
+        std::fprintf(stderr, "zorbel: no free screenshot name left in \"%s\"\n", directory.c_str());
+        return std::string();
+    }
+
+    SDL_Surface* surface = SDL_CreateRGBSurfaceFrom(image.data(), width, height, 24, int(rowBytes), 0x0000FF,
+                                                    0x00FF00, 0xFF0000, 0);
+    bool saved = false;
+    if (surface) {
+        if (SDL_RWops* file = SDL_RWFromFile(filename.c_str(), "wb"))
+            saved = SDL_SaveBMP_RW(surface, file, 1) == 0;
+        SDL_FreeSurface(surface);
+    }
+    if (!saved) {
+        std::fprintf(stderr, "zorbel: cannot write screenshot \"%s\": %s\n", filename.c_str(), SDL_GetError());
+        return std::string();
+    }
+    return filename;
+}

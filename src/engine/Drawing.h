@@ -1,0 +1,21 @@
+#pragma once
+
+#include "engine/RGBA.h"
+
+#include <GL/gl.h>
+
+#include <string>
+
+/// Enables blending with (`source`, `destination`); with GL_SRC_ALPHA as source the
+/// alpha test also drops fully transparent texels, otherwise it is switched off.
+void setBlendMode(GLenum source, GLenum destination);
+/// Switches 2D texturing on or off.
+void setTexturing(bool enabled);
+/// Hides the mouse pointer; the game is played with the keyboard only.
+void hideCursor();
+/// Clears only the current viewport to `colour`; pixels outside it stay as they are.
+void clearViewport(const RGBA& colour);
+/// Writes the frame buffer (`width` x `height` pixels) as a 24-bit BMP, top row first, to
+/// the first free `directory`/screenshot%04d.bmp, creating the directory when missing.
+/// Returns the file written, or "" (with a line on stderr) when it could not be written.
+std::string takeScreenshot(int width, int height, const std::string& directory);

@@ -1,0 +1,402 @@
+#include "engine/Engine.h"
+
+#include "engine/Drawing.h"
+#include "engine/State.h"
+#include "engine/Transition.h"
+#include "resources/FontManager.h"
+#include "resources/SoundInstance.h"
+#include "resources/SoundManager.h"
+#include "resources/TextureManager.h"
+
+#include <SDL_image.h>
+#include <AL/al.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Smallest power of two that holds `size`; the size itself if doubling would overflow.
+int powerOfTwoAtLeast(int size)
+{
+    long long p = 1;
+    while (p < size) {
+        p *= 2;
+        if (p >= (1LL << 31))
+            return size;
+    }
+    return int(p);
+}
+
+} // namespace
+
+Engine::Engine(int width, int height, float fps, const std::string& caption, const std::string& iconFile,
+               bool fullScreen)
+    : framesPerSecond(fps), frameTime(1.0f / fps)
+{
+    // Without a window there is nothing to play in; say why and stop cleanly.
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "zorbel: cannot open the display: %s\n", SDL_GetError());
+        std::exit(1);
+    }
+    SDL_EnableKeyRepeat(500, 30);
+    SDL_EnableUNICODE(1);
+    if (!caption.empty())
+        SDL_WM_SetCaption(caption.c_str(), nullptr);
+    if (!iconFile.empty()) {
+        if (SDL_Surface* icon = IMG_Load(iconFile.c_str())) {
+            SDL_WM_SetIcon(icon, nullptr);
+            SDL_FreeSurface(icon);
+        }
+    }
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
+    Uint32 flags = SDL_OPENGL | (fullScreen ? SDL_FULLSCREEN : 0);
+    if (!SDL_SetVideoMode(width, height, 32, flags)) {
+        std::fprintf(stderr, "zorbel: cannot open a %dx%d OpenGL window: %s\n", width, height, SDL_GetError());
+        SDL_Quit();
+        std::exit(1);
+    }
+
+    GLint viewport[4] = {0, 0, width, height};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (viewport[2] <= 0 || viewport[3] <= 0) {
+        viewport[2] = width;
+        viewport[3] = height;
+    }
+    screenSize = Vec2i(viewport[2], viewport[3]);
+    glViewport(0, 0, screenSize.x, screenSize.y);
+    aspectRatio = float(screenSize.x) / float(screenSize.y);
+
+    openAudio();
+    std::memset(keys, 0, sizeof keys);
+
+    textureManager = std::make_unique<TextureManager>(&searchPaths, this);
+    soundManager = std::make_unique<SoundManager>(&searchPaths, this);
+    fontManager = std::make_unique<FontManager>(&searchPaths, this);
+
+    createCaptureTextures();
+}
+
+void Engine::openAudio()
+{
+    audioDevice = alcOpenDevice(nullptr);
+    if (audioDevice) {
+        audioContext = alcCreateContext(audioDevice, nullptr);
+        if (audioContext && alcMakeContextCurrent(audioContext))
+            return;
+        if (audioContext)
+            alcDestroyContext(audioContext);
+        alcCloseDevice(audioDevice);
+        audioContext = nullptr;
+        audioDevice = nullptr;
+    }
+    std::fprintf(stderr, "zorbel: no audio device could be opened; the game runs without sound\n");
+}
+
+void Engine::createCaptureTextures()
+{
+    captureTextureSize = Vec2i(powerOfTwoAtLeast(screenSize.x), powerOfTwoAtLeast(screenSize.y));
+    glGenTextures(2, captureTextures);
+    for (GLuint texture : captureTextures) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, captureTextureSize.x, captureTextureSize.y, 0, GL_RGB,
+                     GL_UNSIGNED_BYTE, nullptr);
+    }
+}
+
+Engine::~Engine()
+{
+    for (auto& entry : states)
+        delete entry.second;
+    states.clear();
+    stateStack.clear();
+
+    // Voices and sounds need the audio context and textures the GL context, so
+    // everything that holds them goes before either is closed.
+    if (musicInstance)
+        musicInstance->stop();
+    musicInstance.reset();
+    music.reset();
+    previousMusic.reset();
+    fontManager.reset();
+    textureManager.reset();
+    soundManager.reset();
+
+    if (audioContext) {
+        alcMakeContextCurrent(nullptr);
+        alcDestroyContext(audioContext);
+    }
+    if (audioDevice)
+        alcCloseDevice(audioDevice);
+    transition.reset();
+    glDeleteTextures(2, captureTextures);
+    SDL_Quit();
+}
+
+void Engine::setClock(Clock* c)
+{
+    clock = c ? c : &sdlClock;
+}
+
+void Engine::run()
+{
+    uint32_t last = clock->ticks();
+    float accumulator = 0.0f;
+    bool needRender = false;
+    bool needSwap = false;
+
+    while (!quitRequested) {
+        uint32_t now = clock->ticks();
+        accumulator += float(uint32_t(now - last)) * 0.001f;
+        last = now;
+        // A long stall is not caught up beyond four steps; the rest is dropped.
+        if (accumulator > 4.0f * frameTime)
+            accumulator = 4.0f * frameTime;
+
+        // The frame drawn here shows the state of the previous pass's steps.
+        if (active && needRender) {
+            renderCurrentState();
+            needRender = false;
+            needSwap = true;
+        }
+
+        while (accumulator >= frameTime) {
+            tick();
+            if (quitRequested)
+                break;
+            needRender = true;
+            accumulator -= frameTime;
+        }
+
+        if (needSwap) {
+            if (transition)
+                presentTransition();
+            SDL_GL_SwapBuffers();
+            needSwap = false;
+        }
+
+        if (stateStack.empty() || !stateStack.back())
+            quitRequested = true;
+
+        if (frameTime - accumulator >= 0.001f)
+            clock->delay(1);
+        if (!active)
+            clock->delay(250);
+    }
+
+    while (!stateStack.empty() && stateStack.back())
+        popState();
+}
+
+void Engine::tick()
+{
+    for (uint8_t& k : keys)
+        k &= KEY_DOWN;
+    typedKeys.clear();
+
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) {
+            quitRequested = true;
+            return;
+        }
+        handleEvent(event);
+    }
+
+    if (soundManager)
+        soundManager->update();
+    if (!active)
+        return;
+    if (State* current = getCurrentState())
+        current->update();
+    if (transition && !transition->update())
+        transition.reset();
+    time += frameTime;
+}
+
+void Engine::handleEvent(const SDL_Event& event)
+{
+    switch (event.type) {
+    case SDL_ACTIVEEVENT:
+        if (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE))
+            active = event.active.gain != 0;
+        break;
+    case SDL_KEYDOWN: {
+        SDLKey sym = event.key.keysym.sym;
+        if (unsigned(sym) < unsigned(kKeyCount)) {
+            if (!(keys[sym] & KEY_DOWN))
+                keys[sym] |= KEY_HIT;
+            keys[sym] |= KEY_DOWN | KEY_PRESSED;
+        }
+        if (event.key.keysym.unicode != 0)
+            typedKeys.push_back(event.key.keysym);
+        if (sym == SDLK_PRINT)
+            takeScreenshot();
+        break;
+    }
+    case SDL_KEYUP: {
+        SDLKey sym = event.key.keysym.sym;
+        if (unsigned(sym) < unsigned(kKeyCount)) {
+            keys[sym] &= uint8_t(~KEY_DOWN);
+            keys[sym] |= KEY_RELEASED;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+SDL_keysym Engine::popTypedKey()
+{
+    SDL_keysym key{};
+    if (!typedKeys.empty()) {
+        key = typedKeys.front();
+        typedKeys.pop_front();
+    }
+    return key;
+}
+
+void Engine::registerState(State* state)
+{
+    if (!state)
+        return;
+    auto it = states.find(state->getName());
+    if (it != states.end() && it->second != state) {
+        std::fprintf(stderr, "zorbel: screen \"%s\" registered twice; the newer one replaces the older\n",
+                     state->getName().c_str());
+        delete it->second;
+    }
+    states[state->getName()] = state;
+}
+
+State* Engine::findState(const std::string& name) const
+{
+    if (name.empty())
+        return nullptr;
+    auto it = states.find(name);
+    return it == states.end() ? nullptr : it->second;
+}
+
+State* Engine::getCurrentState() const
+{
+    return stateStack.empty() ? nullptr : stateStack.back();
+}
+
+void Engine::pushState(const std::string& name, const ParameterMap& params)
+{
+    State* next = findState(name);
+    if (!next) {
+        std::fprintf(stderr, "zorbel: there is no screen called \"%s\"; staying where we are\n", name.c_str());
+        return;
+    }
+    if (State* current = getCurrentState())
+        current->deactivate();
+    next->enter(params);
+    next->activate();
+    stateStack.push_back(next);
+}
+
+void Engine::popState()
+{
+    State* top = getCurrentState();
+    if (!top)
+        return;
+    top->deactivate();
+    top->leave();
+    stateStack.pop_back();
+    if (State* below = getCurrentState())
+        below->activate();
+}
+
+void Engine::renderCurrentState()
+{
+    State* current = getCurrentState();
+    if (!current)
+        return;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    current->render();
+}
+
+void Engine::startTransition(Transition* next)
+{
+    glBindTexture(GL_TEXTURE_2D, captureTextures[0]);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, captureTextureSize.y - screenSize.y, 0, 0, screenSize.x,
+                        screenSize.y);
+    transition.reset(next);
+}
+
+void Engine::presentTransition()
+{
+    if (!transition)
+        return;
+    if (transition->wantsNewScreen()) {
+        glBindTexture(GL_TEXTURE_2D, captureTextures[1]);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, captureTextureSize.y - screenSize.y, 0, 0, screenSize.x,
+                            screenSize.y);
+    }
+    // The effect addresses the captures in screen pixels, y pointing down.
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glScalef(1.0f / float(captureTextureSize.x), -1.0f / float(captureTextureSize.y), 1.0f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    setTexturing(true);
+    setBlendMode(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(1, 1, 1, 1);
+    transition->draw(captureTextures[0], transition->wantsNewScreen() ? captureTextures[1] : 0);
+}
+
+void Engine::playMusic(const std::string& filename, float gain)
+{
+    if (filename == musicFilename) {
+        if (musicInstance)
+            musicInstance->fade(gain, 1.0f, 1.0f, 2.0f, FE_NONE);
+        return;
+    }
+    if (musicInstance && musicInstance->isValid()) {
+        musicInstance->fade(0.0f, 1.0f, 1.0f, 2.0f, FE_STOP);
+        previousMusic = music;
+    }
+    music.reset();
+    musicInstance.reset();
+    if (!filename.empty()) {
+        ParameterMap streaming;
+        streaming.set<bool>("streaming", true);
+        music = soundManager->get(filename, streaming);
+        if (music) {
+            musicInstance = music->play(true, 0.0f, 1.0f);
+            musicInstance->fade(gain, 1.0f, 1.0f, 2.0f, FE_NONE);
+        }
+    }
+    musicFilename = filename;
+}
+
+const Handle<SoundInstance>& Engine::getMusicInstance() const
+{
+    return musicInstance;
+}
+
+void Engine::setViewport(int x, int y, int width, int height)
+{
+    glViewport(x, screenSize.y - y - height, width, height);
+    if (height > 0)
+        aspectRatio = float(width) / float(height);
+}
+
+void Engine::takeScreenshot()
+{
+    ::takeScreenshot(screenSize.x, screenSize.y, "screenshots");
+}

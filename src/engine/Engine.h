@@ -1,0 +1,163 @@
+#pragma once
+
+#include "engine/Clock.h"
+#include "engine/NonCopyable.h"
+#include "engine/ParameterMap.h"
+#include "engine/Vec2.h"
+#include "resources/Handle.h"
+#include "resources/SearchPath.h"
+
+#include <SDL.h>
+#include <GL/gl.h>
+#include <AL/alc.h>
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+
+class State;
+class Transition;
+class TextureManager;
+class SoundManager;
+class FontManager;
+class Sound;
+class SoundInstance;
+
+/// Key state bits, one byte per SDL 1.2 key symbol.
+enum KeyBits : uint8_t {
+    KEY_DOWN = 1,     ///< held
+    KEY_PRESSED = 2,  ///< pressed in this step, auto-repeats included
+    KEY_HIT = 4,      ///< first press in this step (no repeat)
+    KEY_RELEASED = 8, ///< let go in this step
+};
+
+/// The one application object: window and GL context, OpenAL device, key state,
+/// screens and their stack, screen-change effect, resource caches and music.
+class Engine : NonCopyable {
+public:
+    static constexpr int kKeyCount = SDLK_LAST; ///< 323 key symbols in SDL 1.2
+
+    /// Opens a `width`x`height` window (full screen unless `fullScreen` is false) updated
+    /// `framesPerSecond` times a second; `iconFile` may be "" or missing.
+    Engine(int width, int height, float framesPerSecond, const std::string& caption,
+           const std::string& iconFile, bool fullScreen = true);
+    /// Destroys the screens, caches, audio device, effect and window, in that order.
+    ~Engine();
+
+    /// The main loop: fixed steps, at most four catch-up steps a pass, until quit; then pops every screen.
+    void run();
+    /// One fixed step: events, sounds, current screen, effect, game time.
+    void tick();
+    /// Asks the main loop to end after this step.
+    void quit() { quitRequested = true; }
+    bool isQuitRequested() const { return quitRequested; }
+    /// Withdraws a quit request so that `run` can be entered again (the loop ends with one set).
+    void clearQuitRequest() { quitRequested = false; }
+    /// False while the window has neither input focus nor is shown; the game then stands still.
+    bool isActive() const { return active; }
+
+    /// Takes ownership of `state` and files it under its name.
+    void registerState(State* state);
+    /// The registered screen called `name`; null for "" or an unknown name.
+    State* findState(const std::string& name) const;
+    /// Top of the stack, or null.
+    State* getCurrentState() const;
+    /// Covers the current screen with the one called `name`, handing it `params`.
+    /// An unknown or empty name is reported on stderr and changes nothing.
+    void pushState(const std::string& name, const ParameterMap& params);
+    /// Removes the current screen and resumes the one below.
+    void popState();
+    /// Renders the top screen with identity projection and model-view matrices.
+    void renderCurrentState();
+    /// Starts `transition` (ownership passes to the engine), replacing a running one.
+    void startTransition(Transition* transition);
+    /// Draws the running effect over the frame just rendered (the main loop does this before each swap).
+    void presentTransition();
+    /// The running screen-change effect, or null.
+    Transition* getTransition() const { return transition.get(); }
+    /// Number of screens on the stack.
+    size_t getStackSize() const { return stateStack.size(); }
+
+    /// Cross-fades the background music to `filename` (a "sounds/..." name; "" for none) at `gain`, over 1 s.
+    void playMusic(const std::string& filename, float gain);
+    /// The voice of the current music (may be empty).
+    const Handle<SoundInstance>& getMusicInstance() const;
+
+    /// Key `key` is held.
+    bool isKeyDown(SDLKey key) const { return (keyBits(key) & KEY_DOWN) != 0; }
+    /// Key `key` went down in this step, auto-repeats included.
+    bool wasKeyPressed(SDLKey key) const { return (keyBits(key) & KEY_PRESSED) != 0; }
+    /// Key `key` went down in this step for the first time (no repeat).
+    bool wasKeyHit(SDLKey key) const { return (keyBits(key) & KEY_HIT) != 0; }
+    /// Key `key` was let go in this step.
+    bool wasKeyReleased(SDLKey key) const { return (keyBits(key) & KEY_RELEASED) != 0; }
+    /// Raw key bits of `key` (0 for symbols out of range).
+    uint8_t keyBits(SDLKey key) const { return unsigned(key) < unsigned(kKeyCount) ? keys[key] : 0; }
+    /// Key-downs with a character arrived in this step.
+    bool hasTypedKeys() const { return !typedKeys.empty(); }
+    /// Removes and returns the oldest typed key; check `hasTypedKeys` first.
+    SDL_keysym popTypedKey();
+
+    /// Writes the last rendered frame to the next free screenshots/screenshot%04d.bmp.
+    void takeScreenshot();
+
+    /// Game time in seconds (frozen while paused or inactive).
+    float getTime() const { return float(time); }
+    /// The fixed step in seconds (1/60).
+    float getFrameTime() const { return frameTime; }
+    /// Width / height of the current viewport.
+    float getAspectRatio() const { return aspectRatio; }
+    void setAspectRatio(float ratio) { aspectRatio = ratio; }
+    /// Draws into the `width`x`height` pixel rectangle whose top left is (`x`, `y`)
+    /// (y pointing down); the aspect ratio follows the rectangle.
+    void setViewport(int x, int y, int width, int height);
+    /// Window size in pixels.
+    Vec2i getScreenSize() const { return screenSize; }
+
+    TextureManager* getTextureManager() const { return textureManager.get(); }
+    SoundManager* getSoundManager() const { return soundManager.get(); }
+    FontManager* getFontManager() const { return fontManager.get(); }
+    SearchPathList* getSearchPaths() { return &searchPaths; }
+    /// Adds a data directory ("data" becomes "data/").
+    void addSearchPath(const std::string& directory) { ::addSearchPath(searchPaths, directory); }
+    /// Resolves a data file name; "" when no data directory holds it.
+    std::string findFile(const std::string& name) const { return ::findFile(searchPaths, name); }
+    /// True when an OpenAL device and context are open; without them the game runs silent.
+    bool hasAudio() const { return audioContext != nullptr; }
+
+    /// Replaces the time source of the main loop (not owned; null restores the SDL clock).
+    void setClock(Clock* clock);
+
+private:
+    void openAudio();
+    void createCaptureTextures();
+    void handleEvent(const SDL_Event& event);
+
+    uint8_t keys[kKeyCount];
+    ALCdevice* audioDevice = nullptr;
+    ALCcontext* audioContext = nullptr;
+    std::deque<State*> stateStack;
+    std::map<std::string, State*> states;
+    bool quitRequested = false;
+    bool active = true;
+    Vec2i screenSize;
+    float aspectRatio = 1.0f;
+    float framesPerSecond;
+    float frameTime;
+    double time = 0.0;
+    SearchPathList searchPaths;
+    std::unique_ptr<TextureManager> textureManager;
+    std::unique_ptr<SoundManager> soundManager;
+    std::unique_ptr<FontManager> fontManager;
+    std::deque<SDL_keysym> typedKeys;
+    Handle<Sound> music;
+    std::string musicFilename;
+    Handle<SoundInstance> musicInstance;
+    Handle<Sound> previousMusic;
+    GLuint captureTextures[2] = {0, 0};
+    Vec2i captureTextureSize;
+    std::unique_ptr<Transition> transition;
+    SdlClock sdlClock;
+    Clock* clock = &sdlClock;
+};

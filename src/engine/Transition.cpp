@@ -1,0 +1,14 @@
+#include "engine/Transition.h"
+
+#include "engine/Engine.h"
+
+Transition::Transition(Engine* engine_, float duration_)
+    : engine(engine_), duration(duration_), width(engine_->getScreenSize().x), height(engine_->getScreenSize().y)
+{
+}
+
+bool Transition::update()
+{
+    elapsed += engine->getFrameTime();
+    return duration == -1.0f || elapsed < duration;
+}

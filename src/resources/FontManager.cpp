@@ -1,0 +1,6 @@
+#include "resources/FontManager.h"
+
+ParameterMap FontManager::defaults()
+{
+    return ParameterMap();
+}

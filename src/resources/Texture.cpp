@@ -1,0 +1,202 @@
+#include "resources/Texture.h"
+
+#include <GL/glu.h>
+#include <SDL_image.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Every working image keeps red, green, blue, alpha in this byte order in
+// memory, which is what GL_RGBA / GL_UNSIGNED_BYTE reads.
+#if SDL_BYTEORDER == SDL_LIL_ENDIAN
+constexpr Uint32 kRedMask = 0x000000FF, kGreenMask = 0x0000FF00, kBlueMask = 0x00FF0000, kAlphaMask = 0xFF000000;
+#else
+constexpr Uint32 kRedMask = 0xFF000000, kGreenMask = 0x00FF0000, kBlueMask = 0x0000FF00, kAlphaMask = 0x000000FF;
+#endif
+
+// The largest float below 256 (bit pattern 0x437FFFFF): 1.0 still maps to 255
+// while every byte value survives a round trip through c / 255.
+constexpr float kByteScale = 255.99998f;
+
+Uint8 toByte(float component)
+{
+    float scaled = component * kByteScale;
+    if (std::isnan(scaled) || scaled <= 0.0f)
+        return 0;
+    if (scaled >= 255.0f)
+        return 255;
+    return Uint8(scaled);
+}
+
+SDL_Surface* loadImage(const std::string& filename)
+{
+    SDL_Surface* image = IMG_Load(filename.c_str());
+    if (!image)
+        return nullptr;
+    SDL_Surface* rgba = Texture::createRgbaSurface(image->w, image->h);
+    if (rgba) {
+        // Without SDL_SRCALPHA the blit copies the alpha channel rather than
+        // blending the picture onto the empty surface.
+        SDL_SetAlpha(image, 0, 0);
+        SDL_SetAlpha(rgba, 0, 0);
+        SDL_BlitSurface(image, nullptr, rgba, nullptr);
+    }
+    SDL_FreeSurface(image);
+    return rgba;
+}
+
+SDL_Surface* makeChecker()
+{
+    const int size = Texture::kPlaceholderSize;
+    SDL_Surface* surface = Texture::createRgbaSurface(size, size);
+    SDL_LockSurface(surface);
+    for (int y = 0; y < size; ++y) {
+        Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch);
+        for (int x = 0; x < size; ++x)
+            row[x] = ((x + y) & 1) ? Texture::packColor(0, 0, 0, 1) : Texture::packColor(1, 0, 1, 1);
+    }
+    SDL_UnlockSurface(surface);
+    return surface;
+}
+
+} // namespace
+
+SDL_Surface* Texture::createRgbaSurface(int w, int h)
+{
+    return SDL_CreateRGBSurface(0, w, h, 32, kRedMask, kGreenMask, kBlueMask, kAlphaMask);
+}
+
+uint32_t Texture::packColor(float r, float g, float b, float a)
+{
+    Uint8 bytes[4] = {toByte(r), toByte(g), toByte(b), toByte(a)};
+    Uint32 pixel;
+    std::memcpy(&pixel, bytes, sizeof pixel);
+    return pixel;
+}
+
+SDL_Surface* Texture::downscale(SDL_Surface* source, DownscaleFilter filter)
+{
+    SDL_PixelFormat* format = source->format;
+    SDL_Surface* target = SDL_CreateRGBSurface(source->flags, source->w / 2, source->h / 2, format->BitsPerPixel,
+                                               format->Rmask, format->Gmask, format->Bmask, format->Amask);
+    SDL_LockSurface(source);
+    SDL_LockSurface(target);
+    for (int y = 0; y < target->h; ++y) {
+        const Uint8* top = static_cast<const Uint8*>(source->pixels) + 2 * y * source->pitch;
+        const Uint8* bottom = top + source->pitch;
+        Uint32* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(target->pixels) + y * target->pitch);
+        for (int x = 0; x < target->w; ++x) {
+            const Uint8* block[4] = {top + 8 * x, top + 8 * x + 4, bottom + 8 * x, bottom + 8 * x + 4};
+            float sum[4] = {0, 0, 0, 0};
+            float result[4] = {0, 0, 0, 0};
+            if (filter == DF_BOX) {
+                for (const Uint8* p : block) {
+                    if (p[3] == 0)
+                        continue;
+                    for (int c = 0; c < 4; ++c)
+                        sum[c] += p[c] / 255.0f;
+                }
+                // Always a quarter: a block with invisible texels fades out
+                // with its coverage instead of keeping full strength.
+                for (int c = 0; c < 4; ++c)
+                    result[c] = sum[c] * 0.25f;
+            } else if (filter == DF_ALPHA_WEIGHTED) {
+                float alphaSquares = 0.0f;
+                for (const Uint8* p : block) {
+                    float alpha = p[3] / 255.0f;
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += p[c] / 255.0f * alpha;
+                    sum[3] += alpha;
+                    alphaSquares += alpha * alpha;
+                }
+                if (sum[3] > 0.0f) {
+                    for (int c = 0; c < 3; ++c)
+                        result[c] = sum[c] / sum[3];
+                    result[3] = alphaSquares / sum[3];
+                }
+            }
+            out[x] = packColor(result[0], result[1], result[2], result[3]);
+        }
+    }
+    SDL_UnlockSurface(target);
+    SDL_UnlockSurface(source);
+    return target;
+}
+
+Texture::Texture(const std::string& filename, ResourceManager* manager, const ParameterMap& parameters)
+    : Resource(filename, manager, parameters)
+{
+    SDL_Surface* rgba = filename.empty() ? nullptr : loadImage(filename);
+    loaded = rgba != nullptr;
+    if (!loaded) {
+        // An empty name was reported by the cache already.
+        if (!filename.empty())
+            std::fprintf(stderr, "zorbel: cannot read image \"%s\": %s\n", filename.c_str(), IMG_GetError());
+        rgba = makeChecker();
+    }
+    width = rgba->w;
+    height = rgba->h;
+    upload(rgba, getParameters().get<bool>("mipMapping"), getParameters().get<DownscaleFilter>("downscaleFilter"));
+}
+
+Texture::~Texture()
+{
+    glDeleteTextures(1, &name);
+}
+
+void Texture::upload(SDL_Surface* rgba, bool mipMapping, DownscaleFilter filter)
+{
+    glGenTextures(1, &name);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    // The row length is client state; restoring it keeps later uploads by
+    // other code from reading our pitch.
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mipMapping ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+
+    SDL_Surface* current = rgba;
+    for (int level = 0;; ++level) {
+        SDL_LockSurface(current);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, current->pitch / current->format->BytesPerPixel);
+        if (mipMapping && current->w != current->h) {
+            // GLU resamples non-square images itself; our filters only know
+            // how to halve both sides at once.
+            gluBuild2DMipmaps(GL_TEXTURE_2D, 4, current->w, current->h, GL_RGBA, GL_UNSIGNED_BYTE, current->pixels);
+            SDL_UnlockSurface(current);
+            break;
+        }
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA, current->w, current->h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     current->pixels);
+        SDL_UnlockSurface(current);
+        if (!mipMapping || current->w <= 1 || current->h <= 1)
+            break;
+        SDL_Surface* next = downscale(current, filter);
+        SDL_FreeSurface(current);
+        current = next;
+    }
+    SDL_FreeSurface(current);
+
+    glMatrixMode(GL_TEXTURE);
+    glPushMatrix();
+    glLoadIdentity();
+    glScalef(1.0f / float(width), 1.0f / float(height), 1.0f);
+    glGetFloatv(GL_TEXTURE_MATRIX, matrix);
+    glPopMatrix();
+
+    glPopClientAttrib();
+    glPopAttrib();
+}
+
+void Texture::bind() const
+{
+    glBindTexture(GL_TEXTURE_2D, name);
+    GLint mode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glMatrixMode(GL_TEXTURE);
+    glLoadMatrixf(matrix);
+    glMatrixMode(GLenum(mode));
+}

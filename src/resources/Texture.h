@@ -1,0 +1,59 @@
+#pragma once
+
+#include "engine/Enums.h"
+#include "resources/Resource.h"
+
+#include <GL/gl.h>
+#include <SDL.h>
+
+#include <cstdint>
+#include <string>
+
+/// An image file as one GL texture with a matrix that turns texture coordinates
+/// given in image pixels into GL's 0..1 range: (0, 0) is the top-left pixel of
+/// the file, (width, height) its bottom-right corner.
+///
+/// Load parameters: "mipMapping" (bool) and "downscaleFilter" (`DownscaleFilter`),
+/// which picks the filter for the mip chain of square images.
+///
+/// An image that cannot be read becomes an 8x8 magenta and black checker, so a
+/// missing picture shows up on screen instead of bringing the game down.
+class Texture : public Resource {
+public:
+    /// Side of the checker that stands in for an unreadable image.
+    static constexpr int kPlaceholderSize = 8;
+
+    /// Loads `filename` ("" when no data directory holds the file; the cache has said so already).
+    Texture(const std::string& filename, ResourceManager* manager, const ParameterMap& parameters);
+    ~Texture() override;
+
+    /// Binds the texture and loads its pixel matrix into GL_TEXTURE, leaving the
+    /// matrix mode as it was.
+    void bind() const;
+
+    int getWidth() const { return width; }
+    int getHeight() const { return height; }
+    /// The GL texture object.
+    GLuint getName() const { return name; }
+    /// False when the file could not be read and the checker stands in for it.
+    bool isLoaded() const { return loaded; }
+
+    /// Half-size copy of a 32-bit RGBA surface (red in the lowest byte): every
+    /// 2x2 block becomes one pixel by `filter`; an odd last row or column is
+    /// dropped. The caller frees the result.
+    static SDL_Surface* downscale(SDL_Surface* source, DownscaleFilter filter);
+    /// Components 0..1 as one pixel, red in byte 0 and alpha in byte 3; each
+    /// is truncated after scaling to just below 256, clamped, NaN becomes 0.
+    static uint32_t packColor(float r, float g, float b, float a);
+    /// A new empty surface with the texture pixel layout.
+    static SDL_Surface* createRgbaSurface(int width, int height);
+
+private:
+    void upload(SDL_Surface* rgba, bool mipMapping, DownscaleFilter filter);
+
+    GLuint name = 0;
+    int width = 0;
+    int height = 0;
+    GLfloat matrix[16] = {};
+    bool loaded = false;
+};

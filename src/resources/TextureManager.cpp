@@ -1,0 +1,9 @@
+#include "resources/TextureManager.h"
+
+ParameterMap TextureManager::defaults()
+{
+    ParameterMap map;
+    map.set<bool>("mipMapping", true);
+    map.set<DownscaleFilter>("downscaleFilter", DF_BOX);
+    return map;
+}

@@ -1,0 +1,224 @@
+// Every sound the game plays, decoded the way the game decodes it: complete,
+// in the expected format, loud enough but never clipped, with clean starts
+// and ends for one-shots and no seam where loops wrap around.
+
+#include <gtest/gtest.h>
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+enum class Kind { OneShot, EffectLoop, MusicLoop };
+
+struct SoundFile {
+  const char* name;
+  Kind kind;
+  double minSeconds;
+  double maxSeconds;
+};
+
+const SoundFile kSounds[] = {
+    {"motor.ogg", Kind::EffectLoop, 0.5, 4.0},
+    {"neon.ogg", Kind::EffectLoop, 1.0, 8.0},
+    {"accelerator.ogg", Kind::OneShot, 0.2, 2.0},
+    {"nut-take.ogg", Kind::OneShot, 0.1, 1.0},
+    {"nut-capture.ogg", Kind::OneShot, 0.2, 2.0},
+    {"nut-spawn.ogg", Kind::OneShot, 0.2, 2.0},
+    // The end of a match waits 3 s, so the jingles fit into that.
+    {"winner.ogg", Kind::OneShot, 1.0, 3.0},
+    {"loser.ogg", Kind::OneShot, 1.0, 3.5},
+    {"countdown.ogg", Kind::OneShot, 3.2, 4.5},
+    {"gh.ogg", Kind::OneShot, 0.03, 0.3},
+    {"ghear.ogg", Kind::OneShot, 0.03, 0.3},
+    {"gha.ogg", Kind::OneShot, 0.05, 0.6},
+    {"error.ogg", Kind::OneShot, 0.1, 0.8},
+    {"scream.ogg", Kind::OneShot, 1.0, 5.0},
+    {"mainmenu.ogg", Kind::MusicLoop, 30.0, 120.0},
+    {"level1.ogg", Kind::MusicLoop, 30.0, 120.0},
+    {"level2.ogg", Kind::MusicLoop, 30.0, 120.0},
+};
+
+// Names the file in test output instead of dumping its bytes.
+void PrintTo(const SoundFile& file, std::ostream* os) { *os << file.name; }
+
+struct Decoded {
+  int channels = 0;
+  long rate = 0;
+  std::vector<std::vector<float>> channel;  // one vector per channel, -1..1
+
+  double seconds() const {
+    return channel.empty() ? 0.0 : static_cast<double>(channel[0].size()) / static_cast<double>(rate);
+  }
+};
+
+bool hostIsBigEndian() {
+  const std::uint16_t probe = 1;
+  unsigned char first = 0;
+  std::memcpy(&first, &probe, 1);
+  return first == 0;
+}
+
+// Decodes with ov_read into 16-bit samples, as the game's sound loader does,
+// and fails unless the whole stream comes out.
+::testing::AssertionResult decode(const std::string& path, Decoded& out) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return ::testing::AssertionFailure() << path << " is missing";
+  OggVorbis_File vf;
+  if (ov_open(file, &vf, nullptr, 0) != 0) {
+    std::fclose(file);
+    return ::testing::AssertionFailure() << path << " is not an Ogg Vorbis file";
+  }
+  const vorbis_info* info = ov_info(&vf, -1);
+  out.channels = info->channels;
+  out.rate = info->rate;
+  out.channel.assign(static_cast<std::size_t>(info->channels), {});
+  const ogg_int64_t expected = ov_pcm_total(&vf, -1);
+  std::vector<char> buffer(8192);
+  std::vector<std::int16_t> frame(static_cast<std::size_t>(info->channels));
+  const int bigEndian = hostIsBigEndian() ? 1 : 0;
+  long got = 0;
+  int section = 0;
+  while ((got = ov_read(&vf, buffer.data(), static_cast<int>(buffer.size()), bigEndian, 2, 1, &section)) > 0) {
+    const std::size_t frameBytes = 2 * frame.size();
+    for (std::size_t offset = 0; offset + frameBytes <= static_cast<std::size_t>(got); offset += frameBytes) {
+      std::memcpy(frame.data(), buffer.data() + offset, frameBytes);
+      for (std::size_t c = 0; c < frame.size(); ++c) out.channel[c].push_back(frame[c] / 32768.0f);
+    }
+  }
+  ov_clear(&vf);
+  if (got < 0) return ::testing::AssertionFailure() << path << " has a damaged stream (" << got << ")";
+  const auto decoded = static_cast<ogg_int64_t>(out.channel[0].size());
+  if (expected <= 0 || decoded != expected) {
+    return ::testing::AssertionFailure() << path << " decoded " << decoded << " of " << expected << " frames";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+float peak(const std::vector<float>& s, std::size_t from, std::size_t to) {
+  float p = 0;
+  for (std::size_t i = from; i < to && i < s.size(); ++i) p = std::max(p, std::fabs(s[i]));
+  return p;
+}
+
+double rms(const std::vector<float>& s, std::size_t from, std::size_t to) {
+  double sum = 0;
+  to = std::min(to, s.size());
+  for (std::size_t i = from; i < to; ++i) sum += static_cast<double>(s[i]) * s[i];
+  return to > from ? std::sqrt(sum / static_cast<double>(to - from)) : 0.0;
+}
+
+// The curvature of the waveform at i: zero on a straight line, large at a
+// step, which is what a click is.
+float bend(const std::vector<float>& s, std::size_t i) {
+  const std::size_t n = s.size();
+  return s[(i + n - 1) % n] - 2.0f * s[i] + s[(i + 1) % n];
+}
+
+double typicalBend(const std::vector<float>& s) {
+  double sum = 0;
+  for (std::size_t i = 1; i + 1 < s.size(); ++i) sum += static_cast<double>(bend(s, i)) * bend(s, i);
+  return std::sqrt(sum / static_cast<double>(s.size() - 2));
+}
+
+std::size_t frames(double seconds, long rate) { return static_cast<std::size_t>(seconds * static_cast<double>(rate)); }
+
+class GameSound : public ::testing::TestWithParam<SoundFile> {
+protected:
+  void SetUp() override { ASSERT_TRUE(decode(std::string("data/sounds/") + GetParam().name, sound_)); }
+  Decoded sound_;
+};
+
+TEST_P(GameSound, HasTheFormatAndLengthTheGameExpects) {
+  const SoundFile& file = GetParam();
+  EXPECT_EQ(sound_.rate, 44100);
+  EXPECT_EQ(sound_.channels, file.kind == Kind::MusicLoop ? 2 : 1);
+  EXPECT_GE(sound_.seconds(), file.minSeconds);
+  EXPECT_LE(sound_.seconds(), file.maxSeconds);
+}
+
+TEST_P(GameSound, IsAudibleAndNeverClips) {
+  for (const std::vector<float>& s : sound_.channel) {
+    const float p = peak(s, 0, s.size());
+    EXPECT_GT(p, 0.2f) << "too quiet to be heard over the music";
+    EXPECT_LT(p, 0.98f) << "reaches full scale";
+  }
+}
+
+TEST_P(GameSound, StartsAndEndsWithoutAClickOrLoopsWithoutASeam) {
+  const std::size_t edge = frames(0.001, sound_.rate);
+  for (const std::vector<float>& s : sound_.channel) {
+    ASSERT_GT(s.size(), 4 * edge);
+    if (GetParam().kind == Kind::OneShot) {
+      // A sound that starts at full strength clicks; a few milliseconds of
+      // attack avoid it. The limits leave room for the codec's own noise.
+      EXPECT_LT(std::fabs(s.front()), 0.05f) << "starts with a click";
+      EXPECT_LT(peak(s, 0, edge / 4), 0.1f) << "starts with a click";
+      EXPECT_LT(peak(s, s.size() - edge, s.size()), 0.01f) << "is cut off at the end";
+    } else {
+      // Played in a loop, the last sample is followed by the first. The
+      // waveform must bend there no more than it does anywhere else, while a
+      // cut through a waveform bends by about its amplitude.
+      const std::size_t n = s.size();
+      const double seam = std::max(std::fabs(bend(s, 0)), std::fabs(bend(s, n - 1)));
+      EXPECT_LT(seam, 6.0 * typicalBend(s)) << "jumps where the loop wraps";
+      // The loop must not fade out and in at the seam, which would be heard
+      // as a dip on every repetition.
+      const double whole = rms(s, 0, n);
+      EXPECT_GT(rms(s, 0, frames(0.05, sound_.rate)), 0.2 * whole);
+      EXPECT_GT(rms(s, n - frames(0.05, sound_.rate), n), 0.2 * whole);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllSounds, GameSound, ::testing::ValuesIn(kSounds),
+                         [](const ::testing::TestParamInfo<SoundFile>& info) {
+                           std::string name = info.param.name;
+                           name = name.substr(0, name.find('.'));
+                           name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
+                           return name;
+                         });
+
+// Zero crossings per second of a stretch: twice the pitch of a pure beep.
+double crossingRate(const std::vector<float>& s, std::size_t from, std::size_t to, long rate) {
+  int crossings = 0;
+  for (std::size_t i = from + 1; i < to; ++i) {
+    if ((s[i - 1] < 0) != (s[i] < 0)) ++crossings;
+  }
+  return crossings * static_cast<double>(rate) / static_cast<double>(to - from);
+}
+
+// The match shows 3, 2, 1 and "LOS!" one second apart from the moment the
+// countdown sound starts, so its beeps have to fall on those seconds.
+TEST(CountdownSound, BeepsOnEachSecondAndRisesForTheStart) {
+  Decoded sound;
+  ASSERT_TRUE(decode("data/sounds/countdown.ogg", sound));
+  const std::vector<float>& s = sound.channel[0];
+  const long rate = sound.rate;
+  std::vector<double> pitch;
+  for (int second = 0; second < 4; ++second) {
+    const std::size_t beep = frames(second + 0.01, rate);
+    const std::size_t beepEnd = frames(second + 0.1, rate);
+    const std::size_t gap = frames(second + 0.6, rate);
+    const std::size_t gapEnd = frames(second + 0.9, rate);
+    EXPECT_GT(rms(s, beep, beepEnd), 0.1) << "no beep at " << second << " s";
+    EXPECT_LT(rms(s, gap, gapEnd), 0.01) << "no pause after the beep at " << second << " s";
+    // Nothing may sound early: a beep before its second would run ahead of the digits.
+    if (second > 0) {
+      EXPECT_LT(rms(s, frames(second - 0.05, rate), frames(second, rate)), 0.01);
+    }
+    pitch.push_back(crossingRate(s, beep, beepEnd, rate));
+  }
+  EXPECT_NEAR(pitch[1], pitch[0], 0.05 * pitch[0]);
+  EXPECT_NEAR(pitch[2], pitch[0], 0.05 * pitch[0]);
+  EXPECT_GT(pitch[3], 1.5 * pitch[0]) << "the start beep is not higher";
+}
+
+}  // namespace

@@ -1,0 +1,196 @@
+#include "engine/CubeTransition.h"
+#include "engine/Drawing.h"
+#include "engine/Engine.h"
+#include "support/TestEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::array<int, 3> pixelAt(int x, int yFromTop)
+{
+    Engine& e = testEngine();
+    unsigned char rgb[3] = {0, 0, 0};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, e.getScreenSize().y - 1 - yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    return {rgb[0], rgb[1], rgb[2]};
+}
+
+// Top half red, bottom half blue.
+void paintRedOverBlue()
+{
+    Engine& e = testEngine();
+    Vec2i size = e.getScreenSize();
+    e.setViewport(0, 0, size.x, size.y);
+    clearViewport(RGBA(0, 0, 1, 1));
+    e.setViewport(0, 0, size.x, size.y / 2);
+    clearViewport(RGBA(1, 0, 0, 1));
+    e.setViewport(0, 0, size.x, size.y);
+}
+
+std::string makeTempDir()
+{
+    char pattern[] = "/tmp/zorbel-shots-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    return dir ? dir : "";
+}
+
+void touch(const std::string& path)
+{
+    if (FILE* f = std::fopen(path.c_str(), "wb"))
+        std::fclose(f);
+}
+
+const std::array<int, 3> kRed = {255, 0, 0};
+const std::array<int, 3> kBlue = {0, 0, 255};
+const std::array<int, 3> kBlack = {0, 0, 0};
+
+} // namespace
+
+TEST(Viewport, SetViewportCountsFromTheTopAndSetsTheAspectRatio)
+{
+    Engine& e = testEngine();
+    e.setViewport(0, 0, 1024, 384);
+    GLint vp[4];
+    glGetIntegerv(GL_VIEWPORT, vp);
+    EXPECT_EQ(vp[0], 0);
+    EXPECT_EQ(vp[1], 384);
+    EXPECT_EQ(vp[2], 1024);
+    EXPECT_EQ(vp[3], 384);
+    EXPECT_NEAR(e.getAspectRatio(), 2.667f, 0.001f);
+
+    e.setViewport(0, 387, 1024, 380);
+    glGetIntegerv(GL_VIEWPORT, vp);
+    EXPECT_EQ(vp[1], 1);
+    e.setViewport(0, 0, 1024, 768);
+    EXPECT_NEAR(e.getAspectRatio(), 4.0f / 3.0f, 1e-6);
+}
+
+TEST(Viewport, ClearingOneViewportLeavesTheRestUntouched)
+{
+    Engine& e = testEngine();
+    e.setViewport(0, 0, 1024, 768);
+    clearViewport(RGBA(0, 0, 0, 1));
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(1, 2, 3, 4);
+    e.setViewport(100, 200, 300, 100);
+    clearViewport(RGBA(1, 0, 0, 1));
+
+    EXPECT_EQ(pixelAt(100, 200), kRed);
+    EXPECT_EQ(pixelAt(399, 299), kRed);
+    EXPECT_EQ(pixelAt(99, 200), kBlack);
+    EXPECT_EQ(pixelAt(100, 199), kBlack);
+    EXPECT_EQ(pixelAt(400, 299), kBlack);
+    EXPECT_EQ(pixelAt(399, 300), kBlack);
+    EXPECT_EQ(pixelAt(0, 767), kBlack);
+
+    // The scissor state the caller had is back.
+    EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
+    GLint box[4];
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    EXPECT_EQ(box[0], 1);
+    EXPECT_EQ(box[3], 4);
+    glDisable(GL_SCISSOR_TEST);
+    e.setViewport(0, 0, 1024, 768);
+}
+
+TEST(Screenshots, NumbersFillTheFirstGapAndTheFileIsATopDownBmp)
+{
+    Engine& e = testEngine();
+    std::string dir = makeTempDir();
+    ASSERT_FALSE(dir.empty());
+    touch(dir + "/screenshot0001.bmp");
+    touch(dir + "/screenshot0003.bmp");
+
+    paintRedOverBlue();
+    std::string written = takeScreenshot(e.getScreenSize().x, e.getScreenSize().y, dir);
+    EXPECT_EQ(written, dir + "/screenshot0002.bmp");
+    std::string next = takeScreenshot(e.getScreenSize().x, e.getScreenSize().y, dir);
+    EXPECT_EQ(next, dir + "/screenshot0004.bmp");
+
+    SDL_Surface* image = SDL_LoadBMP(written.c_str());
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->w, 1024);
+    EXPECT_EQ(image->h, 768);
+    EXPECT_EQ(image->format->BitsPerPixel, 24);
+    SDL_LockSurface(image);
+    auto pixel = [&](int x, int y) {
+        Uint32 value = 0;
+        auto* p = static_cast<Uint8*>(image->pixels) + y * image->pitch + x * 3;
+        std::memcpy(&value, p, 3);
+        Uint8 r, g, b;
+        SDL_GetRGB(value, image->format, &r, &g, &b);
+        return std::array<int, 3>{r, g, b};
+    };
+    EXPECT_EQ(pixel(10, 0), kRed) << "the first row of the file is the top of the screen";
+    EXPECT_EQ(pixel(10, 767), kBlue);
+    SDL_UnlockSurface(image);
+    SDL_FreeSurface(image);
+
+    // A missing folder is created.
+    std::string nested = dir + "/shots";
+    EXPECT_EQ(takeScreenshot(64, 48, nested), nested + "/screenshot0001.bmp");
+    std::system(("rm -rf " + dir).c_str());
+}
+
+TEST(Screenshots, PrintKeyWritesIntoTheScreenshotsFolder)
+{
+    Engine& e = testEngine();
+    std::string dir = makeTempDir();
+    ASSERT_FALSE(dir.empty());
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    paintRedOverBlue();
+    pushKey(SDLK_PRINT, true);
+    e.tick();
+    pushKey(SDLK_PRINT, true); // a key repeat takes another one
+    e.tick();
+    pushKey(SDLK_PRINT, false);
+    e.tick();
+    struct stat info;
+    EXPECT_EQ(stat("screenshots/screenshot0001.bmp", &info), 0);
+    EXPECT_EQ(stat("screenshots/screenshot0002.bmp", &info), 0);
+    EXPECT_NE(stat("screenshots/screenshot0003.bmp", &info), 0);
+    ASSERT_EQ(chdir(cwd), 0);
+    std::system(("rm -rf " + dir).c_str());
+}
+
+TEST(CubeEffect, StartsWithTheOldFrameAndEndsOnTheNewOne)
+{
+    Engine& e = testEngine();
+    paintRedOverBlue();
+    e.startTransition(new CubeTransition(&e, 0.75f));
+
+    // The new screen is plain green; at the start only the old frame shows, upright.
+    e.setViewport(0, 0, 1024, 768);
+    clearViewport(RGBA(0, 1, 0, 1));
+    e.presentTransition();
+    auto top = pixelAt(512, 100);
+    auto bottom = pixelAt(512, 668);
+    EXPECT_GT(top[0], 240);
+    EXPECT_LT(top[2], 15);
+    EXPECT_GT(bottom[2], 240);
+    EXPECT_LT(bottom[0], 15);
+    auto left = pixelAt(3, 100);
+    EXPECT_GT(left[0], 200) << "the face fills the screen to its edges";
+
+    runTicks(e, 44);
+    ASSERT_NE(e.getTransition(), nullptr);
+    e.setViewport(0, 0, 1024, 768);
+    clearViewport(RGBA(0, 1, 0, 1));
+    e.presentTransition();
+    auto centre = pixelAt(512, 384);
+    EXPECT_GT(centre[1], 200) << "near the end the new screen faces the viewer";
+    EXPECT_LT(centre[0], 30);
+    runTicks(e, 2);
+    EXPECT_EQ(e.getTransition(), nullptr);
+}

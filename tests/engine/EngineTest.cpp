@@ -1,0 +1,339 @@
+#include "engine/CubeTransition.h"
+#include "engine/Engine.h"
+#include "engine/State.h"
+#include "support/TestEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A screen that writes every call it receives into a shared log.
+class RecordingState : public State {
+public:
+    RecordingState(const std::string& name, Engine* engine, std::vector<std::string>* log)
+        : State(name, engine), log(log) {}
+
+    void enter(const ParameterMap& params) override
+    {
+        log->push_back(name + ".enter");
+        entered = params;
+    }
+    void leave() override { log->push_back(name + ".leave"); }
+    void activate() override { log->push_back(name + ".activate"); }
+    void deactivate() override { log->push_back(name + ".deactivate"); }
+    void update() override
+    {
+        ++updates;
+        if (onUpdate)
+            onUpdate(updates);
+    }
+    void render() override
+    {
+        ++renders;
+        updatesAtRender.push_back(updates);
+    }
+
+    std::vector<std::string>* log;
+    ParameterMap entered;
+    int updates = 0;
+    int renders = 0;
+    std::vector<int> updatesAtRender;
+    std::function<void(int)> onUpdate;
+};
+
+// Wall clock under the test's control: sleeping advances it, and so does every
+// reading (each pass of the loop costs a millisecond of work).
+class FakeClock : public Clock {
+public:
+    uint32_t ticks() override { return now++; }
+    void delay(uint32_t ms) override
+    {
+        now += ms;
+        slept += ms;
+    }
+    uint32_t now = 1000;
+    uint32_t slept = 0;
+};
+
+void pushQuit()
+{
+    SDL_Event event{};
+    event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
+}
+
+void pushFocus(bool gain)
+{
+    SDL_Event event{};
+    event.type = SDL_ACTIVEEVENT;
+    event.active.gain = gain ? 1 : 0;
+    event.active.state = SDL_APPINPUTFOCUS;
+    SDL_PushEvent(&event);
+}
+
+} // namespace
+
+TEST(EngineKeys, BitsOverSeveralTicksWithRepeatsAndTypedKeys)
+{
+    Engine& e = testEngine();
+    runTicks(e, 1);
+    pushKey(SDLK_a, true, 'a');
+    e.tick();
+    EXPECT_EQ(e.keyBits(SDLK_a), KEY_DOWN | KEY_PRESSED | KEY_HIT);
+    ASSERT_TRUE(e.hasTypedKeys());
+    SDL_keysym typed = e.popTypedKey();
+    EXPECT_EQ(typed.sym, SDLK_a);
+    EXPECT_EQ(typed.unicode, 'a');
+    EXPECT_FALSE(e.hasTypedKeys());
+
+    e.tick();
+    EXPECT_TRUE(e.isKeyDown(SDLK_a));
+    EXPECT_FALSE(e.wasKeyPressed(SDLK_a));
+    EXPECT_FALSE(e.wasKeyHit(SDLK_a));
+
+    // An auto-repeat is one more key-down while the key is held.
+    pushKey(SDLK_a, true, 'a');
+    e.tick();
+    EXPECT_TRUE(e.wasKeyPressed(SDLK_a));
+    EXPECT_FALSE(e.wasKeyHit(SDLK_a));
+    EXPECT_TRUE(e.hasTypedKeys());
+
+    e.tick();
+    EXPECT_FALSE(e.hasTypedKeys()) << "typed keys last only for the tick they arrived in";
+
+    pushKey(SDLK_a, false);
+    e.tick();
+    EXPECT_EQ(e.keyBits(SDLK_a), KEY_RELEASED);
+    e.tick();
+    EXPECT_EQ(e.keyBits(SDLK_a), 0);
+
+    // Keys without a character (arrows) set bits but type nothing.
+    pushKey(SDLK_LEFT, true);
+    pushKey(SDLK_LEFT, false);
+    e.tick();
+    EXPECT_EQ(e.keyBits(SDLK_LEFT), KEY_PRESSED | KEY_HIT | KEY_RELEASED);
+    EXPECT_FALSE(e.hasTypedKeys());
+    EXPECT_EQ(e.keyBits(SDLKey(9999)), 0);
+}
+
+TEST(EngineLoop, AStallIsCaughtUpWithAtMostFourSteps)
+{
+    Engine& e = testEngine();
+    FakeClock clock;
+    e.setClock(&clock);
+    e.clearQuitRequest();
+    std::vector<std::string> log;
+    auto* state = new RecordingState("LoopStall", &e, &log);
+    e.registerState(state);
+    state->onUpdate = [&](int n) {
+        if (n == 3)
+            clock.now += 5000; // the machine froze for five seconds
+        if (n == 20)
+            e.popState();
+    };
+    e.pushState("LoopStall", ParameterMap());
+    e.run();
+    e.setClock(nullptr);
+
+    EXPECT_EQ(state->updates, 20);
+    // Renders come once per pass after at least one step; the difference between
+    // two renders is the number of steps of one pass.
+    int most = 0;
+    for (size_t i = 1; i < state->updatesAtRender.size(); ++i)
+        most = std::max(most, state->updatesAtRender[i] - state->updatesAtRender[i - 1]);
+    EXPECT_EQ(most, 4);
+    ASSERT_GE(state->updatesAtRender.size(), 4u);
+    // The 5 s stall happened in step 3; the pass after it runs exactly steps 4 to 7.
+    bool sawCatchUp = false;
+    for (size_t i = 1; i < state->updatesAtRender.size(); ++i)
+        sawCatchUp |= state->updatesAtRender[i - 1] == 3 && state->updatesAtRender[i] == 7;
+    EXPECT_TRUE(sawCatchUp);
+    EXPECT_GT(clock.slept, 0u) << "the loop sleeps while the next step is not yet due";
+}
+
+TEST(EngineLoop, QuitInTheMiddleOfACatchUpEndsTheLoopAndPopsEveryScreen)
+{
+    Engine& e = testEngine();
+    FakeClock clock;
+    e.setClock(&clock);
+    e.clearQuitRequest();
+    std::vector<std::string> log;
+    auto* bottom = new RecordingState("QuitBottom", &e, &log);
+    auto* top = new RecordingState("QuitTop", &e, &log);
+    e.registerState(bottom);
+    e.registerState(top);
+    top->onUpdate = [&](int n) {
+        if (n == 2)
+            clock.now += 1000;
+        if (n == 4)
+            pushQuit(); // seen by the next step of the same catch-up
+    };
+    e.pushState("QuitBottom", ParameterMap());
+    e.pushState("QuitTop", ParameterMap());
+    log.clear();
+    float timeBefore = e.getTime();
+    e.run();
+    e.setClock(nullptr);
+
+    EXPECT_EQ(top->updates, 4) << "the quitting step updates no screen";
+    EXPECT_NEAR(e.getTime() - timeBefore, 4 * e.getFrameTime(), 1e-4);
+    EXPECT_EQ(top->updatesAtRender.back(), 2) << "nothing is rendered after the quit";
+    std::vector<std::string> expected = {"QuitTop.deactivate", "QuitTop.leave", "QuitBottom.activate",
+                                         "QuitBottom.deactivate", "QuitBottom.leave"};
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(e.getStackSize(), 0u);
+}
+
+TEST(EngineLoop, AnInactiveWindowFreezesScreensAndGameTime)
+{
+    Engine& e = testEngine();
+    std::vector<std::string> log;
+    auto* state = new RecordingState("Frozen", &e, &log);
+    e.registerState(state);
+    e.pushState("Frozen", ParameterMap());
+
+    e.tick();
+    EXPECT_EQ(state->updates, 1);
+    pushFocus(false);
+    float frozenAt = 0;
+    e.tick();
+    frozenAt = e.getTime();
+    runTicks(e, 10);
+    EXPECT_FALSE(e.isActive());
+    EXPECT_EQ(state->updates, 1);
+    EXPECT_EQ(e.getTime(), frozenAt);
+
+    pushFocus(true);
+    e.tick();
+    EXPECT_TRUE(e.isActive());
+    EXPECT_EQ(state->updates, 2);
+    EXPECT_GT(e.getTime(), frozenAt);
+    e.popState();
+}
+
+TEST(EngineScreens, StackCallsComeInTheirOrder)
+{
+    Engine& e = testEngine();
+    std::vector<std::string> log;
+    auto* game = new RecordingState("OrderGame", &e, &log);
+    auto* scores = new RecordingState("OrderScores", &e, &log);
+    e.registerState(game);
+    e.registerState(scores);
+
+    ParameterMap params;
+    params.set<std::string>("levelFilename", "x.xml");
+    e.pushState("OrderGame", params);
+    params.clear(); // the sender's map dies at once; the screen kept its copy
+    EXPECT_EQ(game->entered.get<std::string>("levelFilename"), "x.xml");
+    e.pushState("OrderScores", ParameterMap());
+    EXPECT_EQ(e.getCurrentState(), scores);
+    e.popState();
+    EXPECT_EQ(e.getCurrentState(), game);
+    e.popState();
+    EXPECT_EQ(e.getCurrentState(), nullptr);
+
+    std::vector<std::string> expected = {
+        "OrderGame.enter",         "OrderGame.activate", "OrderGame.deactivate",
+        "OrderScores.enter",       "OrderScores.activate", "OrderScores.deactivate",
+        "OrderScores.leave",       "OrderGame.activate", "OrderGame.deactivate",
+        "OrderGame.leave"};
+    EXPECT_EQ(log, expected);
+}
+
+TEST(EngineScreens, UnknownOrEmptyNamesChangeNothing)
+{
+    Engine& e = testEngine();
+    std::vector<std::string> log;
+    auto* state = new RecordingState("Known", &e, &log);
+    e.registerState(state);
+    e.pushState("Known", ParameterMap());
+    log.clear();
+
+    testing::internal::CaptureStderr();
+    e.pushState("NoSuchScreen", ParameterMap());
+    e.pushState("", ParameterMap());
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("NoSuchScreen"), std::string::npos);
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(e.getCurrentState(), state);
+    EXPECT_EQ(e.findState(""), nullptr);
+    EXPECT_EQ(e.findState("Known"), state);
+    e.popState();
+}
+
+TEST(EngineScreens, PoppingTheLastScreenEndsTheLoop)
+{
+    Engine& e = testEngine();
+    FakeClock clock;
+    e.setClock(&clock);
+    e.clearQuitRequest();
+    std::vector<std::string> log;
+    auto* menu = new RecordingState("LastMenu", &e, &log);
+    e.registerState(menu);
+    menu->onUpdate = [&](int n) {
+        if (n == 5)
+            e.popState();
+    };
+    e.pushState("LastMenu", ParameterMap());
+    e.run();
+    e.setClock(nullptr);
+    EXPECT_EQ(menu->updates, 5);
+    EXPECT_EQ(e.getStackSize(), 0u);
+    EXPECT_TRUE(e.isQuitRequested());
+}
+
+namespace {
+
+class CountedTransition : public CubeTransition {
+public:
+    CountedTransition(Engine* engine, float duration, int* alive) : CubeTransition(engine, duration), alive(alive)
+    {
+        ++*alive;
+    }
+    ~CountedTransition() override { --*alive; }
+    int* alive;
+};
+
+int ticksUntilDone(Engine& e, int limit)
+{
+    int n = 0;
+    while (e.getTransition() && n < limit) {
+        e.tick();
+        ++n;
+    }
+    return n;
+}
+
+} // namespace
+
+TEST(EngineTransitions, LifetimeFollowsTheDuration)
+{
+    Engine& e = testEngine();
+    int alive = 0;
+    e.startTransition(new CountedTransition(&e, 0.75f, &alive));
+    int n = ticksUntilDone(e, 1000);
+    EXPECT_GE(n, 45);
+    EXPECT_LE(n, 46);
+    EXPECT_EQ(alive, 0);
+
+    e.startTransition(new CountedTransition(&e, 0.0f, &alive));
+    EXPECT_EQ(ticksUntilDone(e, 1000), 1);
+    e.startTransition(new CountedTransition(&e, -0.5f, &alive));
+    EXPECT_EQ(ticksUntilDone(e, 1000), 1);
+
+    e.startTransition(new CountedTransition(&e, -1.0f, &alive));
+    EXPECT_EQ(ticksUntilDone(e, 600), 600);
+    EXPECT_EQ(alive, 1);
+
+    // A second effect replaces the running one at once.
+    Transition* second = new CountedTransition(&e, 0.75f, &alive);
+    e.startTransition(second);
+    EXPECT_EQ(alive, 1);
+    EXPECT_EQ(e.getTransition(), second);
+    ticksUntilDone(e, 1000);
+    EXPECT_EQ(alive, 0);
+}

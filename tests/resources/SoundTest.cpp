@@ -1,0 +1,275 @@
+#include "resources/SoundManager.h"
+#include "resources/TestFiles.h"
+#include "support/TestEngine.h"
+
+#include <AL/alc.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kMonoRate = 22050;
+constexpr double kShortSeconds = 0.3;
+
+Handle<Sound> loadSound(const std::string& name, bool streaming = false)
+{
+    ParameterMap parameters;
+    if (streaming)
+        parameters.set<bool>("streaming", true);
+    return testEngine().getSoundManager()->get(name, parameters);
+}
+
+// A 0.3 s mono tone, loaded whole.
+Handle<Sound> shortSound()
+{
+    static const std::string name = [] {
+        writeOgg("sounds/sound-short.ogg", 1, kMonoRate, kShortSeconds);
+        return std::string("sounds/sound-short.ogg");
+    }();
+    return loadSound(name);
+}
+
+// A 0.6 s mono tone, streamed.
+Handle<Sound> streamedSound()
+{
+    static const std::string name = [] {
+        writeOgg("sounds/sound-stream.ogg", 1, kMonoRate, 0.6);
+        return std::string("sounds/sound-stream.ogg");
+    }();
+    return loadSound(name, true);
+}
+
+ALint sourceInt(const SoundInstance& instance, ALenum what)
+{
+    ALint value = -1;
+    alGetSourcei(instance.getSource(), what, &value);
+    return value;
+}
+
+bool listed(const Sound& sound, const SoundInstance* instance)
+{
+    for (const Handle<SoundInstance>& entry : sound.getInstances())
+        if (entry.get() == instance)
+            return true;
+    return false;
+}
+
+class SoundTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(testEngine().hasAudio()); }
+};
+
+TEST_F(SoundTest, ChannelCountPicksTheFormat)
+{
+    Handle<Sound> mono = shortSound();
+    EXPECT_EQ(mono->getFormat(), AL_FORMAT_MONO16);
+    EXPECT_EQ(mono->getFrequency(), kMonoRate);
+    EXPECT_NEAR(mono->getDuration(), kShortSeconds, 1e-3);
+    ALint bytes = 0;
+    alGetBufferi(mono->getBuffer(), AL_SIZE, &bytes);
+    EXPECT_EQ(bytes, std::lround(kShortSeconds * kMonoRate) * 2);
+
+    writeOgg("sounds/sound-stereo.ogg", 2, 44100, 0.2);
+    Handle<Sound> stereo = loadSound("sounds/sound-stereo.ogg");
+    EXPECT_EQ(stereo->getFormat(), AL_FORMAT_STEREO16);
+    EXPECT_EQ(stereo->getFrequency(), 44100);
+    alGetBufferi(stereo->getBuffer(), AL_SIZE, &bytes);
+    EXPECT_EQ(bytes, std::lround(0.2 * 44100) * 4);
+
+    // A streamed sound is only probed.
+    Handle<Sound> streamed = streamedSound();
+    EXPECT_EQ(streamed->getBuffer(), 0u);
+    EXPECT_EQ(streamed->getFormat(), AL_FORMAT_MONO16);
+    EXPECT_NEAR(streamed->getDuration(), 0.6, 1e-3);
+}
+
+TEST_F(SoundTest, DroppedOneShotPlaysOutAndLeavesItsSound)
+{
+    Handle<Sound> sound = shortSound();
+    SoundInstance* raw = sound->play().get();
+    ASSERT_EQ(sound->getInstances().size(), 1u);
+    EXPECT_EQ(raw->getRefCount(), 1);
+    runTicks(testEngine(), 3);
+    ASSERT_TRUE(listed(*sound, raw));
+    EXPECT_TRUE(raw->isPlaying());
+    EXPECT_TRUE(tickUntil([&] { return sound->getInstances().empty(); }));
+}
+
+TEST_F(SoundTest, KeptOneShotIsStoppedButStaysUsable)
+{
+    Handle<Sound> sound = shortSound();
+    Handle<SoundInstance> voice = sound->play(false, 0.5f, 1.5f);
+    EXPECT_FLOAT_EQ(voice->getGain(), 0.5f);
+    EXPECT_FLOAT_EQ(voice->getPitch(), 1.5f);
+    EXPECT_EQ(voice->getRefCount(), 2);
+    ASSERT_TRUE(tickUntil([&] { return !voice->isValid(); }));
+    EXPECT_EQ(voice->getRefCount(), 1);
+    EXPECT_FALSE(listed(*sound, voice.get()));
+    EXPECT_FALSE(voice->isPlaying());
+    EXPECT_EQ(voice->getGain(), 0.0f);
+}
+
+TEST_F(SoundTest, FadeFollowsItsCurveAndStopsNearTick60)
+{
+    Handle<Sound> sound = shortSound();
+    Handle<SoundInstance> voice = sound->play(true, 1.0f, 1.0f);
+    voice->fade(0.0f, 1.0f, 1.0f, 2.0f, FE_STOP);
+    int tick = 0;
+    while (voice->isValid() && tick < 70) {
+        runTicks(testEngine(), 1);
+        ++tick;
+        if (tick % 15 == 0 && tick < 60) {
+            float s = float(tick) / 60.0f;
+            EXPECT_NEAR(voice->getGain(), 1.0f - s * s, 1e-4) << "tick " << tick;
+            EXPECT_NEAR(voice->getPitch(), 1.0f, 1e-6);
+            EXPECT_TRUE(voice->isPlaying());
+        }
+    }
+    // Sixty steps of 1/60 s in floats may fall just short of 1.0.
+    EXPECT_GE(tick, 60);
+    EXPECT_LE(tick, 61);
+    EXPECT_FALSE(listed(*sound, voice.get()));
+}
+
+TEST_F(SoundTest, FadeMovesPitchAndKeepsOrPausesAtTheEnd)
+{
+    Handle<Sound> sound = shortSound();
+    Handle<SoundInstance> keep = sound->play(true, 1.0f, 1.0f);
+    Handle<SoundInstance> pause = sound->play(true, 1.0f, 1.0f);
+    keep->fade(0.5f, 2.0f, 0.5f, 1.0f, FE_NONE);
+    pause->fade(0.5f, 2.0f, 0.5f, 1.0f, FE_PAUSE);
+    runTicks(testEngine(), 15);
+    EXPECT_NEAR(keep->getGain(), 0.75f, 1e-4);
+    EXPECT_NEAR(keep->getPitch(), 1.5f, 1e-4);
+    runTicks(testEngine(), 20);
+    EXPECT_FLOAT_EQ(keep->getGain(), 0.5f);
+    EXPECT_FLOAT_EQ(keep->getPitch(), 2.0f);
+    EXPECT_TRUE(keep->isPlaying());
+    EXPECT_TRUE(pause->isPaused());
+    EXPECT_TRUE(listed(*sound, pause.get()));
+    keep->stop();
+    pause->stop();
+}
+
+TEST_F(SoundTest, PausedVoiceHoldsItsFade)
+{
+    Handle<Sound> sound = shortSound();
+    Handle<SoundInstance> voice = sound->play(true, 1.0f, 1.0f);
+    voice->pause();
+    voice->fade(0.0f, 1.0f, 1.0f, 2.0f, FE_STOP);
+    runTicks(testEngine(), 90);
+    EXPECT_TRUE(voice->isPaused());
+    EXPECT_FLOAT_EQ(voice->getGain(), 1.0f);
+
+    alSourcePlay(voice->getSource());
+    runTicks(testEngine(), 30);
+    EXPECT_NEAR(voice->getGain(), 0.75f, 1e-4);
+    voice->stop();
+}
+
+TEST_F(SoundTest, LoopingFlagReachesOnlyStaticSources)
+{
+    Handle<SoundInstance> plain = shortSound()->play(false);
+    Handle<SoundInstance> streamed = streamedSound()->play(false);
+    plain->setLooping(true);
+    streamed->setLooping(true);
+    EXPECT_EQ(sourceInt(*plain, AL_LOOPING), AL_TRUE);
+    // A looping queue would replay buffers that are due to be recycled.
+    EXPECT_EQ(sourceInt(*streamed, AL_LOOPING), AL_FALSE);
+    EXPECT_TRUE(streamed->isLooping());
+    plain->stop();
+    streamed->stop();
+}
+
+TEST_F(SoundTest, LoopingStreamWrapsAroundAndNeverEnds)
+{
+    Handle<Sound> sound = streamedSound();
+    Handle<SoundInstance> voice = sound->play(true);
+    // Three times the length of the data: only wrapping keeps it playing.
+    EXPECT_FALSE(tickUntil([&] { return !voice->isPlaying() || voice->isEnded(); }, 1800));
+    EXPECT_GE(sourceInt(*voice, AL_BUFFERS_QUEUED), 2);
+    EXPECT_TRUE(listed(*sound, voice.get()));
+    voice->stop();
+    EXPECT_FALSE(voice->isValid());
+    runTicks(testEngine(), 1);
+    EXPECT_FALSE(listed(*sound, voice.get()));
+}
+
+TEST_F(SoundTest, StreamEndsAndIsDropped)
+{
+    Handle<Sound> sound = streamedSound();
+    Handle<SoundInstance> voice = sound->play(false);
+    EXPECT_FALSE(voice->isEnded());
+    ASSERT_TRUE(tickUntil([&] { return voice->isEnded(); }));
+    EXPECT_TRUE(voice->isValid());
+    ASSERT_TRUE(tickUntil([&] { return !listed(*sound, voice.get()); }));
+    EXPECT_FALSE(voice->isValid());
+}
+
+TEST_F(SoundTest, StreamThatRanDryIsRefilledAndRestarted)
+{
+    Handle<Sound> sound = streamedSound();
+    Handle<SoundInstance> voice = sound->play(true);
+    runTicks(testEngine(), 2);
+    // What an empty queue looks like: stopped, every buffer processed.
+    alSourceStop(voice->getSource());
+    EXPECT_FALSE(voice->isPlaying());
+    runTicks(testEngine(), 1);
+    EXPECT_TRUE(voice->isPlaying());
+    EXPECT_GE(sourceInt(*voice, AL_BUFFERS_QUEUED), 1);
+    EXPECT_TRUE(listed(*sound, voice.get()));
+    voice->stop();
+}
+
+void expectInert(Sound& sound)
+{
+    Handle<SoundInstance> voice = sound.play(true);
+    ASSERT_TRUE(voice);
+    EXPECT_FALSE(voice->isValid());
+    EXPECT_FALSE(voice->isPlaying());
+    EXPECT_FALSE(voice->isPaused());
+    EXPECT_TRUE(sound.getInstances().empty());
+    voice->setGain(1.0f);
+    voice->setLooping(false);
+    voice->pause();
+    voice->fade(0.0f, 1.0f, 1.0f, 2.0f, FE_STOP);
+    EXPECT_FALSE(voice->update());
+    EXPECT_EQ(voice->getGain(), 0.0f);
+    voice->stop();
+}
+
+TEST_F(SoundTest, UnreadableFilesGiveInertVoices)
+{
+    writeScratchFile("sounds/sound-garbage.ogg", std::string(4096, 'x'));
+    for (bool streaming : {false, true}) {
+        for (const std::string name : {"sounds/sound-garbage.ogg", "sounds/sound-nowhere.ogg"}) {
+            ::testing::internal::CaptureStderr();
+            Handle<Sound> sound = loadSound(name, streaming);
+            std::string err = ::testing::internal::GetCapturedStderr();
+            EXPECT_EQ(lineCount(err), 1) << err;
+            EXPECT_NE(err.find(name), std::string::npos) << err;
+            ASSERT_TRUE(sound);
+            EXPECT_FALSE(sound->isPlayable());
+            expectInert(*sound);
+        }
+    }
+    runTicks(testEngine(), 2);
+}
+
+TEST_F(SoundTest, NoAudioContextMeansInertVoices)
+{
+    Handle<Sound> sound = shortSound();
+    ALCcontext* context = alcGetCurrentContext();
+    alcMakeContextCurrent(nullptr);
+    expectInert(*sound);
+    writeOgg("sounds/sound-silent.ogg", 1, kMonoRate, 0.1);
+    Handle<Sound> loadedSilently = loadSound("sounds/sound-silent.ogg");
+    EXPECT_FALSE(loadedSilently->isPlayable());
+    EXPECT_EQ(loadedSilently->getFormat(), AL_FORMAT_MONO16);
+    expectInert(*loadedSilently);
+    runTicks(testEngine(), 1);
+    alcMakeContextCurrent(context);
+}
+
+} // namespace

@@ -1,0 +1,300 @@
+#include "resources/TestFiles.h"
+#include "resources/TextureManager.h"
+#include "support/TestEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr Pixel kClear{0, 0, 0, 0};
+constexpr Pixel kRed{255, 0, 0, 255};
+constexpr Pixel kGreen{0, 255, 0, 255};
+constexpr Pixel kBlue{0, 0, 255, 255};
+
+Pixel unpack(uint32_t packed)
+{
+    Pixel p;
+    std::memcpy(&p, &packed, sizeof p);
+    return p;
+}
+
+// A working surface filled from `pixel`, in the texture loader's layout.
+SDL_Surface* makeSurface(int w, int h, const std::function<Pixel(int, int)>& pixel)
+{
+    SDL_Surface* surface = Texture::createRgbaSurface(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            Pixel p = pixel(x, y);
+            std::memcpy(static_cast<uint8_t*>(surface->pixels) + y * surface->pitch + 4 * x, &p, sizeof p);
+        }
+    return surface;
+}
+
+Pixel downscaleOne(const std::function<Pixel(int, int)>& block, DownscaleFilter filter, int side = 2)
+{
+    SDL_Surface* source = makeSurface(side, side, block);
+    SDL_Surface* result = Texture::downscale(source, filter);
+    EXPECT_EQ(result->w, side / 2);
+    EXPECT_EQ(result->h, side / 2);
+    Pixel p;
+    std::memcpy(&p, result->pixels, sizeof p);
+    SDL_FreeSurface(source);
+    SDL_FreeSurface(result);
+    return p;
+}
+
+TEST(DownscaleTest, OneOpaqueTexelAmongTransparentOnes)
+{
+    // The transparent texels carry a colour that must not leak into the result.
+    auto block = [](int x, int y) { return x == 0 && y == 0 ? kRed : Pixel{0, 255, 0, 0}; };
+    EXPECT_EQ(downscaleOne(block, DF_BOX), (Pixel{63, 0, 0, 63}));
+    EXPECT_EQ(downscaleOne(block, DF_ALPHA_WEIGHTED), (Pixel{255, 0, 0, 255}));
+}
+
+TEST(DownscaleTest, FullyTransparentBlockStaysTransparentBlack)
+{
+    auto block = [](int, int) { return Pixel{200, 100, 50, 0}; };
+    EXPECT_EQ(downscaleOne(block, DF_BOX), kClear);
+    EXPECT_EQ(downscaleOne(block, DF_ALPHA_WEIGHTED), kClear);
+}
+
+TEST(DownscaleTest, TwoOpaqueColoursAndTwoHoles)
+{
+    auto block = [](int x, int y) { return y == 1 ? kClear : x == 0 ? kRed : kBlue; };
+    EXPECT_EQ(downscaleOne(block, DF_BOX), (Pixel{63, 0, 63, 127}));
+    EXPECT_EQ(downscaleOne(block, DF_ALPHA_WEIGHTED), (Pixel{127, 0, 127, 255}));
+}
+
+TEST(DownscaleTest, UnknownFilterGivesTransparentBlack)
+{
+    EXPECT_EQ(downscaleOne([](int, int) { return kRed; }, DownscaleFilter(7)), kClear);
+}
+
+TEST(DownscaleTest, OddLastRowAndColumnAreDropped)
+{
+    auto block = [](int x, int y) { return x == 2 || y == 2 ? Pixel{255, 255, 255, 255} : kBlue; };
+    EXPECT_EQ(downscaleOne(block, DF_BOX, 3), kBlue);
+}
+
+TEST(PackColorTest, ByteOrderClampingAndNaN)
+{
+    EXPECT_EQ(unpack(Texture::packColor(1.0f, 0.0f, 0.0f, 0.0f)), (Pixel{255, 0, 0, 0}));
+    EXPECT_EQ(unpack(Texture::packColor(0.0f, 0.0f, 0.0f, 1.0f)), (Pixel{0, 0, 0, 255}));
+    EXPECT_EQ(unpack(Texture::packColor(2.0f, -1.0f, 0.5f, std::numeric_limits<float>::quiet_NaN())),
+              (Pixel{255, 0, 127, 0}));
+}
+
+TEST(PackColorTest, EveryByteSurvivesTheRoundTrip)
+{
+    for (int b = 0; b < 256; ++b)
+        ASSERT_EQ(unpack(Texture::packColor(b / 255.0f, 0, 0, 0)).r, b);
+}
+
+GLint levelWidth(int level)
+{
+    GLint value = -1;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &value);
+    return value;
+}
+
+GLint levelHeight(int level)
+{
+    GLint value = -1;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &value);
+    return value;
+}
+
+std::vector<Pixel> levelPixels(int level)
+{
+    std::vector<Pixel> pixels(size_t(levelWidth(level) * levelHeight(level)));
+    glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+Handle<Texture> loadTexture(const std::string& name, bool mipMapping = true, bool alphaWeighted = false)
+{
+    ParameterMap parameters;
+    if (!mipMapping)
+        parameters.set<bool>("mipMapping", false);
+    if (alphaWeighted)
+        parameters.set<DownscaleFilter>("downscaleFilter", DF_ALPHA_WEIGHTED);
+    Handle<Texture> texture = testEngine().getTextureManager()->get(name, parameters);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    return texture;
+}
+
+Pixel opaqueWhite(int, int)
+{
+    return Pixel{255, 255, 255, 255};
+}
+
+TEST(TextureLoadTest, SquareImageGetsOurChainDownToOnePixel)
+{
+    writeTga("sprites/tex-64x64.tga", 64, 64, opaqueWhite);
+    Handle<Texture> texture = loadTexture("sprites/tex-64x64.tga");
+    ASSERT_TRUE(texture && texture->isLoaded());
+    EXPECT_EQ(texture->getWidth(), 64);
+    EXPECT_EQ(texture->getHeight(), 64);
+    texture->bind();
+    for (int level = 0; level <= 6; ++level) {
+        EXPECT_EQ(levelWidth(level), 64 >> level) << "level " << level;
+        EXPECT_EQ(levelHeight(level), 64 >> level) << "level " << level;
+    }
+    EXPECT_EQ(levelWidth(7), 0);
+    GLint minFilter = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
+}
+
+TEST(TextureLoadTest, NonSquareImageGoesToGlu)
+{
+    writeTga("sprites/tex-64x32.tga", 64, 32, opaqueWhite);
+    Handle<Texture> texture = loadTexture("sprites/tex-64x32.tga");
+    EXPECT_EQ(texture->getWidth(), 64);
+    EXPECT_EQ(texture->getHeight(), 32);
+    texture->bind();
+    // Halving both sides would stop at 2x1; GLU goes on to 1x1.
+    for (int level = 0; level <= 5; ++level) {
+        EXPECT_EQ(levelWidth(level), 64 >> level) << "level " << level;
+        EXPECT_EQ(levelHeight(level), 32 >> level) << "level " << level;
+    }
+    EXPECT_EQ(levelWidth(6), 1);
+    EXPECT_EQ(levelHeight(6), 1);
+}
+
+TEST(TextureLoadTest, OnePixelAndUnmipmappedImagesHaveOneLevel)
+{
+    writeTga("sprites/tex-1x1.tga", 1, 1, opaqueWhite);
+    Handle<Texture> tiny = loadTexture("sprites/tex-1x1.tga");
+    tiny->bind();
+    EXPECT_EQ(levelWidth(0), 1);
+    EXPECT_EQ(levelWidth(1), 0);
+
+    writeTga("sprites/tex-nomip.tga", 64, 64, opaqueWhite);
+    Handle<Texture> flat = loadTexture("sprites/tex-nomip.tga", false);
+    flat->bind();
+    EXPECT_EQ(levelWidth(0), 64);
+    EXPECT_EQ(levelWidth(1), 0);
+    GLint minFilter = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    EXPECT_EQ(minFilter, GL_LINEAR);
+}
+
+TEST(TextureLoadTest, ChosenFilterBuildsTheLevelsFromTheFilesAlpha)
+{
+    // Every 2x2 block: one opaque red texel, three transparent green ones.
+    auto sparse = [](int x, int y) { return x % 2 == 0 && y % 2 == 0 ? kRed : Pixel{0, 255, 0, 0}; };
+    writeTga("sprites/tex-sparse.tga", 16, 16, sparse);
+
+    Handle<Texture> box = loadTexture("sprites/tex-sparse.tga");
+    box->bind();
+    EXPECT_EQ(levelPixels(0)[0], kRed);
+    EXPECT_EQ(levelPixels(0)[1], (Pixel{0, 255, 0, 0}));
+    for (const Pixel& p : levelPixels(1))
+        ASSERT_EQ(p, (Pixel{63, 0, 0, 63}));
+    // Level 2 comes from level 1, not from the file.
+    EXPECT_EQ(levelPixels(2)[0], (Pixel{63, 0, 0, 63}));
+
+    Handle<Texture> weighted = loadTexture("sprites/tex-sparse.tga", true, true);
+    weighted->bind();
+    for (const Pixel& p : levelPixels(1))
+        ASSERT_EQ(p, kRed);
+}
+
+TEST(TextureLoadTest, ImageWithoutAlphaIsOpaque)
+{
+    writeTga("sprites/tex-rgb.tga", 2, 2, [](int, int) { return Pixel{10, 20, 30, 0}; }, false);
+    Handle<Texture> texture = loadTexture("sprites/tex-rgb.tga");
+    texture->bind();
+    EXPECT_EQ(levelPixels(0)[3], (Pixel{10, 20, 30, 255}));
+}
+
+using TextureBindTest = ScreenTest;
+
+TEST_F(TextureBindTest, PixelCoordinatesAddressImagePixels)
+{
+    auto corners = [](int x, int y) { return x == 0 && y == 0 ? kRed : x == 7 && y == 7 ? kBlue : kGreen; };
+    writeTga("sprites/tex-corners.tga", 8, 8, corners);
+    Handle<Texture> texture = loadTexture("sprites/tex-corners.tga");
+
+    glMatrixMode(GL_PROJECTION);
+    texture->bind();
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_PROJECTION);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(GLuint(bound), texture->getName());
+
+    GLfloat matrix[16];
+    glGetFloatv(GL_TEXTURE_MATRIX, matrix);
+    const GLfloat expected[16] = {1 / 8.0f, 0, 0, 0, 0, 1 / 8.0f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    for (int i = 0; i < 16; ++i)
+        EXPECT_FLOAT_EQ(matrix[i], expected[i]) << "element " << i;
+
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    glTexCoord2i(0, 0);
+    glVertex2i(100, 100);
+    glTexCoord2i(8, 0);
+    glVertex2i(108, 100);
+    glTexCoord2i(8, 8);
+    glVertex2i(108, 108);
+    glTexCoord2i(0, 8);
+    glVertex2i(100, 108);
+    glEnd();
+    EXPECT_EQ(screenPixel(100, 100), kRed);
+    EXPECT_EQ(screenPixel(107, 107), kBlue);
+    EXPECT_EQ(screenPixel(103, 104), kGreen);
+}
+
+TEST_F(TextureBindTest, UnreadableImagesBecomeAChecker)
+{
+    writeScratchFile("sprites/tex-garbage.png", "this is no picture");
+    ::testing::internal::CaptureStderr();
+    Handle<Texture> garbage = loadTexture("sprites/tex-garbage.png");
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(lineCount(err), 1) << err;
+    EXPECT_NE(err.find(scratchDir() + "sprites/tex-garbage.png"), std::string::npos) << err;
+
+    ::testing::internal::CaptureStderr();
+    Handle<Texture> missing = loadTexture("sprites/tex-nowhere.png");
+    err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(lineCount(err), 1) << err;
+    EXPECT_NE(err.find("sprites/tex-nowhere.png"), std::string::npos) << err;
+
+    for (const Handle<Texture>& texture : {garbage, missing}) {
+        ASSERT_TRUE(texture);
+        EXPECT_FALSE(texture->isLoaded());
+        EXPECT_EQ(texture->getWidth(), Texture::kPlaceholderSize);
+        EXPECT_EQ(texture->getHeight(), Texture::kPlaceholderSize);
+        texture->bind();
+        std::vector<Pixel> pixels = levelPixels(0);
+        EXPECT_EQ(pixels[0], (Pixel{255, 0, 255, 255}));
+        EXPECT_EQ(pixels[1], (Pixel{0, 0, 0, 255}));
+        EXPECT_EQ(levelWidth(3), 1);
+    }
+
+    glEnable(GL_TEXTURE_2D);
+    missing->bind();
+    glBegin(GL_QUADS);
+    glTexCoord2i(0, 0);
+    glVertex2i(10, 10);
+    glTexCoord2i(1, 0);
+    glVertex2i(11, 10);
+    glTexCoord2i(1, 1);
+    glVertex2i(11, 11);
+    glTexCoord2i(0, 1);
+    glVertex2i(10, 11);
+    glEnd();
+    EXPECT_EQ(screenPixel(10, 10), (Pixel{255, 0, 255, 255}));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+} // namespace
