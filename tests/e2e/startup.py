@@ -1,0 +1,32 @@
+"""Start-up and shutdown of the real program."""
+
+from zorbel_e2e import Game, check, run
+
+
+def starts_and_ends_on_escape():
+    with Game("startup") as game:
+        shot = game.screenshot("first-screen")
+        check(shot.width == 1024 and shot.height == 768, f"screenshot is {shot.width}x{shot.height}")
+        lit = shot.count(0, 0, 1024, 768, lambda p: sum(p) > 60, step=8)
+        check(lit > 100, "the first screen is black")
+        game.key("Escape")
+        status = game.wait_exit()
+        check(status == 0, f"exit status {status}")
+        warnings = [l for l in game.stderr().splitlines() if l.startswith("zorbel:")]
+        check(not warnings, "the shipped data gives warnings:\n" + "\n".join(warnings))
+
+
+def runs_silent_without_an_audio_device():
+    with Game("no-audio", audio=False, env={"ALSOFT_DRIVERS": "no-such-backend"}) as game:
+        game.screenshot()
+        game.key("Escape")
+        status = game.wait_exit()
+        check(status == 0, f"exit status {status}")
+        lines = [l for l in game.stderr().splitlines() if "audio" in l]
+        check(len(lines) == 1, f"expected one warning about audio, got: {lines}")
+
+
+run({
+    "starts_and_ends_on_escape": starts_and_ends_on_escape,
+    "runs_silent_without_an_audio_device": runs_silent_without_an_audio_device,
+})

@@ -1,0 +1,281 @@
+"""Plays the real game binary the way a person does: a private X display,
+real key presses through xdotool, screenshots through the game's own Print
+key, and what OpenAL played captured by its "wave" backend.
+
+Every scenario runs on a copy of data/ in a temporary folder, so the
+repository's highscore file is never touched, and leaves no process behind.
+"""
+
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+BUILD = os.environ.get("ZORBEL_BUILD_DIR", os.path.join(REPO, "build"))
+ARTIFACTS = os.path.join(BUILD, "e2e")
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+class Image:
+    """A screenshot: 24-bit BMP as the game writes it."""
+
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            data = f.read()
+        check(data[:2] == b"BM", f"{path} is not a BMP file")
+        offset = struct.unpack_from("<I", data, 10)[0]
+        self.width, height = struct.unpack_from("<ii", data, 18)
+        bits = struct.unpack_from("<H", data, 28)[0]
+        check(bits == 24, f"{path} has {bits} bits per pixel, not 24")
+        self.bottom_up = height > 0
+        self.height = abs(height)
+        self.stride = (self.width * 3 + 3) & ~3
+        self.pixels = data[offset:]
+        self.path = path
+
+    def pixel(self, x, y):
+        """(r, g, b) at x, y counted from the top left."""
+        row = self.height - 1 - y if self.bottom_up else y
+        i = row * self.stride + x * 3
+        b, g, r = self.pixels[i], self.pixels[i + 1], self.pixels[i + 2]
+        return (r, g, b)
+
+    def mean(self, x0, y0, x1, y1, step=2):
+        """Mean colour of the rectangle [x0, x1) x [y0, y1)."""
+        total = [0, 0, 0]
+        n = 0
+        for y in range(y0, y1, step):
+            for x in range(x0, x1, step):
+                p = self.pixel(x, y)
+                for c in range(3):
+                    total[c] += p[c]
+                n += 1
+        return tuple(t / max(n, 1) for t in total)
+
+    def count(self, x0, y0, x1, y1, predicate, step=2):
+        """How many sampled pixels of the rectangle satisfy predicate((r, g, b))."""
+        return sum(1 for y in range(y0, y1, step) for x in range(x0, x1, step)
+                   if predicate(self.pixel(x, y)))
+
+
+class Audio:
+    """What the game played, read from OpenAL Soft's wave file."""
+
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            data = f.read()
+        check(data[:4] == b"RIFF" and data[8:12] == b"WAVE", f"{path} is not a WAV file")
+        pos = 12
+        fmt = None
+        samples = b""
+        while pos + 8 <= len(data):
+            tag, size = data[pos:pos + 4], struct.unpack_from("<I", data, pos + 4)[0]
+            body = data[pos + 8:pos + 8 + size] if tag != b"data" else data[pos + 8:]
+            if tag == b"fmt ":
+                fmt = struct.unpack_from("<HHIIHH", body, 0)
+            elif tag == b"data":
+                samples = body  # the size field is only final after a clean close
+                break
+            pos += 8 + size + (size & 1)
+        check(fmt is not None, f"{path} has no format chunk")
+        _, self.channels, self.rate, _, _, self.bits = fmt
+        width = self.bits // 8
+        frames = len(samples) // (width * self.channels)
+        self.frames = frames
+        self._samples = samples
+        self._width = width
+
+    def duration(self):
+        return self.frames / float(self.rate)
+
+    def rms(self, start, end):
+        """Root mean square level (0..1) between two times in seconds."""
+        a = max(0, int(start * self.rate))
+        b = min(self.frames, int(end * self.rate))
+        if b <= a:
+            return 0.0
+        step = self.channels * self._width
+        total = 0.0
+        n = 0
+        stride = max(1, (b - a) // 20000)
+        for frame in range(a, b, stride):
+            off = frame * step
+            for c in range(self.channels):
+                o = off + c * self._width
+                if self._width == 2:
+                    v = struct.unpack_from("<h", self._samples, o)[0] / 32768.0
+                elif self._width == 4:
+                    v = struct.unpack_from("<f", self._samples, o)[0]
+                else:
+                    v = (self._samples[o] - 128) / 128.0
+                total += v * v
+                n += 1
+        return (total / max(n, 1)) ** 0.5
+
+
+class Game:
+    """One run of build/zorbel on a copy of data/."""
+
+    def __init__(self, name, data_setup=None, audio=True, env=None):
+        self.name = name
+        self.dir = tempfile.mkdtemp(prefix=f"zorbel-e2e-{name}-")
+        shutil.copytree(os.path.join(REPO, "data"), os.path.join(self.dir, "data"))
+        if data_setup:
+            data_setup(os.path.join(self.dir, "data"))
+        self.wave = os.path.join(self.dir, "played.wav")
+        self.env = dict(os.environ)
+        if audio:
+            conf = os.path.join(self.dir, "alsoft.conf")
+            with open(conf, "w") as f:
+                f.write(f"[general]\ndrivers = wave\n[wave]\nfile = {self.wave}\n")
+            self.env["ALSOFT_CONF"] = conf
+            self.env["ALSOFT_DRIVERS"] = "wave"
+        self.env.update(env or {})
+        self.stderr_path = os.path.join(self.dir, "stderr.txt")
+        self.proc = None
+        self.started = 0.0
+        self.shots = 0
+
+    def __enter__(self):
+        self.start()
+        return self
+
+    def __exit__(self, kind, value, tb):
+        self.kill()
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        shots = os.path.join(self.dir, "screenshots")
+        if os.path.isdir(shots):
+            for f in sorted(os.listdir(shots)):
+                subprocess.call(["convert", os.path.join(shots, f),
+                                 os.path.join(ARTIFACTS, f"{self.name}-{f[:-4]}.png")])
+        if kind is None:
+            shutil.rmtree(self.dir, ignore_errors=True)
+        else:
+            print(f"kept the run's folder for a look: {self.dir}", file=sys.stderr)
+            print(self.stderr(), file=sys.stderr)
+        return False
+
+    def start(self):
+        self.stderr_file = open(self.stderr_path, "w")
+        self.proc = subprocess.Popen([os.path.join(BUILD, "zorbel")], cwd=self.dir, env=self.env,
+                                     stdout=self.stderr_file, stderr=subprocess.STDOUT)
+        self.started = time.time()
+        self.wait_for_window()
+
+    def elapsed(self):
+        return time.time() - self.started
+
+    def wait_for_window(self, timeout=15.0):
+        end = time.time() + timeout
+        while time.time() < end:
+            check(self.proc.poll() is None, f"the game ended at start-up:\n{self.stderr()}")
+            out = subprocess.run(["xdotool", "search", "--name", "Quorvell Zorbel 2010"],
+                                 capture_output=True, text=True)
+            if out.returncode == 0 and out.stdout.strip():
+                self.window = out.stdout.split()[0]
+                time.sleep(0.5)  # let the first frames render
+                return
+            time.sleep(0.1)
+        raise Failure("no window titled 'Quorvell Zorbel 2010' appeared")
+
+    def stderr(self):
+        self.stderr_file.flush()
+        with open(self.stderr_path, errors="replace") as f:
+            return f.read()
+
+    def alive(self):
+        return self.proc.poll() is None
+
+    def key(self, *keys, hold=0.0, pause=0.15):
+        """Taps each key; with hold > 0 the key is held that many seconds."""
+        for k in keys:
+            check(self.alive(), f"the game is gone before key {k}:\n{self.stderr()}")
+            if hold > 0:
+                subprocess.check_call(["xdotool", "keydown", k])
+                time.sleep(hold)
+                subprocess.check_call(["xdotool", "keyup", k])
+            else:
+                subprocess.check_call(["xdotool", "key", k])
+            time.sleep(pause)
+
+    def keydown(self, *keys):
+        subprocess.check_call(["xdotool", "keydown", *keys])
+
+    def keyup(self, *keys):
+        subprocess.check_call(["xdotool", "keyup", *keys])
+
+    def type(self, text):
+        subprocess.check_call(["xdotool", "type", "--delay", "60", text])
+        time.sleep(0.2)
+
+    def screenshot(self, label=None):
+        """Presses Print and returns the written picture."""
+        before = self._shot_files()
+        self.key("Print", pause=0.0)
+        end = time.time() + 5.0
+        while time.time() < end:
+            new = sorted(self._shot_files() - before)
+            if new:
+                path = os.path.join(self.dir, "screenshots", new[-1])
+                time.sleep(0.2)  # the file is written in one go; give it a moment
+                image = Image(path)
+                if label:
+                    os.makedirs(ARTIFACTS, exist_ok=True)
+                    subprocess.call(["convert", path, os.path.join(ARTIFACTS, f"{self.name}-{label}.png")])
+                return image
+            time.sleep(0.05)
+        raise Failure("Print wrote no screenshot")
+
+    def _shot_files(self):
+        shots = os.path.join(self.dir, "screenshots")
+        return set(os.listdir(shots)) if os.path.isdir(shots) else set()
+
+    def wait_exit(self, timeout=10.0):
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"the game did not end within {timeout} s")
+
+    def kill(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.send_signal(signal.SIGTERM)
+            try:
+                self.proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        if getattr(self, "stderr_file", None):
+            self.stderr_file.close()
+
+    def audio(self):
+        check(os.path.exists(self.wave), "OpenAL wrote no wave file")
+        return Audio(self.wave)
+
+    def data_file(self, name):
+        return os.path.join(self.dir, "data", name)
+
+
+def run(scenarios):
+    """Runs the named scenario functions; exits non-zero on the first failure."""
+    names = sys.argv[1:] or list(scenarios)
+    for name in names:
+        began = time.time()
+        try:
+            scenarios[name]()
+        except Failure as e:
+            print(f"FAILED {name}: {e}")
+            sys.exit(1)
+        print(f"ok {name} ({time.time() - began:.1f} s)")
