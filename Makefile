@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test assets clean
+.PHONY: all deps configure build run test test-sanitize assets clean
 
 all: build
 
@@ -22,6 +22,16 @@ run: build
 
 test: build
 	scripts/headless ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+SANITIZE_DIR ?= build-sanitize
+test-sanitize: deps
+	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DZORBEL_SANITIZE=ON >/dev/null
+	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	scripts/headless ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
 
 assets:
 	@scripts/install-deps --assets

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "engine/State.h"
+#include "resources/Font.h"
+#include "resources/Handle.h"
+#include "states/HighscoreTable.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+/// One line of the list as the screen lays it out.
+struct HighscoreRow {
+    unsigned rank;
+    float y;   ///< top of the line, in screen units (the screen is 32 x 24)
+    int entry; ///< index into the list, or -1 for the result waiting for a name
+};
+
+/// "Highscore": shows the list of one level and score type and, when the game
+/// hands over qualifying results, lets the players type their names one after
+/// the other and stores them. Its table is the only one that writes the file.
+///
+/// Takes "levelFilename" (string) and "scoreType" (ScoreType), and from the game
+/// "score1"/"score2" (unsigned int) with the proposed names "name1"/"name2".
+class HighscoreState : public State {
+public:
+    static constexpr unsigned kMaxNameLength = 17;
+
+    /// The table reads "highscore.xml" through the engine's data directories.
+    explicit HighscoreState(Engine* engine);
+    /// The table reads and writes "highscore.xml" in `highscorePaths` instead.
+    HighscoreState(Engine* engine, const SearchPathList& highscorePaths);
+
+    void enter(const ParameterMap& params) override;
+    void leave() override;
+    void update() override;
+    void render() override;
+
+    /// Where the list's lines go when `pendingScore` (0 for none) waits for a name:
+    /// the pending line takes the rank it would get, the lines below move down,
+    /// and no more than `HighscoreTable::kMaxEntries` lines are shown.
+    static std::vector<HighscoreRow> layoutRows(const std::vector<HighscoreEntry>& entries, uint32_t pendingScore,
+                                                int scoreType);
+
+    /// The name being typed (empty when no result waits).
+    const std::string& getTypedName() const { return name1; }
+    /// The result waiting for the name being typed; 0 when none.
+    uint32_t getPendingScore() const { return score1; }
+    const std::vector<HighscoreEntry>& getEntries() const { return entries; }
+
+private:
+    void leaveScreen();
+    void typeKey(const SDL_keysym& key);
+    void confirmName();
+    std::string scoreText(uint32_t score) const;
+
+    Handle<Font> font;
+    Handle<Font> titleFont;
+    std::string levelFilename;
+    int scoreType = 0;
+    uint32_t score1 = 0;
+    uint32_t score2 = 0;
+    std::string name1;
+    std::string name2;
+    std::string lastNames[2];
+    int inputPlayer = 0;
+    HighscoreTable table;
+    std::vector<HighscoreEntry> entries;
+    float cursorRate = 3.1415927f;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "engine/Vec2.h"
+#include "resources/Handle.h"
+#include "resources/Texture.h"
+#include "world/Layer.h"
+
+/// One image stretched over the whole level, repeated `tiling` times, shifted by
+/// an offset and scrolling at a constant speed (all in image pixels).
+class ImageLayer : public Layer {
+public:
+    /// The common layer part (with its objects), then "imageFilename" (under "sprites/"),
+    /// "imageOffset", "tiling" and "movement". A layer whose image cannot be loaded is not usable.
+    ImageLayer(Level* level, int index, const TiXmlElement* element, const ParameterMap* gameParams);
+
+    /// The objects, then the scrolling advances by one frame time.
+    void update() override;
+    void render(Object* drawLast) override;
+    /// Image layers have no shapes.
+    void initPhysics(b2Body*) override {}
+
+    const Handle<Texture>& getTexture() const { return texture; }
+    Vec2f getImageOffset() const { return imageOffset; }
+    Vec2f getTiling() const { return tiling; }
+    Vec2f getMovement() const { return movement; }
+    /// Scrolling accumulated so far; it grows without bound.
+    Vec2f getScroll() const { return scroll; }
+
+private:
+    Handle<Texture> texture;
+    Vec2f imageOffset;
+    Vec2f tiling{1.0f, 1.0f};
+    Vec2f movement;
+    Vec2f scroll;
+};

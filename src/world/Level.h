@@ -1,0 +1,105 @@
+#pragma once
+
+#include "engine/NonCopyable.h"
+#include "engine/ParameterMap.h"
+#include "engine/RGBA.h"
+#include "engine/Vec2.h"
+#include "resources/Handle.h"
+#include "resources/Resource.h"
+#include "world/Physics.h"
+
+#include <list>
+#include <string>
+
+class Engine;
+class Layer;
+class Object;
+class PlayerObject;
+class TiXmlElement;
+
+/// One loaded level: size, background colour, music, layers back to front, the
+/// physics world and the camera. The level routes every contact point to the
+/// objects owning the two bodies.
+class Level : NonCopyable, public ContactListener {
+public:
+    /// Loads from a "Level" element. `gameParams` (not owned, outlives the level) go to
+    /// every layer and object; `sourceName` names the file in messages about bad parts.
+    Level(Engine* engine, const TiXmlElement* element, const ParameterMap* gameParams,
+          const std::string& sourceName = "level");
+    /// Reads `filename` (a data file name such as "levels/hill.xml"); null, with a
+    /// message, when the file cannot be read or has no "Level" element.
+    static Level* load(Engine* engine, const std::string& filename, const ParameterMap* gameParams);
+    /// Deletes the layers (and their objects), then the world, then drops the resources.
+    ~Level() override;
+
+    /// Once per step: every layer, then one world step with contact reporting.
+    void update();
+    /// Draws the level from the camera into the current viewport; the projection matrix stays selected.
+    void render(Object* drawLast);
+    /// Keeps zoom and camera position inside the level.
+    void clampCamera();
+    void setZoom(float z);
+
+    /// The world point at the centre of the view; callers set it before `clampCamera`/`render`.
+    Vec2f cameraPosition;
+    /// Half the visible height at depth 0, in world units.
+    float zoom = 8.0f;
+
+    /// The first object called `id`, searching the layers in order; null if none.
+    Object* findObject(const std::string& id) const;
+    /// The first layer called `id`, or null.
+    Layer* findLayer(const std::string& id) const;
+    /// Player `playerNo` (0: "player1", 1: "player2") if it is a Player; null otherwise.
+    template <typename Player = PlayerObject>
+    Player* getPlayer(int playerNo) const
+    {
+        return dynamic_cast<Player*>(findPlayerObject(playerNo));
+    }
+    /// The object with player `playerNo`'s id, whatever its class.
+    Object* findPlayerObject(int playerNo) const;
+
+    /// Appends `layer` (ownership passes) and lets it build its collision shapes.
+    void addLayer(Layer* layer);
+    /// Holds a reference to `resource` for as long as the level exists.
+    template <typename T>
+    void keepResource(const Handle<T>& resource)
+    {
+        resources.push_back(Handle<Resource>(resource.get()));
+    }
+
+    /// Writes "zorbel: <level file>: <element>: <what>" to stderr.
+    void report(const std::string& element, const std::string& what) const;
+
+    b2World* getWorld() { return physics.get(); }
+    PhysicsWorld& getPhysics() { return physics; }
+    /// The static body that carries the tile maps' shapes; it has no owner.
+    b2Body* getGroundBody() const { return groundBody; }
+    Vec2i getSize() const { return size; }
+    const std::string& getMusicFilename() const { return musicFilename; }
+    const RGBA& getBackgroundColor() const { return backgroundColor; }
+    bool hasBackground() const { return hasBackgroundColor; }
+    Vec2f getGravity() const { return gravity; }
+    Engine* getEngine() const { return engine; }
+    const ParameterMap* getGameParams() const { return gameParams; }
+    const std::list<Layer*>& getLayers() const { return layers; }
+    const std::string& getSourceName() const { return sourceName; }
+
+    void Add(const ContactPoint* point) override;
+    void Persist(const ContactPoint* point) override;
+
+private:
+    void loadLayers(const TiXmlElement* layersElement);
+
+    Engine* engine;
+    const ParameterMap* gameParams;
+    std::string sourceName;
+    Vec2i size;
+    std::string musicFilename;
+    RGBA backgroundColor{0.0f, 0.0f, 0.0f, 1.0f};
+    bool hasBackgroundColor = false;
+    std::list<Layer*> layers;
+    std::list<Handle<Resource>> resources;
+    Vec2f gravity;
+    PhysicsWorld physics;
+    b2Body* groundBody = nullptr;
+};

@@ -1,0 +1,161 @@
+#include "world/TileMapLayer.h"
+
+#include "world/Level.h"
+#include "world/Physics.h"
+#include "world/TileSet.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+#include <sstream>
+
+namespace {
+
+// Numbers each followed by one separator; the row ends at the first thing that is not a number.
+std::vector<unsigned> readRow(const char* text)
+{
+    std::vector<unsigned> row;
+    std::istringstream in(text ? text : "");
+    unsigned number;
+    char separator;
+    while ((in >> std::ws) && std::isdigit(in.peek()) && (in >> number)) {
+        row.push_back(number);
+        if (!(in >> separator))
+            break;
+    }
+    return row;
+}
+
+} // namespace
+
+TileMapLayer::TileMapLayer(Level* level, int index, const TiXmlElement* element, const ParameterMap* gameParams)
+    : Layer(level, index, element, gameParams)
+{
+    const char* tileSetName = element->Attribute("tileSetFilename");
+    if (!tileSetName) {
+        level->report("TileMapLayer \"" + id + "\"", "has no \"tileSetFilename\"; layer skipped");
+        usable = false;
+        return;
+    }
+    tileSet = std::make_unique<TileSet>(engine, tileSetName);
+    if (!tileSet->isLoaded()) {
+        level->report("TileMapLayer \"" + id + "\"",
+                      "tile set \"tilesets/" + std::string(tileSetName) + "\" cannot be read; layer skipped");
+        usable = false;
+        return;
+    }
+    int physicsFlag = 0;
+    element->QueryIntAttribute("enablePhysics", &physicsFlag);
+    enablePhysics = physicsFlag != 0;
+    readRows(element);
+}
+
+TileMapLayer::~TileMapLayer() = default;
+
+void TileMapLayer::readRows(const TiXmlElement* element)
+{
+    std::vector<std::vector<unsigned>> rows;
+    for (const TiXmlElement* row = element->FirstChildElement("Row"); row; row = row->NextSiblingElement("Row")) {
+        rows.push_back(readRow(row->GetText()));
+        width = std::max(width, int(rows.back().size()));
+    }
+    height = int(rows.size());
+    tiles.assign(size_t(width) * size_t(height), 0u);
+    std::set<unsigned> unknown;
+    for (int y = 0; y < height; ++y) {
+        for (size_t x = 0; x < rows[size_t(y)].size(); ++x) {
+            unsigned number = rows[size_t(y)][x];
+            if (number != 0 && !tileSet->findTile(number)) {
+                // Reported once per number; such cells stay empty.
+                if (unknown.insert(number).second)
+                    level->report("TileMapLayer \"" + id + "\": Row " + std::to_string(y + 1),
+                                  "tile " + std::to_string(number) + " is not in the tile set; left empty");
+                continue;
+            }
+            tiles[size_t(y) * size_t(width) + x] = number;
+        }
+    }
+}
+
+unsigned TileMapLayer::getTile(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= width || y >= height)
+        return 0;
+    return tiles[size_t(y) * size_t(width) + size_t(x)];
+}
+
+void TileMapLayer::initPhysics(b2Body* groundBody)
+{
+    if (!enablePhysics)
+        return;
+    uint16_t bits = physics::collisionBits(index);
+    std::vector<bool> visited(tiles.size(), false);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            size_t cell = size_t(y) * size_t(width) + size_t(x);
+            unsigned number = tiles[cell];
+            if (number == 0 || visited[cell])
+                continue;
+            const Tile* tile = tileSet->findTile(number);
+            int run = 1;
+            if (tile->isSimpleBox) {
+                while (x + run < width && tiles[cell + size_t(run)] == number)
+                    ++run;
+            }
+            for (const PolygonDef& shape : tile->shapes) {
+                PolygonDef placed = shape;
+                for (b2Vec2& v : placed.vertices)
+                    v.Set(v.x * float(run) + float(x), v.y + float(y));
+                placed.filter.categoryBits = bits;
+                placed.filter.maskBits = bits;
+                physics::createPolygon(groundBody, placed);
+            }
+            for (int i = 0; i < run; ++i)
+                visited[cell + size_t(i)] = true;
+        }
+    }
+}
+
+void TileMapLayer::update()
+{
+    updateObjects();
+}
+
+void TileMapLayer::render(Object* drawLast)
+{
+    applyBlendMode();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    applyDepthTransform();
+
+    GLdouble modelView[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble wx, wy, depth;
+    gluProject(0, 0, 0, modelView, projection, viewport, &wx, &wy, &depth);
+    GLdouble left, top, right, bottom, unused;
+    gluUnProject(viewport[0], viewport[1] + viewport[3], depth, modelView, projection, viewport, &left, &top, &unused);
+    gluUnProject(viewport[0] + viewport[2], viewport[1], depth, modelView, projection, viewport, &right, &bottom,
+                 &unused);
+    int x0 = std::max(0, int(left));
+    int y0 = std::max(0, int(top));
+    int x1 = std::min(width - 1, int(right));
+    int y1 = std::min(height - 1, int(bottom));
+    if (x1 >= x0 && y1 >= y0) {
+        glPushMatrix();
+        glTranslatef(float(x0), float(y0), 0.0f);
+        tileSet->draw(&tiles[size_t(y0) * size_t(width) + size_t(x0)], Vec2i(x1 - x0 + 1, y1 - y0 + 1), width, color);
+        glPopMatrix();
+    }
+
+    renderObjects(drawLast);
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}

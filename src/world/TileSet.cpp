@@ -1,0 +1,164 @@
+#include "world/TileSet.h"
+
+#include "engine/Drawing.h"
+#include "engine/Engine.h"
+#include "resources/TextureManager.h"
+
+#include <GL/gl.h>
+#include <tinyxml.h>
+
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+std::vector<b2Vec2> readVertices(const char* text)
+{
+    std::vector<b2Vec2> vertices;
+    std::istringstream in(text ? text : "");
+    Vec2f v;
+    char separator;
+    while (in >> v) {
+        vertices.emplace_back(v.x, v.y);
+        if (!(in >> separator))
+            break;
+    }
+    return vertices;
+}
+
+} // namespace
+
+TileSet::TileSet(Engine* engine, const std::string& name)
+    : engine(engine), filename("tilesets/" + name)
+{
+    std::string path = engine->findFile(filename);
+    TiXmlDocument document;
+    if (path.empty() || !document.LoadFile(path))
+        return;
+    const TiXmlElement* root = document.FirstChildElement("TileSet");
+    if (!root)
+        return;
+    loaded = true;
+
+    if (const char* image = root->Attribute("imageFilename"))
+        texture = engine->getTextureManager()->get("tilesets/" + std::string(image));
+    else
+        report("TileSet", "has no \"imageFilename\"; its tiles are not drawn");
+    if (const char* text = root->Attribute("defaultTileSize"))
+        defaultTileSize = fromString<Vec2i>(text, defaultTileSize);
+    double value = 0.0;
+    if (root->QueryDoubleAttribute("defaultShapeRestitution", &value) == TIXML_SUCCESS)
+        defaultRestitution = float(value);
+    if (root->QueryDoubleAttribute("defaultShapeFriction", &value) == TIXML_SUCCESS)
+        defaultFriction = float(value);
+
+    for (const TiXmlElement* child = root->FirstChildElement(); child; child = child->NextSiblingElement()) {
+        if (child->ValueStr() == "Tile")
+            readTile(child);
+        else
+            report(child->ValueStr(), "unknown element; skipped");
+    }
+}
+
+void TileSet::readTile(const TiXmlElement* element)
+{
+    auto tile = std::make_unique<Tile>();
+    element->QueryIntAttribute("id", &tile->id);
+    std::string where = "Tile " + std::to_string(tile->id);
+    const char* position = element->Attribute("position");
+    if (!position) {
+        report(where, "has no \"position\"; skipped");
+        return;
+    }
+    if (tile->id < 0) {
+        report(where, "tile numbers cannot be negative; skipped");
+        return;
+    }
+    tile->position = fromString<Vec2i>(position, Vec2i());
+    tile->size = defaultTileSize;
+    if (const char* size = element->Attribute("size"))
+        tile->size = fromString<Vec2i>(size, tile->size);
+    int shown = 1;
+    element->QueryIntAttribute("visible", &shown);
+    tile->visible = shown != 0;
+
+    bool sawSimpleBox = false;
+    const TiXmlElement* shapes = element->FirstChildElement("Shapes");
+    for (const TiXmlElement* shape = shapes ? shapes->FirstChildElement() : nullptr; shape;
+         shape = shape->NextSiblingElement()) {
+        if (readShape(shape, *tile, where) && shape->ValueStr() == "Simple1x1BoxShape")
+            sawSimpleBox = true;
+    }
+    tile->isSimpleBox = sawSimpleBox && tile->shapes.size() == 1;
+    tiles[unsigned(tile->id)] = std::move(tile);
+}
+
+bool TileSet::readShape(const TiXmlElement* element, Tile& tile, const std::string& where)
+{
+    PolygonDef def;
+    def.friction = defaultFriction;
+    def.restitution = defaultRestitution;
+    double value = 0.0;
+    if (element->QueryDoubleAttribute("friction", &value) == TIXML_SUCCESS)
+        def.friction = float(value);
+    if (element->QueryDoubleAttribute("restitution", &value) == TIXML_SUCCESS)
+        def.restitution = float(value);
+
+    if (element->ValueStr() == "Simple1x1BoxShape") {
+        def.vertices = {b2Vec2(0, 0), b2Vec2(1, 0), b2Vec2(1, 1), b2Vec2(0, 1)};
+    } else if (element->ValueStr() == "PolygonShape") {
+        def.vertices = readVertices(element->Attribute("vertices"));
+        std::string problem = physics::checkPolygon(def.vertices);
+        if (!problem.empty()) {
+            report(where + ": PolygonShape", problem + "; skipped");
+            return false;
+        }
+    } else {
+        report(where + ": " + element->ValueStr(), "unknown shape; skipped");
+        return false;
+    }
+    tile.shapes.push_back(def);
+    return true;
+}
+
+void TileSet::report(const std::string& element, const std::string& what) const
+{
+    std::fprintf(stderr, "zorbel: %s: %s: %s\n", filename.c_str(), element.c_str(), what.c_str());
+}
+
+const Tile* TileSet::findTile(unsigned id) const
+{
+    auto it = tiles.find(id);
+    return it == tiles.end() ? nullptr : it->second.get();
+}
+
+void TileSet::draw(const unsigned* firstCell, Vec2i count, int stride, const RGBA& color) const
+{
+    if (!texture)
+        return;
+    setTexturing(true);
+    texture->bind();
+    glBegin(GL_QUADS);
+    for (int r = 0; r < count.y; ++r) {
+        for (int c = 0; c < count.x; ++c) {
+            unsigned number = firstCell[r * stride + c];
+            const Tile* tile = number ? findTile(number) : nullptr;
+            if (!tile || !tile->visible)
+                continue;
+            float u0 = float(tile->position.x);
+            float v0 = float(tile->position.y);
+            float u1 = u0 + float(tile->size.x);
+            float v1 = v0 + float(tile->size.y);
+            glColor4f(color.r, color.g, color.b, color.a);
+            glTexCoord2f(u0, v0);
+            glVertex2f(float(c), float(r));
+            glTexCoord2f(u1, v0);
+            glVertex2f(float(c + 1), float(r));
+            glTexCoord2f(u1, v1);
+            glVertex2f(float(c + 1), float(r + 1));
+            glTexCoord2f(u0, v1);
+            glVertex2f(float(c), float(r + 1));
+        }
+    }
+    glEnd();
+}

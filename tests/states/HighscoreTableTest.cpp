@@ -1,0 +1,366 @@
+#include "engine/Enums.h"
+#include "states/HighscoreTable.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <cstdio>
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// A fresh data directory per test; removed with everything in it afterwards.
+class ScratchDir {
+public:
+    ScratchDir()
+    {
+        char pattern[] = "/tmp/zorbel-hs-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        path = made ? made : "";
+    }
+    ~ScratchDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+
+    std::string file(const std::string& name) const { return path + "/" + name; }
+    SearchPathList paths() const
+    {
+        SearchPathList list;
+        addSearchPath(list, path);
+        return list;
+    }
+    std::vector<std::string> names() const
+    {
+        std::vector<std::string> result;
+        if (DIR* dir = opendir(path.c_str())) {
+            while (dirent* entry = readdir(dir)) {
+                std::string name = entry->d_name;
+                if (name != "." && name != "..")
+                    result.push_back(name);
+            }
+            closedir(dir);
+        }
+        std::sort(result.begin(), result.end());
+        return result;
+    }
+
+    std::string path;
+};
+
+void writeFile(const std::string& path, const std::string& content)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << content;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::vector<std::string> namesOf(const std::vector<HighscoreEntry>& entries)
+{
+    std::vector<std::string> names;
+    for (const HighscoreEntry& entry : entries)
+        names.push_back(entry.name);
+    return names;
+}
+
+std::vector<uint32_t> scoresOf(const std::vector<HighscoreEntry>& entries)
+{
+    std::vector<uint32_t> scores;
+    for (const HighscoreEntry& entry : entries)
+        scores.push_back(entry.score);
+    return scores;
+}
+
+const std::string kTwoLevels =
+    "<?xml version=\"1.0\" ?>\n"
+    "<Highscore>\n"
+    "    <Level filename=\"berg.xml\">\n"
+    "        <ScoreType type=\"1\">\n"
+    "            <Score name=\"J\xFCrgen &amp; Co\" value=\"4512\" />\n"
+    "            <Score name=\"&lt;Zorbel&gt;\" value=\"4999\" />\n"
+    "        </ScoreType>\n"
+    "        <ScoreType type=\"2\">\n"
+    "            <Score name=\"Anna\" value=\"40\" />\n"
+    "        </ScoreType>\n"
+    "    </Level>\n"
+    "    <Level filename=\"tal.xml\">\n"
+    "        <ScoreType type=\"1\">\n"
+    "            <Score name=\"Bob\" value=\"100\" />\n"
+    "        </ScoreType>\n"
+    "    </Level>\n"
+    "</Highscore>\n";
+
+} // namespace
+
+TEST(HighscoreTable, TenTimesFillTheListAndOnlyABetterTimeGetsIn)
+{
+    ScratchDir dir;
+    HighscoreTable table(dir.paths());
+    for (uint32_t score : {700u, 300u, 1000u, 100u, 900u, 500u, 200u, 800u, 400u})
+        table.insert(score, "a.xml", ST_TIME, "p" + std::to_string(score));
+    EXPECT_TRUE(table.qualifies(5000, "a.xml", ST_TIME)) << "a list of nine still has room";
+    table.insert(600, "a.xml", ST_TIME, "p600");
+
+    std::vector<HighscoreEntry> entries = table.getEntries("a.xml", ST_TIME);
+    ASSERT_EQ(entries.size(), 10u);
+    EXPECT_EQ(scoresOf(entries), (std::vector<uint32_t>{100, 200, 300, 400, 500, 600, 700, 800, 900, 1000}));
+
+    EXPECT_FALSE(table.qualifies(1000, "a.xml", ST_TIME)) << "equal to the tenth";
+    EXPECT_FALSE(table.qualifies(1001, "a.xml", ST_TIME));
+    EXPECT_TRUE(table.qualifies(999, "a.xml", ST_TIME));
+    EXPECT_TRUE(table.qualifies(0, "a.xml", ST_TIME)) << "0 stands for no result and is always let through";
+    EXPECT_TRUE(table.qualifies(1000, "other.xml", ST_TIME)) << "each level has its own list";
+
+    table.insert(1000, "a.xml", ST_TIME, "late");
+    EXPECT_EQ(namesOf(table.getEntries("a.xml", ST_TIME)), namesOf(entries)) << "a time that does not qualify changes nothing";
+
+    table.insert(999, "a.xml", ST_TIME, "new");
+    entries = table.getEntries("a.xml", ST_TIME);
+    ASSERT_EQ(entries.size(), 10u);
+    EXPECT_EQ(entries.back().score, 999u);
+    EXPECT_EQ(entries.back().name, "new");
+}
+
+TEST(HighscoreTable, PointsRankHighestFirstAndEqualScoresByNameIgnoringCase)
+{
+    ScratchDir dir;
+    HighscoreTable table(dir.paths());
+    table.insert(50, "a.xml", ST_POINTS, "Bob");
+    table.insert(70, "a.xml", ST_POINTS, "carl");
+    table.insert(50, "a.xml", ST_POINTS, "anna");
+    // Latin-1: Ä and ä are the same letter, so "äb" comes before "Äz".
+    table.insert(10, "a.xml", ST_POINTS, "\xC4z");
+    table.insert(10, "a.xml", ST_POINTS, "\xE4" "b");
+    EXPECT_EQ(namesOf(table.getEntries("a.xml", ST_POINTS)),
+              (std::vector<std::string>{"carl", "anna", "Bob", "\xE4" "b", "\xC4z"}));
+
+    for (int i = 0; i < 5; ++i)
+        table.insert(20, "a.xml", ST_POINTS, "x" + std::to_string(i));
+    EXPECT_FALSE(table.qualifies(10, "a.xml", ST_POINTS)) << "equal to the tenth";
+    EXPECT_TRUE(table.qualifies(11, "a.xml", ST_POINTS));
+
+    // Equal times: the same name order, lowest time first.
+    table.insert(300, "a.xml", ST_TIME, "Zed");
+    table.insert(300, "a.xml", ST_TIME, "amy");
+    table.insert(200, "a.xml", ST_TIME, "Otto");
+    EXPECT_EQ(namesOf(table.getEntries("a.xml", ST_TIME)), (std::vector<std::string>{"Otto", "amy", "Zed"}));
+
+    EXPECT_TRUE(table.getEntries("a.xml", ST_NONE).empty());
+}
+
+TEST(HighscoreTable, SavesTheFileLayoutAndReadsItBackUnchanged)
+{
+    ScratchDir dir;
+    {
+        HighscoreTable table(dir.paths());
+        // Inserted out of order: levels are written by file name, entries by rank.
+        table.insert(100, "tal.xml", ST_TIME, "Bob");
+        table.insert(40, "berg.xml", ST_POINTS, "Anna");
+        table.insert(4999, "berg.xml", ST_TIME, "<Zorbel>");
+        table.insert(4512, "berg.xml", ST_TIME, "J\xFCrgen & Co");
+        ASSERT_TRUE(table.save());
+    }
+    EXPECT_EQ(readFile(dir.file("highscore.xml")), kTwoLevels);
+
+    HighscoreTable reread(dir.paths());
+    std::vector<HighscoreEntry> times = reread.getEntries("berg.xml", ST_TIME);
+    EXPECT_EQ(namesOf(times), (std::vector<std::string>{"J\xFCrgen & Co", "<Zorbel>"}));
+    EXPECT_EQ(scoresOf(times), (std::vector<uint32_t>{4512, 4999}));
+    EXPECT_EQ(scoresOf(reread.getEntries("berg.xml", ST_POINTS)), std::vector<uint32_t>{40});
+    EXPECT_EQ(namesOf(reread.getEntries("tal.xml", ST_TIME)), std::vector<std::string>{"Bob"});
+
+    ASSERT_TRUE(reread.save());
+    EXPECT_EQ(readFile(dir.file("highscore.xml")), kTwoLevels);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"highscore.xml"}) << "no temporary or backup file stays behind";
+}
+
+TEST(HighscoreTable, AMissingFileIsCreatedInTheFirstDataDirectoryAndAFoundOneRewrittenWhereItIs)
+{
+    ScratchDir first, second;
+    SearchPathList both = first.paths();
+    addSearchPath(both, second.path);
+
+    HighscoreTable fresh(both);
+    EXPECT_TRUE(fresh.getEntries("a.xml", ST_TIME).empty());
+    fresh.insert(123, "a.xml", ST_TIME, "Erste");
+    ASSERT_TRUE(fresh.save());
+    EXPECT_EQ(HighscoreTable(first.paths()).getEntries("a.xml", ST_TIME).size(), 1u);
+    EXPECT_TRUE(second.names().empty());
+
+    std::remove(first.file("highscore.xml").c_str());
+    writeFile(second.file("highscore.xml"), kTwoLevels);
+    HighscoreTable found(both);
+    EXPECT_EQ(found.getEntries("tal.xml", ST_TIME).size(), 1u);
+    found.insert(90, "tal.xml", ST_TIME, "Zweite");
+    ASSERT_TRUE(found.save());
+    EXPECT_TRUE(first.names().empty());
+    EXPECT_EQ(namesOf(HighscoreTable(second.paths()).getEntries("tal.xml", ST_TIME)),
+              (std::vector<std::string>{"Zweite", "Bob"}));
+}
+
+TEST(HighscoreTable, AFileThatCannotBeReadIsKeptAsABackupBeforeTheFirstSave)
+{
+    const std::vector<std::string> damaged = {
+        "",
+        kTwoLevels.substr(0, kTwoLevels.size() / 2),
+        std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 18),
+        "<?xml version=\"1.0\" ?>\n<Level filename=\"a.xml\" />\n",
+    };
+    for (size_t i = 0; i < damaged.size(); ++i) {
+        const std::string& content = damaged[i];
+        SCOPED_TRACE("damaged file " + std::to_string(i));
+        ScratchDir dir;
+        writeFile(dir.file("highscore.xml"), content);
+
+        testing::internal::CaptureStderr();
+        HighscoreTable table(dir.paths());
+        std::string loadMessage = testing::internal::GetCapturedStderr();
+        EXPECT_NE(loadMessage.find("zorbel: " + dir.file("highscore.xml")), std::string::npos) << loadMessage;
+        EXPECT_TRUE(table.getEntries("berg.xml", ST_TIME).empty());
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"highscore.xml"}) << "reading alone moves nothing";
+
+        table.insert(777, "a.xml", ST_TIME, "Neu");
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(table.save());
+        std::string saveMessage = testing::internal::GetCapturedStderr();
+        EXPECT_NE(saveMessage.find("highscore.xml.bak"), std::string::npos) << saveMessage;
+        EXPECT_EQ(readFile(dir.file("highscore.xml.bak")), content);
+        EXPECT_EQ(namesOf(HighscoreTable(dir.paths()).getEntries("a.xml", ST_TIME)), std::vector<std::string>{"Neu"});
+
+        // A second damaged file does not overwrite the first backup.
+        writeFile(dir.file("highscore.xml"), "garbage");
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(HighscoreTable(dir.paths()).save());
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(readFile(dir.file("highscore.xml.bak")), content);
+        EXPECT_EQ(readFile(dir.file("highscore.xml.bak.1")), "garbage");
+    }
+}
+
+TEST(HighscoreTable, ADirectoryInThePlaceOfTheFileIsMovedAside)
+{
+    ScratchDir dir;
+    ASSERT_EQ(mkdir(dir.file("highscore.xml").c_str(), 0755), 0);
+    writeFile(dir.file("highscore.xml") + "/inside", "kept");
+
+    testing::internal::CaptureStderr();
+    HighscoreTable table(dir.paths());
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("not a file"), std::string::npos);
+    table.insert(5, "a.xml", ST_POINTS, "Neu");
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(table.save());
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(readFile(dir.file("highscore.xml.bak/inside")), "kept");
+    EXPECT_EQ(HighscoreTable(dir.paths()).getEntries("a.xml", ST_POINTS).size(), 1u);
+}
+
+TEST(HighscoreTable, ValuesThatDoNotParseAreSkippedWithAMessage)
+{
+    ScratchDir dir;
+    writeFile(dir.file("highscore.xml"),
+              "<?xml version=\"1.0\" ?>\n"
+              "<Highscore>\n"
+              "    <Level filename=\"a.xml\">\n"
+              "        <ScoreType type=\"1\">\n"
+              "            <Score name=\"ok\" value=\"100\" />\n"
+              "            <Score name=\"letters\" value=\"12abc\" />\n"
+              "            <Score name=\"negative\" value=\"-5\" />\n"
+              "            <Score name=\"huge\" value=\"4294967296\" />\n"
+              "            <Score name=\"none\" />\n"
+              "            <Score name=\"max\" value=\"4294967295\" />\n"
+              "        </ScoreType>\n"
+              "        <ScoreType type=\"zwei\">\n"
+              "            <Score name=\"lost\" value=\"1\" />\n"
+              "        </ScoreType>\n"
+              "    </Level>\n"
+              "    <Level>\n"
+              "        <ScoreType type=\"1\"><Score name=\"nameless level\" value=\"1\" /></ScoreType>\n"
+              "    </Level>\n"
+              "</Highscore>\n");
+    testing::internal::CaptureStderr();
+    HighscoreTable table(dir.paths());
+    std::string messages = testing::internal::GetCapturedStderr();
+
+    std::vector<HighscoreEntry> entries = table.getEntries("a.xml", ST_TIME);
+    EXPECT_EQ(namesOf(entries), (std::vector<std::string>{"ok", "max"}));
+    EXPECT_EQ(entries.back().score, 4294967295u);
+    EXPECT_TRUE(table.getEntries("a.xml", ST_POINTS).empty());
+    for (const char* bad : {"\"12abc\"", "\"-5\"", "\"4294967296\"", "\"\"", "\"zwei\"", "without a filename"})
+        EXPECT_NE(messages.find(bad), std::string::npos) << bad << " not reported in:\n" << messages;
+}
+
+TEST(HighscoreTable, AFailedWriteLeavesTheOldFileWholeAndKeepsTheEntry)
+{
+    ScratchDir dir;
+    writeFile(dir.file("highscore.xml"), kTwoLevels);
+    HighscoreTable table(dir.paths());
+    for (int i = 0; i < 10; ++i)
+        table.insert(1000 + i, "lang.xml", ST_TIME, "Spieler mit langem Namen");
+
+    // A full disk, simulated: no file of this process may grow beyond 64 bytes.
+    rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit tiny = old;
+    tiny.rlim_cur = 64;
+    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    testing::internal::CaptureStderr();
+    bool saved = table.save();
+    std::string message = testing::internal::GetCapturedStderr();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_NE(message.find("zorbel: " + dir.file("highscore.xml")), std::string::npos) << message;
+    EXPECT_EQ(readFile(dir.file("highscore.xml")), kTwoLevels);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"highscore.xml"}) << "the half-written temporary file is removed";
+    EXPECT_EQ(table.getEntries("lang.xml", ST_TIME).size(), 10u) << "the entries stay in memory";
+
+    ASSERT_TRUE(table.save()) << "once there is room again the next save writes everything";
+    EXPECT_EQ(HighscoreTable(dir.paths()).getEntries("lang.xml", ST_TIME).size(), 10u);
+}
+
+TEST(HighscoreTable, ADataDirectoryThatIsGoneGivesAMessageNotACrash)
+{
+    SearchPathList nowhere;
+    addSearchPath(nowhere, "/tmp/zorbel-no-such-directory/inner");
+    HighscoreTable table(nowhere);
+    table.insert(1, "a.xml", ST_TIME, "Niemand");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(table.save());
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("zorbel: "), std::string::npos);
+    EXPECT_EQ(table.getEntries("a.xml", ST_TIME).size(), 1u);
+
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(HighscoreTable(SearchPathList()).save());
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("no data directory"), std::string::npos);
+}
+
+TEST(HighscoreTable, ALinkedFileIsRewrittenWhereTheLinkPoints)
+{
+    ScratchDir data, elsewhere;
+    writeFile(elsewhere.file("scores.xml"), kTwoLevels);
+    ASSERT_EQ(symlink(elsewhere.file("scores.xml").c_str(), data.file("highscore.xml").c_str()), 0);
+
+    HighscoreTable table(data.paths());
+    table.insert(50, "tal.xml", ST_TIME, "Link");
+    ASSERT_TRUE(table.save());
+
+    struct stat info;
+    ASSERT_EQ(lstat(data.file("highscore.xml").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_NE(readFile(elsewhere.file("scores.xml")).find("name=\"Link\""), std::string::npos);
+}

@@ -1,0 +1,244 @@
+#include "WorldTestSupport.h"
+
+#include "support/TestEngine.h"
+#include "world/ImageLayer.h"
+#include "world/Layer.h"
+#include "world/Level.h"
+#include "world/TileMapLayer.h"
+#include "resources/TextureManager.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+
+namespace {
+
+int counterOf(const std::string& id, const std::string& prefix)
+{
+    EXPECT_EQ(id.rfind(prefix, 0), 0u) << id;
+    return std::stoi(id.substr(prefix.size()));
+}
+
+const char* kSky = R"X(<ImageLayer imageFilename="bg-sky.png"/>)X";
+
+} // namespace
+
+TEST(Level, DefaultsWhenTheElementIsEmpty)
+{
+    auto level = makeLevel("<Level/>");
+    EXPECT_EQ(level->getSize(), Vec2i(0, 0));
+    EXPECT_FALSE(level->hasBackground());
+    EXPECT_EQ(level->getBackgroundColor(), RGBA(0, 0, 0, 1));
+    EXPECT_EQ(level->getGravity(), Vec2f(0, 0));
+    EXPECT_EQ(level->getWorld()->GetGravity(), b2Vec2(0, 0));
+    EXPECT_EQ(level->getMusicFilename(), "");
+    EXPECT_FLOAT_EQ(level->zoom, 8.0f);
+    EXPECT_EQ(level->cameraPosition, Vec2f(0, 0));
+    EXPECT_TRUE(level->getLayers().empty());
+    EXPECT_EQ(physics::owner(level->getGroundBody()), nullptr);
+    EXPECT_EQ(level->getGroundBody()->GetType(), b2_staticBody);
+}
+
+TEST(Level, ReadsItsAttributesAndCentresTheCamera)
+{
+    auto level = makeLevel(R"X(<Level size="(40, 10)" backgroundColor="(0.5, 0.25, 0, 1)" gravity="(0, 10)"
+                                   musicFilename="level1.ogg" name="ignored"/>)X");
+    EXPECT_EQ(level->getSize(), Vec2i(40, 10));
+    EXPECT_TRUE(level->hasBackground());
+    EXPECT_EQ(level->getBackgroundColor(), RGBA(0.5f, 0.25f, 0.0f, 1.0f));
+    EXPECT_EQ(level->getWorld()->GetGravity(), b2Vec2(0, 10));
+    EXPECT_EQ(level->getMusicFilename(), "level1.ogg");
+    EXPECT_EQ(level->cameraPosition, Vec2f(20, 5));
+}
+
+TEST(Level, UnparsableValuesKeepTheirDefaults)
+{
+    auto level = makeLevel(R"X(<Level size="big" gravity="(0; 10)"><Layers>
+        <ImageLayer imageFilename="bg-sky.png" z="deep" color="red" blendMode="x" visible="no"/>
+      </Layers></Level>)X");
+    EXPECT_EQ(level->getSize(), Vec2i(0, 0));
+    EXPECT_EQ(level->getWorld()->GetGravity(), b2Vec2(0, 0));
+    ASSERT_EQ(level->getLayers().size(), 1u);
+    Layer* layer = level->getLayers().front();
+    EXPECT_FLOAT_EQ(layer->getZ(), 1.0f);
+    EXPECT_EQ(layer->getColor(), RGBA(1, 1, 1, 1));
+    EXPECT_EQ(layer->getBlendMode(), 1);
+    EXPECT_TRUE(layer->isVisible());
+}
+
+TEST(Level, LayersReadTheCommonAttributesAndCountEveryElement)
+{
+    testing::internal::CaptureStderr();
+    auto level = makeLevel(R"X(<Level size="(40, 10)"><Layers>
+        <ImageLayer id="sky" imageFilename="bg-sky.png" z="2.5" color="(1, 0.5, 0.25, 0.75)" blendMode="3" visible="0"/>
+        <FogLayer id="fog"/>
+        <ImageLayer id="front" imageFilename="bg-clouds.png" z="-1"/>
+      </Layers></Level>)X");
+    std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(messages, "zorbel: test.xml: FogLayer: unknown layer kind; skipped\n");
+    ASSERT_EQ(level->getLayers().size(), 2u);
+    Layer* sky = level->findLayer("sky");
+    ASSERT_NE(sky, nullptr);
+    EXPECT_EQ(sky->getIndex(), 0);
+    EXPECT_FLOAT_EQ(sky->getZ(), 2.5f);
+    EXPECT_EQ(sky->getColor(), RGBA(1, 0.5f, 0.25f, 0.75f));
+    EXPECT_EQ(sky->getBlendMode(), 3);
+    EXPECT_FALSE(sky->isVisible());
+    Layer* front = level->findLayer("front");
+    ASSERT_NE(front, nullptr);
+    EXPECT_EQ(front->getIndex(), 2) << "the skipped element still takes an index";
+    EXPECT_EQ(level->findLayer("fog"), nullptr);
+    EXPECT_EQ(level->getLayers().back(), front);
+}
+
+TEST(Level, GeneratedLayerAndObjectIdsCountOnAcrossLevels)
+{
+    auto first = makeLevel(std::string("<Level><Layers>") + kSky + R"X(
+        <ImageLayer imageFilename="bg-sky.png"><Objects><ProbeObject/><ProbeObject id="named"/></Objects></ImageLayer>
+        <ImageLayer imageFilename="bg-sky.png" id="named"><Objects><ProbeObject/></Objects></ImageLayer>
+      </Layers></Level>)X");
+    auto layers = first->getLayers();
+    ASSERT_EQ(layers.size(), 3u);
+    int layerCount = counterOf(layers.front()->getId(), "Layer#");
+    EXPECT_EQ(counterOf((*std::next(layers.begin()))->getId(), "Layer#"), layerCount + 1);
+    Layer* second = *std::next(layers.begin());
+    ASSERT_EQ(second->getObjects().size(), 2u);
+    int objectCount = counterOf(second->getObjects().begin()->first, "Object#");
+    ASSERT_EQ(layers.back()->getObjects().size(), 1u);
+    EXPECT_EQ(counterOf(layers.back()->getObjects().begin()->first, "Object#"), objectCount + 1);
+
+    auto next = makeLevel(std::string("<Level><Layers>") + R"X(
+        <ImageLayer imageFilename="bg-sky.png"><Objects><ProbeObject/></Objects></ImageLayer></Layers></Level>)X");
+    Layer* later = next->getLayers().front();
+    EXPECT_EQ(counterOf(later->getId(), "Layer#"), layerCount + 2);
+    EXPECT_EQ(counterOf(later->getObjects().begin()->first, "Object#"), objectCount + 2);
+}
+
+TEST(Level, ClampCameraKeepsTheViewInsideTheLevel)
+{
+    testEngine().setAspectRatio(4.0f / 3.0f);
+    auto level = makeLevel(std::string(R"X(<Level size="(40, 10)"><Layers>)X") + kSky + "</Layers></Level>");
+    level->zoom = 8.0f;
+    level->cameraPosition = Vec2f(-100.0f, 100.0f);
+    level->clampCamera();
+    EXPECT_FLOAT_EQ(level->zoom, 5.0f);
+    EXPECT_FLOAT_EQ(level->cameraPosition.y, 5.0f);
+    EXPECT_FLOAT_EQ(level->cameraPosition.x, 4.0f / 3.0f * 5.0f);
+    level->cameraPosition = Vec2f(100.0f, -3.0f);
+    level->setZoom(2.0f);
+    EXPECT_FLOAT_EQ(level->zoom, 2.0f);
+    EXPECT_FLOAT_EQ(level->cameraPosition.x, 40.0f - 4.0f / 3.0f * 2.0f);
+    EXPECT_FLOAT_EQ(level->cameraPosition.y, 2.0f);
+
+    // A front layer keeps the eye one unit in front of it...
+    auto tall = makeLevel(R"X(<Level size="(40, 40)"><Layers>
+        <ImageLayer imageFilename="bg-sky.png"/><ImageLayer imageFilename="bg-sky.png" z="-3"/></Layers></Level>)X");
+    tall->setZoom(2.0f);
+    EXPECT_FLOAT_EQ(tall->zoom, 4.0f);
+    // ...unless the level is too small for that.
+    auto flat = makeLevel(R"X(<Level size="(40, 6)"><Layers><ImageLayer imageFilename="bg-sky.png" z="-3"/></Layers></Level>)X");
+    flat->setZoom(2.0f);
+    EXPECT_FLOAT_EQ(flat->zoom, 3.0f);
+
+    // Without layers the zoom is left alone; the view is still kept inside.
+    auto empty = makeLevel(R"X(<Level size="(40, 10)"/>)X");
+    empty->setZoom(8.0f);
+    EXPECT_FLOAT_EQ(empty->zoom, 8.0f);
+    EXPECT_FLOAT_EQ(empty->cameraPosition.y, 10.0f - 8.0f) << "the upper bound wins when the view is too big";
+}
+
+TEST(Level, FindsObjectsLayersAndPlayers)
+{
+    auto level = makeLevel(R"X(<Level size="(40, 10)"><Layers>
+        <ImageLayer id="back" imageFilename="bg-sky.png"><Objects><ProbeObject id="a"/></Objects></ImageLayer>
+        <ImageLayer id="mid" imageFilename="bg-sky.png">
+          <Objects><ProbeObject id="player1"/><OtherProbeObject id="player2"/><ProbeObject id="a"/></Objects>
+        </ImageLayer>
+      </Layers></Level>)X");
+    Layer* back = level->findLayer("back");
+    Layer* mid = level->findLayer("mid");
+    ASSERT_TRUE(back && mid);
+    EXPECT_EQ(level->findLayer("nowhere"), nullptr);
+    EXPECT_EQ(level->findObject("a"), back->findObject("a")) << "earlier layers come first";
+    EXPECT_NE(level->findObject("a"), mid->findObject("a"));
+    EXPECT_EQ(level->findObject("b"), nullptr);
+
+    EXPECT_EQ(level->getPlayer<ProbeObject>(0), mid->findObject("player1"));
+    EXPECT_EQ(level->getPlayer<ProbeObject>(1), mid->findObject("player2"));
+    EXPECT_EQ(level->getPlayer<OtherProbeObject>(0), nullptr) << "player1 is not an OtherProbeObject";
+    EXPECT_EQ(level->getPlayer<ProbeObject>(2), nullptr);
+    EXPECT_EQ(level->getPlayer<ProbeObject>(-1), nullptr);
+}
+
+TEST(Level, LoadRejectsFilesItCannotUse)
+{
+    writeScratchFile("levels/broken.xml", "<Level><Layers></Level>");
+    writeScratchFile("levels/other.xml", "<TileSet/>");
+    writeScratchFile("levels/good.xml", R"X(<Level size="(12, 8)"><Layers>)X" + std::string(kSky) + "</Layers></Level>");
+    static const ParameterMap params;
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Level::load(&testEngine(), "levels/missing.xml", &params), nullptr);
+    EXPECT_EQ(Level::load(&testEngine(), "levels/broken.xml", &params), nullptr);
+    EXPECT_EQ(Level::load(&testEngine(), "levels/other.xml", &params), nullptr);
+    std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_NE(messages.find("zorbel: levels/missing.xml: not found"), std::string::npos) << messages;
+    EXPECT_NE(messages.find("broken.xml: cannot be read"), std::string::npos) << messages;
+    EXPECT_NE(messages.find("other.xml: has no \"Level\" element"), std::string::npos) << messages;
+
+    std::unique_ptr<Level> good(Level::load(&testEngine(), "levels/good.xml", &params));
+    ASSERT_NE(good, nullptr);
+    EXPECT_EQ(good->getSize(), Vec2i(12, 8));
+    EXPECT_EQ(good->getSourceName(), "levels/good.xml");
+    EXPECT_EQ(good->getLayers().size(), 1u);
+}
+
+TEST(Level, KeepsResourcesUntilItIsDestroyed)
+{
+    Handle<Texture> texture = testEngine().getTextureManager()->get("sprites/box.png");
+    int before = texture->getRefCount();
+    {
+        auto level = makeLevel("<Level/>");
+        level->keepResource(texture);
+        EXPECT_EQ(texture->getRefCount(), before + 1);
+    }
+    EXPECT_EQ(texture->getRefCount(), before);
+}
+
+TEST(Level, RenderClearsOnlyItsViewportAndRestoresTheMatrices)
+{
+    Engine& engine = testEngine();
+    engine.setViewport(0, 0, 1024, 768);
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    auto level = makeLevel(R"X(<Level size="(40, 10)" backgroundColor="(1, 0, 0, 1)"/>)X");
+    engine.setViewport(0, 0, 512, 768);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(1, 2, 3);
+    level->render(nullptr);
+
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_PROJECTION);
+    std::array<GLfloat, 16> projection{}, modelView{};
+    glGetFloatv(GL_PROJECTION_MATRIX, projection.data());
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelView.data());
+    EXPECT_FLOAT_EQ(projection[0], 1.0f);
+    EXPECT_FLOAT_EQ(projection[15], 1.0f);
+    EXPECT_FLOAT_EQ(modelView[12], 1.0f);
+    EXPECT_FLOAT_EQ(modelView[14], 3.0f);
+
+    unsigned char left[3], right[3];
+    glReadPixels(100, 300, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, left);
+    glReadPixels(900, 300, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, right);
+    EXPECT_EQ(left[0], 255);
+    EXPECT_EQ(left[2], 0);
+    EXPECT_EQ(right[0], 0);
+    EXPECT_EQ(right[2], 255);
+    engine.setViewport(0, 0, 1024, 768);
+}

@@ -1,0 +1,224 @@
+#include "WorldTestSupport.h"
+
+#include "world/Layer.h"
+#include "world/ObjectFactory.h"
+#include "world/Physics.h"
+
+#include <gtest/gtest.h>
+#include <tinyxml.h>
+
+#include <cmath>
+
+namespace {
+
+ProbeObject* probe(Level& level, const std::string& id)
+{
+    return dynamic_cast<ProbeObject*>(level.findObject(id));
+}
+
+const char* kTwoLayers = R"X(<Level size="(20, 20)"><Layers>
+    <ImageLayer id="a" imageFilename="bg-sky.png"><Objects>
+      <ProbeObject id="p" box="(0.5, 0.5)" density="1" position="(3, 4)" angle="90"/>
+      <ProbeObject id="q"/>
+      <ProbeObject id="r" position="(7.5, -2)" angle="45"/>
+      <ProbeObject id="s" position="(1, two)"/>
+    </Objects></ImageLayer>
+    <ImageLayer id="b" imageFilename="bg-sky.png"/>
+    <ImageLayer id="c" imageFilename="bg-sky.png"/>
+    <ImageLayer id="d" imageFilename="bg-sky.png"/>
+  </Layers></Level>)X";
+
+} // namespace
+
+TEST(Object, ReadsItsPlacement)
+{
+    auto level = makeLevel(kTwoLayers);
+    ProbeObject* p = probe(*level, "p");
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->getPosition(), Vec2f(3, 4));
+    EXPECT_FLOAT_EQ(p->getAngle(), 3.1415927f / 2.0f);
+    EXPECT_NEAR(p->getDirection().x, 0.0f, 1e-6f);
+    EXPECT_NEAR(p->getDirection().y, 1.0f, 1e-6f);
+    EXPECT_EQ(physics::owner(p->getBody(0)), p);
+    EXPECT_EQ(p->getBody(0)->GetType(), b2_dynamicBody);
+
+    ProbeObject* r = probe(*level, "r");
+    EXPECT_EQ(r->getBodyCount(), 0);
+    EXPECT_EQ(r->getPosition(), Vec2f(7.5f, -2.0f)) << "without bodies the stored placement is used";
+    EXPECT_FLOAT_EQ(r->getAngle(), 45.0f * 3.1415927f / 180.0f);
+    EXPECT_EQ(r->getDirection(), Vec2f(1, 0));
+    EXPECT_EQ(probe(*level, "q")->getPosition(), Vec2f(0, 0));
+    EXPECT_EQ(probe(*level, "s")->getPosition(), Vec2f(0, 0)) << "an unparsable position keeps (0, 0)";
+    EXPECT_EQ(p->getGameMode(), GM_STORY);
+
+    ParameterMap params;
+    params.set("gameMode", GM_KOH);
+    auto koh = makeLevel(kTwoLayers, &params);
+    EXPECT_EQ(probe(*koh, "q")->getGameMode(), GM_KOH);
+}
+
+TEST(Object, SetTransformMovesAllBodiesRigidlyAboutTheFirst)
+{
+    auto level = makeLevel(kTwoLayers);
+    ProbeObject* p = probe(*level, "p");
+    p->setTransform(Vec2f(0, 0), 0.0f);
+    b2BodyDef def;
+    def.position.Set(2.0f, 0.0f);
+    def.angle = 0.25f;
+    b2Body* second = p->createBody(def);
+    def.position.Set(0.0f, -1.0f);
+    def.angle = 0.0f;
+    b2Body* third = p->createBody(def);
+    physics::setMassData(second, 1.0f, b2Vec2(0, 0), 1.0f);
+    second->SetLinearVelocity(b2Vec2(1, 2));
+
+    p->setTransform(Vec2f(10, 5), 3.1415927f / 2.0f);
+    EXPECT_NEAR(p->getBody(0)->GetPosition().x, 10.0f, 1e-5f);
+    EXPECT_NEAR(p->getBody(0)->GetPosition().y, 5.0f, 1e-5f);
+    EXPECT_NEAR(second->GetPosition().x, 10.0f, 1e-5f) << "(2, 0) turned a quarter becomes (0, 2)";
+    EXPECT_NEAR(second->GetPosition().y, 7.0f, 1e-5f);
+    EXPECT_NEAR(second->GetAngle(), 0.25f + 3.1415927f / 2.0f, 1e-5f);
+    EXPECT_NEAR(third->GetPosition().x, 11.0f, 1e-5f) << "(0, -1) becomes (1, 0)";
+    EXPECT_NEAR(third->GetPosition().y, 5.0f, 1e-5f);
+    EXPECT_EQ(second->GetLinearVelocity(), b2Vec2(1, 2)) << "velocities are kept";
+
+    p->setPosition(Vec2f(0, 0));
+    EXPECT_NEAR(third->GetPosition().x, 1.0f, 1e-5f);
+    EXPECT_NEAR(third->GetPosition().y, 0.0f, 1e-5f);
+    p->setAngle(0.0f);
+    EXPECT_NEAR(third->GetPosition().x, 0.0f, 1e-5f);
+    EXPECT_NEAR(third->GetPosition().y, -1.0f, 1e-5f);
+
+    int before = level->getWorld()->GetBodyCount();
+    p->destroyPhysics();
+    EXPECT_EQ(level->getWorld()->GetBodyCount(), before - 3);
+    EXPECT_EQ(p->getBodyCount(), 0);
+}
+
+TEST(Object, CollisionBitsFollowTheLayer)
+{
+    writeTestTileSet();
+    // The box starts in layer 1 above a floor of layer 0, so it falls through
+    // until it is moved into the floor's layer.
+    auto level = makeLevel(R"X(<Level size="(10, 40)" gravity="(0, 10)"><Layers>
+        <TileMapLayer id="floor" tileSetFilename="test.xml" enablePhysics="1"><Row>1,1,1,1,1</Row></TileMapLayer>
+        <ImageLayer id="other" imageFilename="bg-sky.png">
+          <Objects><ProbeObject id="box" box="(0.5, 0.5)" density="1" position="(2, -3)"/></Objects></ImageLayer>
+      </Layers></Level>)X");
+    ProbeObject* box = probe(*level, "box");
+    b2Filter filter = box->getBody(0)->GetFixtureList()->GetFilterData();
+    EXPECT_EQ(filter.categoryBits, 2);
+    EXPECT_EQ(filter.maskBits, 2);
+    for (int i = 0; i < 60; ++i)
+        level->update();
+    EXPECT_GT(box->getPosition().y, 2.0f) << "fell through the floor of another layer";
+    EXPECT_TRUE(box->contacts.empty());
+
+    box->setTransform(Vec2f(2, -3), 0.0f);
+    box->getBody(0)->SetLinearVelocity(b2Vec2(0, 0));
+    box->moveToLayer(level->findLayer("floor"));
+    EXPECT_EQ(box->getBody(0)->GetFixtureList()->GetFilterData().categoryBits, 2) << "moving keeps the bits";
+    box->updateCollisionLayer();
+    filter = box->getBody(0)->GetFixtureList()->GetFilterData();
+    EXPECT_EQ(filter.categoryBits, 1);
+    EXPECT_EQ(filter.maskBits, 1);
+    for (int i = 0; i < 120; ++i)
+        level->update();
+    EXPECT_NEAR(box->getPosition().y, -0.5f, 0.05f) << "now it lands on the floor";
+    EXPECT_FALSE(box->contacts.empty());
+    EXPECT_EQ(level->findLayer("floor")->findObject("box"), box);
+    EXPECT_EQ(level->findLayer("other")->findObject("box"), nullptr);
+
+    EXPECT_EQ(physics::collisionBits(3), 8);
+    EXPECT_EQ(physics::collisionBits(15), 0x8000);
+    EXPECT_EQ(physics::collisionBits(16), 0);
+    EXPECT_EQ(physics::collisionBits(31), 0);
+    EXPECT_EQ(physics::collisionBits(32), 1) << "the index counts modulo 32";
+}
+
+TEST(Object, LayerChangesDuringAnUpdateWaitUntilItEnds)
+{
+    auto level = makeLevel(kTwoLayers);
+    Layer* a = level->findLayer("a");
+    Layer* b = level->findLayer("b");
+    ProbeObject* p = probe(*level, "p");
+    ProbeObject* q = probe(*level, "q");
+    ProbeObject* r = probe(*level, "r");
+    EXPECT_EQ(p->added, 1);
+
+    bool qDeleted = false, rDeleted = false, spawnDeleted = false;
+    q->deletedFlag = &qDeleted;
+    r->deletedFlag = &rDeleted;
+    ProbeObject* spawned = nullptr;
+    bool sawSpawnDuringUpdate = true;
+    bool sawMovedInOldLayer = false;
+    bool done = false;
+    p->onUpdate = [&](ProbeObject& self) {
+        if (done)
+            return;
+        done = true;
+        TiXmlElement element("ProbeObject");
+        element.SetAttribute("id", "spawn");
+        spawned = new ProbeObject(self.getLayer(), &element, self.getGameParams());
+        spawned->deletedFlag = &spawnDeleted;
+        a->addObject(spawned);
+        sawSpawnDuringUpdate = a->findObject("spawn") != nullptr;
+        q->kill();
+        a->removeAndDeleteObject(q);
+        self.moveToLayer(b);
+        sawMovedInOldLayer = a->findObject("p") == &self;
+    };
+    level->update();
+    EXPECT_FALSE(sawSpawnDuringUpdate);
+    EXPECT_TRUE(sawMovedInOldLayer);
+    EXPECT_EQ(a->findObject("spawn"), spawned);
+    EXPECT_EQ(spawned->added, 1);
+    EXPECT_TRUE(qDeleted) << "killed and removed in one update: deleted once";
+    EXPECT_EQ(a->findObject("q"), nullptr);
+    EXPECT_EQ(a->findObject("p"), nullptr);
+    EXPECT_EQ(b->findObject("p"), p);
+    EXPECT_EQ(p->getLayer(), b);
+    EXPECT_EQ(p->removed, 1);
+    EXPECT_EQ(p->added, 2);
+    EXPECT_FALSE(spawnDeleted);
+
+    r->kill();
+    EXPECT_FALSE(rDeleted);
+    level->update();
+    EXPECT_TRUE(rDeleted) << "a dead object goes at its layer's next update";
+    EXPECT_EQ(level->findObject("r"), nullptr);
+}
+
+TEST(Object, ASecondObjectWithTheSameIdReplacesAndDeletesTheFirst)
+{
+    testing::internal::CaptureStderr();
+    auto level = makeLevel(R"X(<Level size="(20, 20)"><Layers><ImageLayer id="a" imageFilename="bg-sky.png"><Objects>
+        <ProbeObject id="twin" box="(1, 1)" position="(1, 1)"/>
+        <ProbeObject id="twin" box="(1, 1)" position="(5, 5)"/>
+      </Objects></ImageLayer></Layers></Level>)X");
+    std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(messages, "zorbel: test.xml: twin: two objects with this id in layer \"a\"; the earlier one is deleted\n");
+    ASSERT_NE(level->findObject("twin"), nullptr);
+    EXPECT_EQ(level->findObject("twin")->getPosition(), Vec2f(5, 5));
+    EXPECT_EQ(level->getWorld()->GetBodyCount(), 2) << "the ground body and the survivor's body";
+}
+
+TEST(Object, InactiveObjectsAreDeletedAtOnceAndUnknownNamesSkipped)
+{
+    ObjectFactory::registerType("Vanisher", [](Layer* layer, const TiXmlElement* element, const ParameterMap* params) -> Object* {
+        auto* object = new ProbeObject(layer, element, params);
+        object->kill();
+        return object;
+    });
+    EXPECT_TRUE(ObjectFactory::isRegistered("Vanisher"));
+    EXPECT_FALSE(ObjectFactory::isRegistered("Nothing"));
+    testing::internal::CaptureStderr();
+    auto level = makeLevel(R"X(<Level size="(20, 20)"><Layers><ImageLayer id="a" imageFilename="bg-sky.png"><Objects>
+        <Vanisher id="v" box="(1, 1)"/><Nothing id="n"/><ProbeObject id="k"/>
+      </Objects></ImageLayer></Layers></Level>)X");
+    std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(messages, "zorbel: test.xml: Nothing: unknown object type in layer \"a\"; skipped\n");
+    EXPECT_EQ(level->findObject("v"), nullptr);
+    EXPECT_NE(level->findObject("k"), nullptr);
+    EXPECT_EQ(level->getWorld()->GetBodyCount(), 1) << "the vanished object's body is gone";
+}

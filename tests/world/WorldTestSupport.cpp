@@ -1,0 +1,199 @@
+#include "WorldTestSupport.h"
+
+#include "support/TestEngine.h"
+#include "world/Layer.h"
+#include "world/ObjectFactory.h"
+#include "world/Physics.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+const std::string& scratchDir()
+{
+    static const std::string* dir = [] {
+        char pattern[] = "/tmp/zorbel-world-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        if (!made)
+            std::abort();
+        auto* path = new std::string(std::string(made) + "/");
+        std::atexit([] { fs::remove_all(scratchDir()); });
+        testEngine().addSearchPath(*path);
+        return path;
+    }();
+    return *dir;
+}
+
+void writeScratchFile(const std::string& name, const std::string& text)
+{
+    fs::path path = scratchDir() + name;
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::unique_ptr<Level> makeLevel(const std::string& xml, const ParameterMap* params)
+{
+    registerProbeTypes();
+    TiXmlDocument document;
+    document.Parse(xml.c_str());
+    const TiXmlElement* root = document.FirstChildElement("Level");
+    if (!root) {
+        ADD_FAILURE() << "test XML without a Level element: " << document.ErrorDesc();
+        return nullptr;
+    }
+    static const ParameterMap noParams;
+    return std::make_unique<Level>(&testEngine(), root, params ? params : &noParams, "test.xml");
+}
+
+ProbeObject::ProbeObject(Layer* layer, const TiXmlElement* element, const ParameterMap* params)
+    : Object(layer, element, params)
+{
+    int flag = 0;
+    element->QueryIntAttribute("killOnContact", &flag);
+    killOnContact = flag != 0;
+    element->QueryFloatAttribute("cullRadius", &cullRadius);
+    if (const char* box = element->Attribute("box")) {
+        Vec2f half = fromString<Vec2f>(box, Vec2f(0.5f, 0.5f));
+        float density = 0.0f;
+        element->QueryFloatAttribute("density", &density);
+        int sensor = 0;
+        element->QueryIntAttribute("sensor", &sensor);
+        int maySleep = 0;
+        element->QueryIntAttribute("allowSleep", &maySleep);
+        b2BodyDef def;
+        def.allowSleep = maySleep != 0;
+        b2Body* body = createBody(def);
+        b2PolygonShape shape;
+        shape.SetAsBox(half.x, half.y);
+        b2FixtureDef fixture;
+        fixture.shape = &shape;
+        fixture.density = density;
+        fixture.isSensor = sensor != 0;
+        body->CreateFixture(&fixture);
+        physics::setMassFromShapes(body);
+    }
+    readPlacement(element);
+}
+
+ProbeObject::~ProbeObject()
+{
+    if (deletedFlag)
+        *deletedFlag = true;
+}
+
+void ProbeObject::update()
+{
+    ++updates;
+    if (onUpdate)
+        onUpdate(*this);
+}
+
+void ProbeObject::render()
+{
+    ++renders;
+    if (renderLog)
+        renderLog->push_back(getId());
+}
+
+void ProbeObject::onContact(const ContactInfo& c)
+{
+    contacts.push_back({c.other, c.body, c.otherBody, c.shape, c.otherShape, c.normal});
+    if (tryBodyInHandler)
+        bodyFromHandler = createBody(b2BodyDef());
+    if (killOnContact)
+        kill();
+}
+
+void registerProbeTypes()
+{
+    ObjectFactory::registerType<ProbeObject>("ProbeObject");
+    ObjectFactory::registerType<OtherProbeObject>("OtherProbeObject");
+}
+
+void writeTestTileSet()
+{
+    writeScratchFile("tilesets/test.xml", R"X(<TileSet imageFilename="ground.png" defaultTileSize="(64, 64)"
+        defaultShapeRestitution="0.25" defaultShapeFriction="0.5">
+      <Tile id="1" position="(8, 8)"><Shapes><Simple1x1BoxShape/></Shapes></Tile>
+      <Tile id="2" position="(88, 8)" size="(32, 16)">
+        <Shapes><PolygonShape vertices="(0, 0),(1, 0),(1, 1)" friction="0.9"/></Shapes></Tile>
+      <Tile id="3" position="(168, 8)" visible="0"><Shapes><Simple1x1BoxShape restitution="0.75"/></Shapes></Tile>
+      <Tile id="4" position="(248, 8)">
+        <Shapes><Simple1x1BoxShape/><PolygonShape vertices="(0, 0),(1, 0),(0.5, -1)"/></Shapes></Tile>
+      <Tile id="5" position="(328, 8)">
+        <Shapes><PolygonShape vertices="(0, 0),(1, 0),(1, 1),(0, 1)"/></Shapes></Tile>
+    </TileSet>)X");
+}
+
+std::vector<FeedbackPolygon> captureFeedback(const std::function<void()>& draw)
+{
+    std::vector<GLfloat> buffer(1 << 20);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_4D_COLOR_TEXTURE, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    GLint used = glRenderMode(GL_RENDER);
+    std::vector<FeedbackPolygon> polygons;
+    // Each vertex: x, y, z, w, colour (4), texture (4).
+    const int vertexSize = 12;
+    for (GLint i = 0; i < used;) {
+        GLfloat token = buffer[size_t(i++)];
+        if (token == GL_POLYGON_TOKEN) {
+            int count = int(buffer[size_t(i++)]);
+            FeedbackPolygon polygon;
+            for (int v = 0; v < count; ++v, i += vertexSize) {
+                const GLfloat* p = &buffer[size_t(i)];
+                polygon.push_back({p[0], p[1], p[2], p[8] / p[11], p[9] / p[11]});
+            }
+            polygons.push_back(polygon);
+        } else if (token == GL_PASS_THROUGH_TOKEN) {
+            ++i;
+        } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN || token == GL_DRAW_PIXEL_TOKEN
+                   || token == GL_COPY_PIXEL_TOKEN) {
+            i += vertexSize;
+        } else {
+            i += 2 * vertexSize; // line tokens
+        }
+    }
+    return polygons;
+}
+
+void renderLevel(Level& level, Object* drawLast)
+{
+    Engine& engine = testEngine();
+    engine.setViewport(0, 0, 1024, 768);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    level.render(drawLast);
+}
+
+std::vector<b2Fixture*> groundFixtures(Level& level)
+{
+    std::vector<b2Fixture*> fixtures;
+    for (b2Fixture* f = level.getGroundBody()->GetFixtureList(); f; f = f->GetNext())
+        fixtures.push_back(f);
+    // Box2D keeps the newest fixture first.
+    std::reverse(fixtures.begin(), fixtures.end());
+    return fixtures;
+}
+
+std::pair<b2Vec2, b2Vec2> polygonBounds(const b2Fixture* fixture)
+{
+    auto* polygon = static_cast<const b2PolygonShape*>(fixture->GetShape());
+    b2Vec2 lo = polygon->m_vertices[0];
+    b2Vec2 hi = lo;
+    for (int i = 1; i < polygon->m_count; ++i) {
+        lo = b2Min(lo, polygon->m_vertices[i]);
+        hi = b2Max(hi, polygon->m_vertices[i]);
+    }
+    return {lo, hi};
+}

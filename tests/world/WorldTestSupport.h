@@ -1,0 +1,93 @@
+#pragma once
+
+#include "engine/ParameterMap.h"
+#include "world/ContactInfo.h"
+#include "world/Level.h"
+#include "world/Object.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Helpers of the world tests: scratch data files, levels made from XML text,
+// an object class that records what happens to it, and GL feedback capture.
+
+// A fresh directory under /tmp (ending in "/"), removed at exit and searched by
+// testEngine() for data files, so "levels/x.xml" written here loads like a shipped file.
+const std::string& scratchDir();
+// Writes `text` to scratchDir() + `name`, creating subdirectories.
+void writeScratchFile(const std::string& name, const std::string& text);
+
+// A level from the "Level" element in `xml`, named "test.xml" in messages.
+std::unique_ptr<Level> makeLevel(const std::string& xml, const ParameterMap* params = nullptr);
+
+// "ProbeObject" element attributes: "box" (half-extents; no body without it),
+// "density" (0: static), "sensor" (1: the box is a sensor), "cullRadius",
+// "killOnContact" (1: dies in its first contact handler), "allowSleep" (1: the body may sleep).
+class ProbeObject : public Object {
+public:
+    ProbeObject(Layer* layer, const TiXmlElement* element, const ParameterMap* params);
+    ~ProbeObject() override;
+
+    void update() override;
+    void render() override;
+    void onAdded() override { ++added; }
+    void onRemoved() override { ++removed; }
+    void onContact(const ContactInfo& contact) override;
+
+    struct Contact {
+        Object* other;
+        b2Body* body;
+        b2Body* otherBody;
+        b2Fixture* shape;
+        b2Fixture* otherShape;
+        b2Vec2 normal;
+    };
+    std::vector<Contact> contacts;
+    int updates = 0;
+    int renders = 0;
+    int added = 0;
+    int removed = 0;
+    bool killOnContact = false;
+    // Runs at the end of each update when set.
+    std::function<void(ProbeObject&)> onUpdate;
+    // Body created from inside a contact handler (expected to stay null).
+    b2Body* bodyFromHandler = nullptr;
+    bool tryBodyInHandler = false;
+    // Set to true by the destructor.
+    bool* deletedFlag = nullptr;
+    // Appended to by render(), so tests can see the drawing order.
+    std::vector<std::string>* renderLog = nullptr;
+};
+
+// A second class, so checked down-casts can be told apart.
+class OtherProbeObject : public ProbeObject {
+public:
+    using ProbeObject::ProbeObject;
+};
+
+// Files ProbeObject and OtherProbeObject with the factory (idempotent).
+void registerProbeTypes();
+
+// A tile set "tilesets/test.xml" in the scratch directory over the real ground
+// image: 1 unit box, 2 triangle (0,0),(1,0),(1,1), 3 invisible unit box,
+// 4 two shapes (unit box and a triangle), 5 unit square given as a polygon.
+void writeTestTileSet();
+
+// One polygon of GL feedback: window x, y, z and the texture s, t of each vertex.
+struct FeedbackVertex {
+    float x, y, z, s, t;
+};
+using FeedbackPolygon = std::vector<FeedbackVertex>;
+// What `draw` sends through the pipeline, clipped to the view. Mesa feeds each
+// quad back as two triangles.
+std::vector<FeedbackPolygon> captureFeedback(const std::function<void()>& draw);
+
+// Full-window viewport, identity matrices, aspect 4/3; then level.render(drawLast).
+void renderLevel(Level& level, Object* drawLast = nullptr);
+
+// The ground body's fixtures, in creation order.
+std::vector<b2Fixture*> groundFixtures(Level& level);
+// Bounds of a polygon fixture's vertices, as (min, max).
+std::pair<b2Vec2, b2Vec2> polygonBounds(const b2Fixture* fixture);
