@@ -1,0 +1,85 @@
+#include "ObjectTestKit.h"
+
+#include "objects/CheckpointObject.h"
+#include "objects/PlayerObject.h"
+
+namespace {
+
+std::string finishXml(float x, float y, const std::string& type = "type=\"Finish\"")
+{
+    return "<CheckpointObject id=\"finish\" " + type + " position=\"(" + std::to_string(x) + ", " + std::to_string(y)
+           + ")\"/>";
+}
+
+} // namespace
+
+class CheckpointTest : public ObjectTest {
+protected:
+    void loadFinish(const std::string& objects, GameMode mode)
+    {
+        LevelSpec spec;
+        spec.gravity = "(0, 0)";
+        spec.groundRow = -1;
+        spec.objects = objects;
+        load(spec, mode);
+    }
+};
+
+TEST_F(CheckpointTest, FinishExistsOnlyInTheTimeTrials)
+{
+    for (GameMode mode : {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH}) {
+        loadFinish(playerXml(0, 10.0f, 8.0f) + finishXml(30.0f, 8.0f), mode);
+        const bool timeTrial = mode == GM_TIME_1P || mode == GM_TIME_2P;
+        EXPECT_EQ(level->findObject("finish") != nullptr, timeTrial) << "mode " << mode;
+        level.reset();
+    }
+}
+
+TEST_F(CheckpointTest, BothPlayersCrossingInOneStepAreRecorded)
+{
+    loadFinish(playerXml(0, 10.0f, 8.0f) + playerXml(1, 10.0f, 8.0f) + finishXml(10.0f, 8.0f), GM_TIME_2P);
+    auto* finish = find<CheckpointObject>("finish");
+    ASSERT_TRUE(finish && player(0) && player(1));
+    EXPECT_FALSE(finish->hasReached(player(0)));
+    step();
+    EXPECT_TRUE(finish->hasReached(player(0)));
+    EXPECT_TRUE(finish->hasReached(player(1)));
+    // Leaving and coming back changes nothing.
+    player(0)->setPosition(Vec2f(30.0f, 8.0f));
+    step(3);
+    EXPECT_TRUE(finish->hasReached(player(0)));
+}
+
+TEST_F(CheckpointTest, OnlyTheNarrowSensorCountsNotThePicture)
+{
+    // The vehicle reaches 1.5 units ahead of its origin; the gate picture
+    // reaches 1.125 units back from its centre, the sensor only 0.5.
+    loadFinish(playerXml(0, 10.0f, 8.0f) + finishXml(12.3f, 8.0f), GM_TIME_1P);
+    auto* finish = find<CheckpointObject>("finish");
+    PlayerObject* p = player(0);
+    ASSERT_TRUE(finish && p);
+    EXPECT_EQ(finish->getBody(0)->GetType(), b2_staticBody);
+    EXPECT_TRUE(finish->getBody(0)->GetFixtureList()->IsSensor());
+    step(10);
+    EXPECT_FALSE(finish->hasReached(p)) << "the picture's edge counted";
+    p->setPosition(Vec2f(10.5f, 8.0f));
+    step();
+    EXPECT_TRUE(finish->hasReached(p));
+}
+
+TEST_F(CheckpointTest, OtherTypesHaveNoBodyAndMissingTypeIsReported)
+{
+    testing::internal::CaptureStderr();
+    loadFinish(playerXml(0, 10.0f, 8.0f) + finishXml(10.0f, 8.0f, "type=\"Start\"")
+                   + "<CheckpointObject id=\"untyped\" position=\"(20, 8)\"/>",
+               GM_TIME_1P);
+    const std::string messages = testing::internal::GetCapturedStderr();
+    auto* start = find<CheckpointObject>("finish");
+    ASSERT_TRUE(start);
+    EXPECT_EQ(start->getBodyCount(), 0);
+    step(2);
+    EXPECT_FALSE(start->hasReached(player(0)));
+    EXPECT_FALSE(level->findObject("untyped"));
+    EXPECT_NE(messages.find("CheckpointObject \"untyped\""), std::string::npos) << messages;
+    EXPECT_TRUE(captureRender(*level, *start).empty()) << "a checkpoint that is no finish was drawn";
+}

@@ -1,0 +1,174 @@
+#include "ObjectTestKit.h"
+
+#include "objects/KingAreaObject.h"
+#include "objects/PlayerObject.h"
+#include "world/Layer.h"
+
+#include <cmath>
+
+namespace {
+
+const Vec2f kInside(20.0f, 8.0f);
+const Vec2f kAlsoInside(20.0f, 5.0f); // above the first, without touching it
+const Vec2f kOutside(50.0f, 8.0f);
+
+} // namespace
+
+class KingAreaTest : public ObjectTest {
+protected:
+    void loadHill()
+    {
+        LevelSpec spec;
+        spec.gravity = "(0, 0)";
+        spec.groundRow = -1;
+        spec.objects = playerXml(0, kInside.x, kInside.y) + playerXml(1, kOutside.x, kOutside.y)
+                       + "<KingAreaObject id=\"hill\" size=\"(6, 6)\" position=\"(20, 8)\"/>";
+        load(spec, GM_KOH);
+        hill = find<KingAreaObject>("hill");
+        ASSERT_TRUE(hill && player(0) && player(1));
+    }
+
+    // Steps until player `p` has `points`; the number of steps taken (limit + 1 if never).
+    int stepsUntil(PlayerObject* p, int points, int limit = 400)
+    {
+        for (int i = 1; i <= limit; ++i) {
+            step();
+            if (p->getPoints() >= points)
+                return i;
+        }
+        return limit + 1;
+    }
+
+    KingAreaObject* hill = nullptr;
+};
+
+TEST_F(KingAreaTest, AlonePlayerWaitsASecondThenEarnsAPointASecond)
+{
+    loadHill();
+    PlayerObject* p = player(0);
+    step(90);
+    EXPECT_EQ(p->getPoints(), 0);
+    EXPECT_NEAR(p->getPointFraction(), 0.5f, 0.03f);
+    // The area sees the first contact one step late; the rest is summing 1/60 s in floats.
+    const int first = 90 + stepsUntil(p, 1);
+    EXPECT_GE(first, 119);
+    EXPECT_LE(first, 123);
+    EXPECT_NEAR(stepsUntil(p, 2), 60, 1);
+    EXPECT_EQ(player(1)->getPoints(), 0);
+}
+
+TEST_F(KingAreaTest, ContestedAreaPaysNobodyAndRestartsBothTimers)
+{
+    loadHill();
+    PlayerObject* p1 = player(0);
+    PlayerObject* p2 = player(1);
+    step(90);
+    p2->setPosition(kAlsoInside);
+    // The area learns of the second player from this step's contacts.
+    step();
+    const float fraction = p1->getPointFraction();
+    ASSERT_GT(fraction, 0.4f);
+    const float redWhenContested = hill->getColour().r;
+    ASSERT_LT(redWhenContested, 1.0f) << "no green while player 1 scored";
+    step();
+    const float dt = 1.0f / 60.0f;
+    EXPECT_LE(hill->getHoldTime(p1), dt + 1e-6f);
+    EXPECT_LE(hill->getHoldTime(p2), dt + 1e-6f);
+    step(120);
+    EXPECT_EQ(p1->getPoints(), 0);
+    EXPECT_EQ(p2->getPoints(), 0);
+    EXPECT_FLOAT_EQ(p1->getPointFraction(), fraction);
+    // Back towards yellow while both are inside.
+    EXPECT_GT(hill->getColour().r, redWhenContested);
+    EXPECT_GT(hill->getColour().g, 0.8f);
+
+    // Alone again, player 1 waits a full second before earning again.
+    p2->setPosition(kOutside);
+    step(58);
+    EXPECT_FLOAT_EQ(p1->getPointFraction(), fraction);
+    EXPECT_EQ(p1->getPoints(), 0);
+}
+
+TEST_F(KingAreaTest, EarnedFractionSurvivesLeaving)
+{
+    loadHill();
+    PlayerObject* p = player(0);
+    ASSERT_LE(stepsUntil(p, 1), 123);
+    step(30);
+    p->setPosition(kOutside + Vec2f(0.0f, 10.0f));
+    // The last step of being inside, seen from the contacts of the step before.
+    step();
+    const float fraction = p->getPointFraction();
+    EXPECT_NEAR(fraction, 0.5f, 0.04f);
+    step(30);
+    EXPECT_EQ(hill->getHoldTime(p), 0.0f);
+    EXPECT_FLOAT_EQ(p->getPointFraction(), fraction);
+    p->setPosition(kInside);
+    // One step to be seen, one second of waiting, then the rest of the point.
+    const int rest = int(std::ceil((1.0f - fraction) * 60.0f));
+    EXPECT_NEAR(stepsUntil(p, 2), 1 + 61 + rest, 2);
+}
+
+TEST_F(KingAreaTest, PointsWithoutControlsAreDroppedButUsedUp)
+{
+    loadHill();
+    PlayerObject* p = player(0);
+    p->disableControls();
+    step(150);
+    EXPECT_EQ(p->getPoints(), 0);
+    EXPECT_LT(p->getPointFraction(), 0.6f);
+    EXPECT_GT(p->getPointFraction(), 0.3f);
+}
+
+TEST_F(KingAreaTest, ColourEasesOnePercentPerStep)
+{
+    loadHill();
+    player(0)->setPosition(kOutside + Vec2f(0.0f, 10.0f));
+    step(10);
+    EXPECT_EQ(hill->getColour(), RGBA(1.0f, 0.0f, 0.0f, 0.5f));
+
+    player(0)->setPosition(kInside);
+    // The first step only records the contact.
+    step(2);
+    EXPECT_NEAR(hill->getColour().g, 0.01f, 1e-5f);
+    step(59);
+    EXPECT_NEAR(hill->getColour().r, 1.0f, 1e-5f) << "turning green before the player scored";
+    step(9);
+    // Towards yellow: about 69 steps to get half way.
+    EXPECT_NEAR(hill->getColour().g, 1.0f - std::pow(0.99f, 69.0f), 1e-3f);
+    EXPECT_NEAR(hill->getColour().g, 0.5f, 2e-3f);
+    EXPECT_NEAR(hill->getColour().a, 0.5f, 1e-5f);
+    // Towards green while the player scores: red is about half way 69 steps after scoring began.
+    step(60);
+    EXPECT_NEAR(hill->getColour().r, 0.5f, 0.01f);
+}
+
+TEST_F(KingAreaTest, PlayerLeavingTheLevelIsForgotten)
+{
+    loadHill();
+    PlayerObject* p2 = player(1);
+    p2->setPosition(kAlsoInside);
+    step(5);
+    p2->getLayer()->removeAndDeleteObject(p2);
+    step(5);
+    EXPECT_EQ(hill->getHoldTime(p2), 0.0f);
+    EXPECT_GT(hill->getHoldTime(player(0)), 0.0f);
+}
+
+TEST_F(KingAreaTest, ExistsOnlyInKingOfTheHillAndNeedsASize)
+{
+    for (GameMode mode : {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_CTZ}) {
+        LevelSpec spec;
+        spec.objects = playerXml(0, 10.0f, 14.0f) + "<KingAreaObject id=\"hill\" size=\"(6, 6)\"/>";
+        load(spec, mode);
+        EXPECT_FALSE(level->findObject("hill")) << mode;
+        level.reset();
+    }
+    LevelSpec spec;
+    spec.objects = playerXml(0, 10.0f, 14.0f) + playerXml(1, 20.0f, 14.0f) + "<KingAreaObject id=\"flat\"/>";
+    testing::internal::CaptureStderr();
+    load(spec, GM_KOH);
+    const std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(level->findObject("flat"));
+    EXPECT_NE(messages.find("KingAreaObject \"flat\""), std::string::npos) << messages;
+}

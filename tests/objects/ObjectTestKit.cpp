@@ -1,0 +1,156 @@
+#include "ObjectTestKit.h"
+
+#include "objects/PlayerObject.h"
+#include "support/TestEngine.h"
+#include "world/Layer.h"
+#include "world/ObjectFactory.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string& scratchDir()
+{
+    static const std::string* dir = [] {
+        char pattern[] = "/tmp/zorbel-objects-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        if (!made)
+            std::abort();
+        auto* path = new std::string(std::string(made) + "/");
+        std::atexit([] { fs::remove_all(scratchDir()); });
+        testEngine().addSearchPath(*path);
+        return path;
+    }();
+    return *dir;
+}
+
+} // namespace
+
+std::string tileLayer(const std::string& id, int width, int height, int groundRow, const std::string& objects)
+{
+    std::ostringstream out;
+    out << "<TileMapLayer id=\"" << id << "\" z=\"0\" tileSetFilename=\"ground.xml\" enablePhysics=\"1\">\n";
+    out << "<Objects>" << objects << "</Objects>\n";
+    for (int y = 0; y < height; ++y) {
+        out << "<Row>";
+        for (int x = 0; x < width; ++x)
+            out << (groundRow >= 0 && y >= groundRow ? 1 : 0) << ',';
+        out << "</Row>\n";
+    }
+    out << "</TileMapLayer>\n";
+    return out.str();
+}
+
+std::string playerXml(int playerNo, float x, float y, const std::string& extra)
+{
+    std::ostringstream out;
+    out << "<PlayerObject id=\"player" << playerNo + 1 << "\" playerNo=\"" << playerNo << "\" position=\"(" << x
+        << ", " << y << ")\" " << extra << "/>";
+    return out.str();
+}
+
+ObjectTest::ObjectTest()
+{
+    testEngine();
+    registerAllObjectTypes();
+}
+
+void ObjectTest::TearDown()
+{
+    level.reset();
+    for (SDLKey key : pressed)
+        pushKey(key, false);
+    testEngine().tick();
+}
+
+Level* ObjectTest::load(const LevelSpec& spec, GameMode mode, ControlMode controlMode)
+{
+    static int counter = 0;
+    const std::string name = "levels/objects" + std::to_string(++counter) + ".xml";
+    std::ostringstream xml;
+    xml << "<Level size=\"(" << spec.width << ", " << spec.height << ")\" gravity=\"" << spec.gravity << "\">\n"
+        << "<Layers>\n"
+        << tileLayer("ground", spec.width, spec.height, spec.groundRow, spec.objects) << spec.extraLayers
+        << "</Layers>\n</Level>\n";
+    fs::path path = scratchDir() + name;
+    fs::create_directories(path.parent_path());
+    std::ofstream(path) << xml.str();
+    params.set("gameMode", mode);
+    params.set("controlMode1", controlMode);
+    params.set("controlMode2", controlMode);
+    level.reset(Level::load(&testEngine(), name, &params));
+    EXPECT_TRUE(level) << "the test level did not load";
+    return level.get();
+}
+
+void ObjectTest::step(int n)
+{
+    for (int i = 0; i < n; ++i) {
+        testEngine().tick();
+        level->update();
+    }
+}
+
+void ObjectTest::press(SDLKey key, bool down)
+{
+    pushKey(key, down);
+    if (down)
+        pressed.insert(key);
+}
+
+PlayerObject* ObjectTest::player(int playerNo) const
+{
+    return level->getPlayer(playerNo);
+}
+
+std::vector<std::vector<FeedbackVertex>> captureRender(Level& level, Object& object)
+{
+    Engine& engine = testEngine();
+    engine.setViewport(0, 0, 1024, 768);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(90.0, engine.getAspectRatio(), 0.001, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const Vec2f at = object.getPosition();
+    gluLookAt(at.x, at.y, -level.zoom, at.x, at.y, 0.0, 0.0, -1.0, 0.0);
+
+    std::vector<GLfloat> buffer(1 << 16);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_4D_COLOR_TEXTURE, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    object.render();
+    const GLint used = glRenderMode(GL_RENDER);
+    // Each vertex: x, y, z, w, colour (4), texture (4).
+    const int vertexSize = 12;
+    std::vector<std::vector<FeedbackVertex>> polygons;
+    for (GLint i = 0; i < used;) {
+        const GLfloat token = buffer[size_t(i++)];
+        if (token == GL_POLYGON_TOKEN) {
+            const int count = int(buffer[size_t(i++)]);
+            std::vector<FeedbackVertex> polygon;
+            for (int v = 0; v < count; ++v, i += vertexSize) {
+                const GLfloat* p = &buffer[size_t(i)];
+                polygon.push_back({p[0], p[1], p[8] / p[11], p[9] / p[11]});
+            }
+            polygons.push_back(polygon);
+        } else if (token == GL_PASS_THROUGH_TOKEN) {
+            ++i;
+        } else {
+            ADD_FAILURE() << "unexpected feedback token " << token;
+            break;
+        }
+    }
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    return polygons;
+}

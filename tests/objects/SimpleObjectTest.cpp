@@ -1,0 +1,292 @@
+#include "ObjectTestKit.h"
+
+#include "objects/PlayerObject.h"
+#include "objects/SimpleObject.h"
+#include "objects/TextObject.h"
+#include "resources/SoundInstance.h"
+#include "support/TestEngine.h"
+#include "world/Physics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+namespace {
+
+std::string simpleXml(const std::string& id, const std::string& type, float x, float y, const std::string& extra = "")
+{
+    return "<SimpleObject id=\"" + id + "\" type=\"" + type + "\" position=\"(" + std::to_string(x) + ", "
+           + std::to_string(y) + ")\" " + extra + "/>";
+}
+
+// Total momentum of the vehicle's bodies.
+b2Vec2 momentum(const PlayerObject& p)
+{
+    b2Vec2 sum(0.0f, 0.0f);
+    for (int i = 0; i < p.getBodyCount(); ++i)
+        sum += p.getBody(i)->GetMass() * p.getBody(i)->GetLinearVelocity();
+    return sum;
+}
+
+} // namespace
+
+class SimpleTest : public ObjectTest {};
+
+TEST_F(SimpleTest, NutGivesFiftyPointsOnceAndOnlyInTheStory)
+{
+    LevelSpec spec;
+    spec.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("nut", "Nut", 40.0f, 13.5f);
+    load(spec, GM_STORY);
+    PlayerObject* p = player(0);
+    ASSERT_TRUE(p && find<SimpleObject>("nut"));
+    step();
+    EXPECT_EQ(p->getPoints(), 50);
+    auto texts = all<TextObject>();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0]->getText(), "+50");
+    step(10);
+    EXPECT_EQ(p->getPoints(), 50);
+    EXPECT_FALSE(level->findObject("nut"));
+    level.reset();
+
+    for (GameMode mode : {GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH}) {
+        load(spec, mode);
+        EXPECT_FALSE(level->findObject("nut")) << "a nut in mode " << mode;
+        step(3);
+        EXPECT_EQ(player(0)->getPoints(), 0);
+        level.reset();
+    }
+}
+
+TEST_F(SimpleTest, MedkitHealsUpToFullLifeAndStaysForAHealthyPlayer)
+{
+    LevelSpec spec;
+    spec.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("kitA", "Medkit", 40.0f, 13.5f, "amount=\"25\"")
+                   + simpleXml("kitB", "Medkit", 60.0f, 13.5f, "amount=\"60\"");
+    load(spec, GM_STORY);
+    PlayerObject* p = player(0);
+    ASSERT_TRUE(p);
+    step(5);
+    EXPECT_EQ(p->getLife(), 100);
+    EXPECT_TRUE(level->findObject("kitA")) << "a medkit was used up at full life";
+
+    p->damage(40);
+    step(2);
+    EXPECT_EQ(p->getLife(), 85);
+    EXPECT_FALSE(level->findObject("kitA"));
+
+    p->damage(25);
+    p->setPosition(Vec2f(60.0f, 14.0f));
+    step(2);
+    EXPECT_EQ(p->getLife(), 100);
+    EXPECT_FALSE(level->findObject("kitB"));
+}
+
+TEST_F(SimpleTest, DisabledPlayerConsumesPickupsButGainsNothing)
+{
+    LevelSpec spec;
+    spec.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("nut", "Nut", 40.0f, 13.5f)
+                   + simpleXml("kit", "Medkit", 40.5f, 13.5f, "amount=\"25\"");
+    load(spec, GM_STORY);
+    PlayerObject* p = player(0);
+    ASSERT_TRUE(p);
+    p->damage(40);
+    p->disableControls();
+    step(2);
+    EXPECT_FALSE(level->findObject("nut"));
+    EXPECT_FALSE(level->findObject("kit"));
+    EXPECT_EQ(p->getPoints(), 0);
+    EXPECT_EQ(p->getLife(), 60);
+    EXPECT_TRUE(all<TextObject>().empty());
+}
+
+TEST_F(SimpleTest, TouchedBoxFadesInItsLastSecondAndGoesAfterTwo)
+{
+    LevelSpec spec;
+    // The front wheel reaches to x = 41.5; the box overlaps it a little and is pushed away.
+    spec.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("box", "Box", 41.9f, 14.5f)
+                   + simpleXml("other", "Box", 60.0f, 14.5f);
+    load(spec, GM_STORY);
+    auto* box = find<SimpleObject>("box");
+    auto* other = find<SimpleObject>("other");
+    ASSERT_TRUE(box && other);
+    EXPECT_EQ(box->getBody(0)->GetType(), b2_dynamicBody);
+    EXPECT_EQ(box->getFadeTimer(), 0.0f);
+
+    step();
+    ASSERT_FLOAT_EQ(box->getFadeTimer(), 2.0f) << "the box did not notice the vehicle";
+    step(30);
+    EXPECT_NEAR(box->getFadeTimer(), 1.5f, 1e-4f);
+    EXPECT_GE(box->getDrawColor().a, 1.0f) << "drawn opaque in its first second";
+    step(60);
+    EXPECT_NEAR(box->getDrawColor().a, 0.5f, 1e-4f);
+    step(29);
+    EXPECT_TRUE(box->isActive()) << "gone before 2 s";
+    step();
+    EXPECT_FALSE(box->isActive()) << "still there after 2 s";
+    step();
+    EXPECT_FALSE(level->findObject("box"));
+    // The ground alone does not make a box fade.
+    EXPECT_EQ(other->getFadeTimer(), 0.0f);
+    EXPECT_TRUE(level->findObject("other"));
+}
+
+TEST_F(SimpleTest, AcceleratorPushesAlongItsDirectionWhileOverlapping)
+{
+    LevelSpec spec;
+    spec.gravity = "(0, 0)";
+    spec.groundRow = -1;
+    spec.objects = playerXml(0, 10.0f, 8.0f)
+                   + simpleXml("acc", "Accelerator", 10.0f, 8.0f, "angle=\"90\" speed=\"2\"");
+    load(spec, GM_STORY);
+    PlayerObject* p = player(0);
+    auto* acc = find<SimpleObject>("acc");
+    ASSERT_TRUE(p && acc);
+
+    step();
+    const b2Vec2 v = p->getBody(PlayerObject::kChassis)->GetLinearVelocity();
+    EXPECT_NEAR(v.x, 0.0f, 1e-4f);
+    EXPECT_NEAR(v.y, 2.0f, 1e-4f);
+    // The vehicle's parts share the push through the joints, but each step of
+    // overlap adds the same momentum once, however many parts overlap.
+    b2Vec2 before = momentum(*p);
+    for (int i = 0; i < 3; ++i) {
+        step();
+        const b2Vec2 now = momentum(*p);
+        EXPECT_NEAR(now.x - before.x, 0.0f, 1e-3f);
+        EXPECT_GT(now.y - before.y, 1.9f);
+        EXPECT_LT(now.y - before.y, 2.0f + 1e-3f);
+        before = now;
+    }
+    // Pushed out of the sensor, the vehicle keeps its speed and gets no more.
+    step(40);
+    ASSERT_GT(p->getPosition().y, 11.0f);
+    before = momentum(*p);
+    step();
+    EXPECT_LT(std::abs(momentum(*p).y - before.y), 0.1f);
+}
+
+TEST_F(SimpleTest, AcceleratorSoundRestartsOnlyAfterItPlayedOut)
+{
+    if (!testEngine().hasAudio())
+        GTEST_SKIP() << "no OpenAL device: every voice is inert";
+    LevelSpec spec;
+    spec.gravity = "(0, 0)";
+    spec.groundRow = -1;
+    // With speed 0 the vehicle stays in the sensor, so the contact goes on.
+    spec.objects = playerXml(0, 10.0f, 8.0f) + simpleXml("acc", "Accelerator", 10.0f, 8.0f, "speed=\"0\"");
+    load(spec, GM_STORY);
+    auto* acc = find<SimpleObject>("acc");
+    ASSERT_TRUE(acc);
+    const auto& voiceOf = [&] { return acc->getProperties().get<Handle<SoundInstance>>("soundInst"); };
+    EXPECT_FALSE(voiceOf());
+    step();
+    Handle<SoundInstance> first = voiceOf();
+    ASSERT_TRUE(first && first->isValid());
+    step(3);
+    EXPECT_EQ(voiceOf(), first) << "restarted while still playing";
+    first->stop();
+    step();
+    ASSERT_TRUE(voiceOf());
+    EXPECT_NE(voiceOf(), first);
+    EXPECT_TRUE(voiceOf()->isValid());
+}
+
+TEST_F(SimpleTest, LayerSwitchMovesThePlayerAtItsNextUpdate)
+{
+    LevelSpec spec;
+    spec.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("switch", "LayerSwitch", 40.0f, 13.0f, "targetLayer=\"back\"");
+    spec.extraLayers = tileLayer("back", spec.width, spec.height, spec.groundRow, "");
+    load(spec, GM_STORY);
+    PlayerObject* p = player(0);
+    ASSERT_TRUE(p);
+    Layer* ground = level->findLayer("ground");
+    Layer* back = level->findLayer("back");
+    ASSERT_TRUE(ground && back);
+    EXPECT_EQ(p->getLayer(), ground);
+
+    step();
+    EXPECT_EQ(p->getLayer(), ground) << "moved inside the world step";
+    step();
+    EXPECT_EQ(p->getLayer(), back);
+    EXPECT_EQ(back->findObject("player1"), p);
+    EXPECT_FALSE(ground->findObject("player1"));
+    for (int i = 0; i < p->getBodyCount(); ++i) {
+        const b2Filter filter = p->getBody(i)->GetFixtureList()->GetFilterData();
+        EXPECT_EQ(filter.categoryBits, physics::collisionBits(back->getIndex()));
+        EXPECT_EQ(filter.maskBits, physics::collisionBits(back->getIndex()));
+    }
+    // It stands on the new layer's ground and no longer meets the switch.
+    step(60);
+    EXPECT_EQ(p->getLayer(), back);
+    EXPECT_NEAR(p->getPosition().y, 14.0f, 0.3f);
+}
+
+TEST_F(SimpleTest, SpriteIsDrawnAtItsSizeTurnedByItsAngle)
+{
+    LevelSpec spec;
+    spec.objects = playerXml(0, 10.0f, 14.0f)
+                   + simpleXml("tall", "Sprite", 20.0f, 8.0f, "file=\"box.png\" size=\"(4, 2)\" angle=\"90\"")
+                   + simpleXml("wide", "Sprite", 30.0f, 8.0f, "file=\"box.png\" size=\"(4, 2)\" color=\"(1, 0, 0, 0.5)\"");
+    load(spec, GM_STORY);
+    auto* tall = find<SimpleObject>("tall");
+    auto* wide = find<SimpleObject>("wide");
+    ASSERT_TRUE(tall && wide);
+    EXPECT_EQ(tall->getBodyCount(), 0);
+    EXPECT_FLOAT_EQ(tall->getCullRadius(), 4.0f);
+    EXPECT_EQ(wide->getDrawColor(), RGBA(1.0f, 0.0f, 0.0f, 0.5f));
+    EXPECT_EQ(tall->getDrawColor(), RGBA(1.0f, 1.0f, 1.0f, 1.0f));
+
+    auto extent = [&](SimpleObject& sprite) {
+        float minX = 1e9f, maxX = -1e9f, minY = 1e9f, maxY = -1e9f;
+        for (const auto& polygon : captureRender(*level, sprite)) {
+            for (const FeedbackVertex& v : polygon) {
+                minX = std::min(minX, v.x);
+                maxX = std::max(maxX, v.x);
+                minY = std::min(minY, v.y);
+                maxY = std::max(maxY, v.y);
+            }
+        }
+        return Vec2f(maxX - minX, maxY - minY);
+    };
+    const Vec2f tallSize = extent(*tall);
+    const Vec2f wideSize = extent(*wide);
+    ASSERT_GT(tallSize.x, 10.0f) << "nothing drawn";
+    EXPECT_NEAR(tallSize.y / tallSize.x, 2.0f, 0.01f);
+    EXPECT_NEAR(wideSize.x / wideSize.y, 2.0f, 0.01f);
+    EXPECT_NEAR(tallSize.y, wideSize.x, 0.5f);
+}
+
+TEST_F(SimpleTest, BrokenElementsAreReportedAndSkipped)
+{
+    LevelSpec spec;
+    spec.objects = playerXml(0, 10.0f, 14.0f) + "<SimpleObject id=\"untyped\"/>"
+                   + simpleXml("strange", "Teapot", 20.0f, 8.0f)
+                   + simpleXml("nofile", "Sprite", 20.0f, 8.0f, "size=\"(1, 1)\"")
+                   + simpleXml("badfile", "Sprite", 20.0f, 8.0f, "file=\"no-such-picture.png\" size=\"(1, 1)\"")
+                   + simpleXml("nosize", "Sprite", 20.0f, 8.0f, "file=\"box.png\"")
+                   + simpleXml("badsize", "Sprite", 20.0f, 8.0f, "file=\"box.png\" size=\"big\"")
+                   + simpleXml("badcolor", "Sprite", 20.0f, 8.0f, "file=\"box.png\" size=\"(1, 1)\" color=\"red\"")
+                   + simpleXml("nowhere", "LayerSwitch", 20.0f, 8.0f)
+                   + simpleXml("noamount", "Medkit", 30.0f, 8.0f);
+    testing::internal::CaptureStderr();
+    load(spec, GM_STORY);
+    const std::string messages = testing::internal::GetCapturedStderr();
+    for (const char* id : {"untyped", "strange", "nofile", "badfile", "nosize", "badsize", "nowhere"}) {
+        EXPECT_FALSE(level->findObject(id)) << id;
+        EXPECT_NE(messages.find(std::string("SimpleObject \"") + id + "\""), std::string::npos) << id << "\n" << messages;
+    }
+    for (const char* id : {"badcolor", "noamount"}) {
+        EXPECT_NE(messages.find(std::string("SimpleObject \"") + id + "\""), std::string::npos) << id << "\n" << messages;
+    }
+    auto* badColor = find<SimpleObject>("badcolor");
+    ASSERT_TRUE(badColor);
+    EXPECT_EQ(badColor->getDrawColor(), RGBA(1.0f, 1.0f, 1.0f, 1.0f));
+    auto* noAmount = find<SimpleObject>("noamount");
+    ASSERT_TRUE(noAmount);
+    EXPECT_EQ(noAmount->getProperties().get<int>("amount"), 0);
+    std::istringstream lines(messages);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_EQ(line.rfind("zorbel: ", 0), 0u) << line;
+    step(2);
+}
