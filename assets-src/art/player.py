@@ -188,7 +188,10 @@ def pictures():
     # nothing of the chassis may spill into the wheel's cell next to it
     defs.append(clip("chassiscell", rect(0, 0, 384, 256)))
     defs.append(clip("wheelcell", rect(384, 0, 128, 128)))
-    defs.append(clip("ridercell", rect(512, 0, 256, 256)))
+    # the rider keeps 4 transparent rows at the top and bottom of its cell: the
+    # texture repeats, so filtering at the cell edge reads the row above or the
+    # far end of the sheet (the other player's legs)
+    defs.append(clip("ridercell", rect(512, 4, 256, 248)))
     for row, (c, pid, scarf) in enumerate(((P1, "p1", GOLD["main"]), (P2, "p2", PINK))):
         y0 = row * 256
         defs += defs_for(c, pid)
