@@ -1,17 +1,26 @@
 #include "engine/Drawing.h"
 #include "engine/Engine.h"
 #include "engine/Random.h"
+#include "states/CreditsState.h"
+#include "states/HighscoreState.h"
+#include "states/MainMenuState.h"
+#include "states/PhysicsState.h"
 #include "states/StandInState.h"
+#include "world/ObjectFactory.h"
 
 int main(int, char**)
 {
     randomReset();
+    registerAllObjectTypes();
     Engine engine(1024, 768, 60.0f, "Quorvell Zorbel 2010", "data/sprites/icon.png");
     hideCursor();
     engine.addSearchPath("data");
 
-    for (const char* name : {"MainMenu", "Game", "Physics", "Credits", "Highscore"})
-        engine.registerState(new StandInState(name, &engine));
+    engine.registerState(new MainMenuState(&engine));
+    engine.registerState(new StandInState("Game", &engine));
+    engine.registerState(new PhysicsState(&engine));
+    engine.registerState(new CreditsState(&engine));
+    engine.registerState(new HighscoreState(&engine));
 
     engine.pushState("MainMenu", ParameterMap());
     engine.run();

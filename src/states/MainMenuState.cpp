@@ -1,0 +1,368 @@
+#include "states/MainMenuState.h"
+
+#include "engine/CubeTransition.h"
+#include "engine/Drawing.h"
+#include "engine/Engine.h"
+#include "engine/Random.h"
+#include "resources/FontManager.h"
+#include "resources/SoundManager.h"
+#include "resources/TextureManager.h"
+#include "states/HighscoreTable.h"
+
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+
+namespace {
+
+struct ModeInfo {
+    const char* name;
+    const char* id;
+    ScoreType scoreType;
+};
+
+// Indexed by GameMode.
+const ModeInfo kModes[] = {
+    {"Story", "GM_STORY", ST_POINTS},
+    {"Zeit, 1 Spieler", "GM_TIME_1P", ST_TIME},
+    {"Zeit, 2 Spieler", "GM_TIME_2P", ST_TIME},
+    {"Capture the ZORBELlnut", "GM_CTZ", ST_NONE},
+    {"King of the Hill", "GM_KOH", ST_NONE},
+};
+constexpr int kModeCount = int(sizeof kModes / sizeof kModes[0]);
+
+// Indexed by ControlMode.
+const char* const kControlNames[] = {"5 Tasten", "4 Tasten"};
+
+// Items 5 and 7 sit a little apart from their neighbours, so the list reads in groups.
+const float kItemY[MainMenuState::kItemCount] = {5.5f, 7.5f, 9.5f, 11.5f, 13.5f, 16.5f, 18.5f, 21.5f};
+
+enum Item { kLevel, kMode, kPoints, kControls, kStart, kHighscore, kCredits, kQuit };
+
+const RGBA kSelectedColour(1.0f, 1.0f, 1.0f, 1.0f);
+const RGBA kItemColour(0.15f, 0.65f, 0.82f, 1.0f);
+const RGBA kTypedColour(1.0f, 0.0f, 1.0f, 1.0f);
+
+// The sign keeps the 395 x 653 pixel shape of its half of the picture at 12 units wide.
+constexpr float kLogoLeft = 19.5f;
+constexpr float kLogoRight = 31.5f;
+constexpr float kLogoTop = 0.5f;
+constexpr float kLogoBottom = 20.337975f;
+constexpr float kSignWidth = 395.0f;
+constexpr float kSignHeight = 653.0f;
+constexpr float kLitSignLeft = 512.0f;
+
+void drawSign(float textureLeft)
+{
+    glBegin(GL_QUADS);
+    glTexCoord2f(textureLeft, 0.0f);
+    glVertex2f(kLogoLeft, kLogoTop);
+    glTexCoord2f(textureLeft + kSignWidth, 0.0f);
+    glVertex2f(kLogoRight, kLogoTop);
+    glTexCoord2f(textureLeft + kSignWidth, kSignHeight);
+    glVertex2f(kLogoRight, kLogoBottom);
+    glTexCoord2f(textureLeft, kSignHeight);
+    glVertex2f(kLogoLeft, kLogoBottom);
+    glEnd();
+}
+
+} // namespace
+
+MainMenuState::MainMenuState(Engine* engine) : State("MainMenu", engine)
+{
+    font = engine->getFontManager()->get("fonts/arial.fnt");
+    SoundManager* sounds = engine->getSoundManager();
+    changeSound = sounds->get("sounds/gh.ogg");
+    moveSound = sounds->get("sounds/ghear.ogg");
+    confirmSound = sounds->get("sounds/gha.ogg");
+    errorSound = sounds->get("sounds/error.ogg");
+    neonSound = sounds->get("sounds/neon.ogg");
+}
+
+void MainMenuState::enter(const ParameterMap&)
+{
+    logo = engine->getTextureManager()->get("sprites/logo.png");
+    loadLevelList();
+}
+
+void MainMenuState::leave() {}
+
+void MainMenuState::activate()
+{
+    engine->playMusic("sounds/mainmenu.ogg", 0.6f);
+    neonVoice = neonSound->play(true, 0.0f, 1.0f);
+}
+
+void MainMenuState::deactivate()
+{
+    if (neonVoice)
+        neonVoice->stop();
+    neonVoice.reset();
+}
+
+void MainMenuState::loadLevelList()
+{
+    levelFilenames.clear();
+    levelNames.clear();
+    levelGameModes.clear();
+
+    std::ifstream list(engine->findFile("levels/levels.txt").c_str());
+    std::string word;
+    while (list >> word) {
+        std::string path = engine->findFile("levels/" + word);
+        if (path.empty())
+            continue;
+        TiXmlDocument document(path);
+        if (!document.LoadFile())
+            continue;
+        const TiXmlElement* root = document.RootElement();
+        if (!root || root->ValueStr() != "Level")
+            continue;
+        const char* name = root->Attribute("name");
+        const char* modes = root->Attribute("supportedGameModes");
+        levelFilenames.push_back(word);
+        levelNames.push_back(name ? name : word);
+        levelGameModes.push_back(modes ? modes : "");
+    }
+    // The chosen level survives a visit elsewhere, unless the list has become shorter meanwhile.
+    if (levelIndex >= getLevelCount())
+        levelIndex = 0;
+}
+
+ScoreType MainMenuState::scoreTypeOfMode() const
+{
+    return kModes[gameMode].scoreType;
+}
+
+std::string MainMenuState::itemText(int item) const
+{
+    switch (item) {
+    case kLevel:
+        return "Level:   " + (levelNames.empty() ? std::string() : levelNames[levelIndex]);
+    case kMode:
+        return std::string("Spielmodus:   ") + kModes[gameMode].name;
+    case kPoints:
+        return "Zielpunktzahl:   " + std::to_string(pointsNeededToWin);
+    case kControls:
+        return std::string("Spielersteuerung 1 / 2:   ") + kControlNames[controlMode1] + " / " +
+               kControlNames[controlMode2];
+    case kStart:
+        return "Spiel starten";
+    case kHighscore:
+        return "Highscore";
+    case kCredits:
+        return "Credits";
+    case kQuit:
+        return "Beenden";
+    default:
+        return std::string();
+    }
+}
+
+void MainMenuState::readTypedKeys()
+{
+    while (engine->hasTypedKeys()) {
+        SDL_keysym key = engine->popTypedKey();
+        if (key.sym == SDLK_BACKSPACE) {
+            if (!typedText.empty())
+                typedText.pop_back();
+        } else if (key.sym == SDLK_RETURN) {
+            typedText += '\n';
+        } else {
+            typedText += char(key.unicode & 0xFF);
+        }
+    }
+}
+
+void MainMenuState::update()
+{
+    readTypedKeys();
+
+    if (engine->wasKeyPressed(SDLK_ESCAPE)) {
+        // The menu is the last screen: popping it ends the program, with no effect to show.
+        engine->popState();
+        return;
+    }
+    if (engine->wasKeyPressed(SDLK_F5))
+        changeScreen("Physics", ParameterMap());
+
+    if (engine->wasKeyPressed(SDLK_DOWN)) {
+        selectedItem = (selectedItem + 1) % kItemCount;
+        moveSound->play();
+    }
+    if (engine->wasKeyPressed(SDLK_UP)) {
+        selectedItem = (selectedItem + kItemCount - 1) % kItemCount;
+        moveSound->play();
+    }
+    for (int i = 0; i < kItemCount; ++i) {
+        float target = i == selectedItem ? 0.75f : 0.0f;
+        itemHighlight[i] = itemHighlight[i] * 0.8f + target * 0.2f;
+    }
+
+    if (!handleSelectedItem())
+        return;
+    flickerNeon();
+}
+
+bool MainMenuState::handleSelectedItem()
+{
+    bool right = engine->wasKeyPressed(SDLK_RIGHT);
+    bool left = engine->wasKeyPressed(SDLK_LEFT);
+    bool confirm = engine->wasKeyPressed(SDLK_RETURN);
+    int levelCount = getLevelCount();
+
+    switch (selectedItem) {
+    case kLevel:
+        // Without levels there is nothing to step through.
+        if (levelCount > 0) {
+            if (right) {
+                levelIndex = (levelIndex + 1) % levelCount;
+                changeSound->play();
+            }
+            if (left) {
+                levelIndex = (levelIndex + levelCount - 1) % levelCount;
+                changeSound->play();
+            }
+        }
+        break;
+    case kMode:
+        if (right) {
+            gameMode = (gameMode + 1) % kModeCount;
+            changeSound->play();
+        }
+        if (left) {
+            gameMode = (gameMode + kModeCount - 1) % kModeCount;
+            changeSound->play();
+        }
+        break;
+    case kPoints:
+        if (right) {
+            pointsNeededToWin = std::min(pointsNeededToWin + 1, kMaxPoints);
+            changeSound->play();
+        }
+        if (left) {
+            pointsNeededToWin = std::max(pointsNeededToWin - 1, kMinPoints);
+            changeSound->play();
+        }
+        break;
+    case kControls: {
+        // Both layouts form a two-digit binary counter with player 1 as the low digit.
+        int counter = controlMode1 + 2 * controlMode2;
+        if (right) {
+            counter = (counter + 1) % 4;
+            changeSound->play();
+        }
+        if (left) {
+            counter = (counter + 3) % 4;
+            changeSound->play();
+        }
+        controlMode1 = counter % 2;
+        controlMode2 = counter / 2;
+        break;
+    }
+    case kHighscore:
+        return !confirm || openHighscores();
+    case kCredits:
+        if (confirm) {
+            confirmSound->play();
+            changeScreen("Credits", ParameterMap());
+            return false;
+        }
+        return true;
+    case kQuit:
+        if (confirm) {
+            engine->popState();
+            return false;
+        }
+        return true;
+    default:
+        break;
+    }
+    return !confirm || startGame();
+}
+
+bool MainMenuState::startGame()
+{
+    // A level is only startable in the modes its file lists; an empty list supports none.
+    if (levelFilenames.empty() || levelGameModes[levelIndex].find(kModes[gameMode].id) == std::string::npos) {
+        errorSound->play();
+        return true;
+    }
+    confirmSound->play();
+    ParameterMap params;
+    params.set<GameMode>("gameMode", GameMode(gameMode));
+    params.set<int>("pointsNeededToWin", pointsNeededToWin);
+    params.set<std::string>("levelFilename", levelFilenames[levelIndex]);
+    params.set<ControlMode>("controlMode1", ControlMode(controlMode1));
+    params.set<ControlMode>("controlMode2", ControlMode(controlMode2));
+    changeScreen("Game", params);
+    return false;
+}
+
+bool MainMenuState::openHighscores()
+{
+    ScoreType scoreType = scoreTypeOfMode();
+    bool empty = levelFilenames.empty() || scoreType == ST_NONE ||
+                 HighscoreTable(engine).getEntries(levelFilenames[levelIndex], scoreType).empty();
+    if (empty) {
+        errorSound->play();
+        return true;
+    }
+    confirmSound->play();
+    ParameterMap params;
+    params.set<ScoreType>("scoreType", scoreType);
+    params.set<std::string>("levelFilename", levelFilenames[levelIndex]);
+    changeScreen("Highscore", params);
+    return false;
+}
+
+void MainMenuState::changeScreen(const std::string& name, const ParameterMap& params)
+{
+    engine->pushState(name, params);
+    engine->startTransition(new CubeTransition(engine, 0.75f));
+}
+
+void MainMenuState::flickerNeon()
+{
+    // Now and then the sign fails for a moment and then burns back in.
+    int k = int(randomDouble() * 1001.0);
+    if (k == 0)
+        neonFlicker = randomFloat() * 20.0f - 20.0f;
+    neonFlicker = neonFlicker * 0.75f + 0.25f;
+    neonFlicker += std::sin(engine->getTime()) * 0.05f + (randomFloat() * 0.2f - 0.1f);
+    // The hum swells while the sign fails; OpenAL refuses a negative gain, so a
+    // sign burning brighter than normal is simply silent.
+    if (neonVoice)
+        neonVoice->setGain(std::max(0.0f, (1.0f - neonFlicker) / 1.5f));
+}
+
+void MainMenuState::render()
+{
+    clearViewport(RGBA(0.0f, 0.0f, 0.0f, 1.0f));
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, 32.0, 24.0, 0.0, 0.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    if (logo) {
+        // Black is nothing on the sign, so both halves are simply added on top of each other.
+        setBlendMode(GL_ONE, GL_ONE);
+        setTexturing(true);
+        logo->bind();
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        drawSign(0.0f);
+        glColor4f(neonFlicker, neonFlicker, neonFlicker, 1.0f);
+        drawSign(kLitSignLeft);
+    }
+
+    if (!font)
+        return;
+    for (int i = 0; i < kItemCount; ++i) {
+        const RGBA& colour = i == selectedItem ? kSelectedColour : kItemColour;
+        font->draw(Vec2f(1.0f + itemHighlight[i], kItemY[i]), 1.0f, colour, itemText(i));
+    }
+    font->draw(Vec2f(1.0f, 1.0f), 1.0f, kTypedColour, typedText);
+}

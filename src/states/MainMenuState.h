@@ -1,0 +1,81 @@
+#pragma once
+
+#include "engine/Enums.h"
+#include "engine/State.h"
+#include "resources/Font.h"
+#include "resources/Handle.h"
+#include "resources/Sound.h"
+#include "resources/SoundInstance.h"
+#include "resources/Texture.h"
+
+#include <string>
+#include <vector>
+
+/// The first screen and the bottom of the stack: the neon sign and eight items
+/// that choose level, mode, target score and both keyboard layouts, and open
+/// the game, the highscores, the credits or (F5) the physics sandbox.
+/// Popping it ends the program.
+class MainMenuState : public State {
+public:
+    static constexpr int kItemCount = 8;
+    static constexpr int kMinPoints = 1;
+    static constexpr int kMaxPoints = 200;
+
+    explicit MainMenuState(Engine* engine);
+
+    /// Loads the sign and rereads "levels/levels.txt"; the choices made so far stay.
+    void enter(const ParameterMap& params) override;
+    void leave() override;
+    /// Starts the menu music and the (silent until it flickers) neon hum.
+    void activate() override;
+    void deactivate() override;
+    void update() override;
+    void render() override;
+
+    int getSelectedItem() const { return selectedItem; }
+    GameMode getGameMode() const { return GameMode(gameMode); }
+    int getLevelIndex() const { return levelIndex; }
+    int getLevelCount() const { return int(levelFilenames.size()); }
+    const std::vector<std::string>& getLevelFilenames() const { return levelFilenames; }
+    const std::vector<std::string>& getLevelNames() const { return levelNames; }
+    int getPointsNeededToWin() const { return pointsNeededToWin; }
+    ControlMode getControlMode1() const { return ControlMode(controlMode1); }
+    ControlMode getControlMode2() const { return ControlMode(controlMode2); }
+    const std::string& getTypedText() const { return typedText; }
+    /// The text item `item` shows, as drawn.
+    std::string itemText(int item) const;
+
+private:
+    void loadLevelList();
+    void readTypedKeys();
+    /// Left/Right/Return on the selected item; false when the menu left the screen.
+    bool handleSelectedItem();
+    /// Return on items 0 to 4; false when the game was pushed.
+    bool startGame();
+    /// Return on the highscore item; false when the highscores were pushed.
+    bool openHighscores();
+    void changeScreen(const std::string& name, const ParameterMap& params);
+    void flickerNeon();
+    ScoreType scoreTypeOfMode() const;
+
+    Handle<Texture> logo;
+    Handle<Font> font;
+    Handle<Sound> changeSound;
+    Handle<Sound> moveSound;
+    Handle<Sound> confirmSound;
+    Handle<Sound> errorSound;
+    Handle<Sound> neonSound;
+    Handle<SoundInstance> neonVoice;
+    int selectedItem = 0;
+    int gameMode = GM_TIME_1P;
+    int levelIndex = 0;
+    int pointsNeededToWin = 5;
+    int controlMode1 = CM_FIVE_KEYS;
+    int controlMode2 = CM_FIVE_KEYS;
+    std::vector<std::string> levelFilenames;
+    std::vector<std::string> levelNames;
+    std::vector<std::string> levelGameModes;
+    std::string typedText;
+    float neonFlicker = 1.0f;
+    float itemHighlight[kItemCount] = {};
+};

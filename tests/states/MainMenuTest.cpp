@@ -1,0 +1,414 @@
+#include "states/MainMenuState.h"
+
+#include "engine/Transition.h"
+#include "states/ScreenTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Every test writes the level list and level files it wants into one scratch
+// directory that is searched before "data" while the test runs, so the
+// shipped levels never get in the way.
+const std::string& levelDir()
+{
+    static const std::string dir = [] {
+        char pattern[] = "/tmp/zorbel-menu-XXXXXX";
+        std::string made = mkdtemp(pattern);
+        mkdir((made + "/levels").c_str(), 0755);
+        return made + "/";
+    }();
+    return dir;
+}
+
+// A data directory with the game's pictures but without any level list, for
+// the one test that needs the list to be missing everywhere.
+const std::string& levelFreeDataDir()
+{
+    static const std::string dir = [] {
+        char pattern[] = "/tmp/zorbel-menu-nolevels-XXXXXX";
+        std::string made = mkdtemp(pattern);
+        char* data = realpath("data/sprites", nullptr);
+        EXPECT_EQ(symlink(data, (made + "/sprites").c_str()), 0);
+        std::free(data);
+        return made + "/";
+    }();
+    return dir;
+}
+
+void writeFile(const std::string& name, const std::string& text)
+{
+    std::ofstream(levelDir() + name) << text;
+}
+
+void writeLevel(const std::string& file, const std::string& attributes)
+{
+    writeFile("levels/" + file, "<?xml version=\"1.0\"?>\n<Level " + attributes + ">\n</Level>\n");
+}
+
+class MainMenuTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settleEngine();
+        SearchPathList* paths = engine.getSearchPaths();
+        paths->insert(paths->begin(), SearchPath{-1, levelDir()});
+        std::remove((levelDir() + "levels/levels.txt").c_str());
+        std::remove((levelDir() + "highscore.xml").c_str());
+        // A fresh menu each time: the menu keeps its choices across visits.
+        menu = new MainMenuState(&engine);
+        engine.registerState(menu);
+        game = recorderFor("Game");
+        highscore = recorderFor("Highscore");
+        game->enters = 0;
+        highscore->enters = 0;
+    }
+
+    void TearDown() override
+    {
+        settleEngine();
+        SearchPathList* paths = engine.getSearchPaths();
+        paths->erase(std::remove_if(paths->begin(), paths->end(),
+                                    [](const SearchPath& p) { return p.directory == levelDir(); }),
+                     paths->end());
+    }
+
+    void open() { engine.pushState("MainMenu", ParameterMap()); }
+
+    // Both stop after one round, so a menu that ignores the keys fails instead of hanging.
+    void select(int item)
+    {
+        ASSERT_EQ(engine.getCurrentState(), menu);
+        for (int i = 0; i < MainMenuState::kItemCount && menu->getSelectedItem() != item; ++i)
+            tap(SDLK_DOWN);
+        ASSERT_EQ(menu->getSelectedItem(), item);
+    }
+
+    void chooseMode(GameMode mode)
+    {
+        select(1);
+        for (int i = 0; i < 5 && menu->getGameMode() != mode; ++i)
+            tap(SDLK_RIGHT);
+        ASSERT_EQ(menu->getGameMode(), mode);
+    }
+
+    Engine& engine = testEngine();
+    MainMenuState* menu = nullptr;
+    RecordingState* game = nullptr;
+    RecordingState* highscore = nullptr;
+};
+
+TEST_F(MainMenuTest, UpAndDownWrapAroundTheEightItemsWithTheMoveSound)
+{
+    open();
+    VoiceCounter moves("sounds/ghear.ogg");
+    EXPECT_EQ(menu->getSelectedItem(), 0);
+    tap(SDLK_UP);
+    EXPECT_EQ(menu->getSelectedItem(), 7) << "Up from the level item lands on Beenden";
+    EXPECT_EQ(menu->itemText(7), "Beenden");
+    tap(SDLK_DOWN);
+    EXPECT_EQ(menu->getSelectedItem(), 0) << "Down from Beenden lands on the level item";
+    for (int i = 1; i <= 8; ++i) {
+        tap(SDLK_DOWN);
+        EXPECT_EQ(menu->getSelectedItem(), i % 8);
+    }
+    EXPECT_EQ(moves.poll(), 10);
+}
+
+TEST_F(MainMenuTest, TargetScoreStaysBetweenOneAndTwoHundredWhileTheKeyRepeats)
+{
+    open();
+    select(2);
+    EXPECT_EQ(menu->getPointsNeededToWin(), 5);
+    EXPECT_EQ(menu->itemText(2), "Zielpunktzahl:   5");
+
+    // A held key sends one more key-down per repeat; each one counts.
+    for (int i = 0; i < 10; ++i) {
+        pushKey(SDLK_LEFT, true);
+        engine.tick();
+    }
+    pushKey(SDLK_LEFT, false);
+    engine.tick();
+    EXPECT_EQ(menu->getPointsNeededToWin(), 1);
+
+    pushKey(SDLK_RIGHT, true);
+    engine.tick();
+    EXPECT_EQ(menu->getPointsNeededToWin(), 2) << "one step per key-down";
+    engine.tick();
+    EXPECT_EQ(menu->getPointsNeededToWin(), 2) << "holding without a repeat adds nothing";
+    for (int i = 0; i < 250; ++i) {
+        pushKey(SDLK_RIGHT, true);
+        engine.tick();
+    }
+    pushKey(SDLK_RIGHT, false);
+    engine.tick();
+    EXPECT_EQ(menu->getPointsNeededToWin(), 200);
+    EXPECT_EQ(menu->itemText(2), "Zielpunktzahl:   200");
+}
+
+TEST_F(MainMenuTest, LayoutItemCountsInBinaryBothWays)
+{
+    open();
+    select(3);
+    auto layouts = [&] { return std::make_pair(int(menu->getControlMode1()), int(menu->getControlMode2())); };
+    ASSERT_EQ(layouts(), std::make_pair(0, 0));
+    const std::pair<int, int> upwards[] = {{1, 0}, {0, 1}, {1, 1}, {0, 0}};
+    for (const auto& expected : upwards) {
+        tap(SDLK_RIGHT);
+        EXPECT_EQ(layouts(), expected);
+    }
+    EXPECT_EQ(menu->itemText(3), "Spielersteuerung 1 / 2:   5 Tasten / 5 Tasten");
+    const std::pair<int, int> downwards[] = {{1, 1}, {0, 1}, {1, 0}, {0, 0}};
+    for (const auto& expected : downwards) {
+        tap(SDLK_LEFT);
+        EXPECT_EQ(layouts(), expected);
+    }
+    tap(SDLK_LEFT);
+    EXPECT_EQ(menu->itemText(3), "Spielersteuerung 1 / 2:   4 Tasten / 4 Tasten");
+}
+
+TEST_F(MainMenuTest, ALevelWithoutSupportedModesRefusesEveryModeWithTheErrorSound)
+{
+    writeFile("levels/levels.txt", "plain.xml\n");
+    writeLevel("plain.xml", "name=\"Plain\"");
+    open();
+    ASSERT_EQ(menu->getLevelCount(), 1);
+    VoiceCounter errors("sounds/error.ogg");
+    VoiceCounter confirms("sounds/gha.ogg");
+
+    int refusals = 0;
+    for (GameMode mode : {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH}) {
+        chooseMode(mode);
+        for (int item = 0; item <= 4; ++item) {
+            select(item);
+            tap(SDLK_RETURN);
+            EXPECT_EQ(errors.poll(), ++refusals) << "mode " << mode << ", item " << item;
+        }
+    }
+    EXPECT_EQ(game->enters, 0);
+    EXPECT_EQ(engine.getStackSize(), 1u);
+    EXPECT_EQ(confirms.poll(), 0);
+}
+
+TEST_F(MainMenuTest, HighscoresOpenOnlyForModesWithAScoreAndAnExistingList)
+{
+    writeFile("levels/levels.txt", "hill.xml");
+    writeLevel("hill.xml", "name=\"Hill\" supportedGameModes=\"GM_STORY GM_TIME_1P GM_CTZ GM_KOH\"");
+    writeFile("highscore.xml", "<?xml version=\"1.0\" ?>\n<Highscore>\n"
+                               "  <Level filename=\"hill.xml\">\n"
+                               "    <ScoreType type=\"1\"><Score name=\"Ada\" value=\"1234\" /></ScoreType>\n"
+                               "    <ScoreType type=\"2\"><Score name=\"Bo\" value=\"7\" /></ScoreType>\n"
+                               "  </Level>\n</Highscore>\n");
+    open();
+    VoiceCounter errors("sounds/error.ogg");
+
+    // Capture and king keep no scores, whatever the file holds.
+    for (GameMode mode : {GM_CTZ, GM_KOH}) {
+        chooseMode(mode);
+        select(5);
+        int before = errors.poll();
+        tap(SDLK_RETURN);
+        EXPECT_EQ(errors.poll(), before + 1) << "mode " << mode;
+    }
+    // The story's points list is empty here.
+    writeFile("highscore.xml", "<?xml version=\"1.0\" ?>\n<Highscore />\n");
+    chooseMode(GM_STORY);
+    select(5);
+    int before = errors.poll();
+    tap(SDLK_RETURN);
+    EXPECT_EQ(errors.poll(), before + 1) << "no list, no highscores";
+    EXPECT_EQ(highscore->enters, 0);
+    EXPECT_EQ(engine.getStackSize(), 1u);
+
+    writeFile("highscore.xml", "<?xml version=\"1.0\" ?>\n<Highscore><Level filename=\"hill.xml\">"
+                               "<ScoreType type=\"1\"><Score name=\"Ada\" value=\"1234\" /></ScoreType>"
+                               "</Level></Highscore>\n");
+    // Both time trials show the one time list of the level.
+    chooseMode(GM_TIME_2P);
+    select(5);
+    tap(SDLK_RETURN);
+    ASSERT_EQ(highscore->enters, 1);
+    EXPECT_EQ(engine.getCurrentState(), highscore);
+    ASSERT_TRUE(highscore->entered.has<ScoreType>("scoreType"));
+    EXPECT_EQ(highscore->entered.get<ScoreType>("scoreType"), ST_TIME);
+    ASSERT_TRUE(highscore->entered.has<std::string>("levelFilename"));
+    EXPECT_EQ(highscore->entered.get<std::string>("levelFilename"), "hill.xml");
+    EXPECT_EQ(highscore->entered.size(), 2u);
+    ASSERT_NE(engine.getTransition(), nullptr);
+    EXPECT_FLOAT_EQ(engine.getTransition()->getDuration(), 0.75f);
+}
+
+TEST_F(MainMenuTest, StartingAGamePushesGameWithTheFiveTypedParameters)
+{
+    writeFile("levels/levels.txt", "first.xml race.xml");
+    writeLevel("first.xml", "name=\"First\" supportedGameModes=\"GM_STORY\"");
+    writeLevel("race.xml", "name=\"Race\" supportedGameModes=\"GM_TIME_1P GM_TIME_2P\"");
+    open();
+    VoiceCounter confirms("sounds/gha.ogg");
+
+    tap(SDLK_RIGHT);
+    EXPECT_EQ(menu->itemText(0), "Level:   Race");
+    chooseMode(GM_TIME_2P);
+    EXPECT_EQ(menu->itemText(1), "Spielmodus:   Zeit, 2 Spieler");
+    select(2);
+    tap(SDLK_RIGHT);
+    tap(SDLK_RIGHT);
+    select(3);
+    tap(SDLK_LEFT); // 0 / 0 counts down to 1 / 1
+    tap(SDLK_LEFT); // and on to 0 / 1
+    select(4);
+    tap(SDLK_RETURN);
+
+    ASSERT_EQ(game->enters, 1);
+    EXPECT_EQ(engine.getCurrentState(), game);
+    EXPECT_EQ(confirms.poll(), 1);
+    const ParameterMap& p = game->entered;
+    EXPECT_EQ(p.size(), 5u);
+    ASSERT_TRUE(p.has<GameMode>("gameMode"));
+    EXPECT_EQ(p.get<GameMode>("gameMode"), GM_TIME_2P);
+    ASSERT_TRUE(p.has<int>("pointsNeededToWin"));
+    EXPECT_EQ(p.get<int>("pointsNeededToWin"), 7);
+    ASSERT_TRUE(p.has<std::string>("levelFilename"));
+    EXPECT_EQ(p.get<std::string>("levelFilename"), "race.xml");
+    ASSERT_TRUE(p.has<ControlMode>("controlMode1"));
+    EXPECT_EQ(p.get<ControlMode>("controlMode1"), CM_FIVE_KEYS);
+    ASSERT_TRUE(p.has<ControlMode>("controlMode2"));
+    EXPECT_EQ(p.get<ControlMode>("controlMode2"), CM_FOUR_KEYS);
+    ASSERT_NE(engine.getTransition(), nullptr);
+
+    // Back from the game the choices are still there, and the level list is not reread.
+    engine.popState();
+    EXPECT_EQ(engine.getCurrentState(), menu);
+    EXPECT_EQ(menu->getLevelIndex(), 1);
+    EXPECT_EQ(menu->getPointsNeededToWin(), 7);
+
+    // The story is not a mode of this level.
+    chooseMode(GM_STORY);
+    tap(SDLK_RETURN);
+    EXPECT_EQ(game->enters, 1);
+}
+
+TEST_F(MainMenuTest, UnreadableLevelFilesAreSkipped)
+{
+    writeFile("levels/levels.txt", "  good.xml\n\nmissing.xml broken.xml\tother-root.xml unnamed.xml\n");
+    writeLevel("good.xml", "name=\"Gute Stra\xDF" "e\" supportedGameModes=\"GM_STORY\"");
+    writeFile("levels/broken.xml", "<Level name=\"Broken\"");
+    writeFile("levels/other-root.xml", "<?xml version=\"1.0\"?>\n<TileSet name=\"Nope\"/>\n");
+    writeLevel("unnamed.xml", "supportedGameModes=\"GM_TIME_1P\"");
+    open();
+
+    ASSERT_EQ(menu->getLevelCount(), 2);
+    EXPECT_EQ(menu->getLevelFilenames(), (std::vector<std::string>{"good.xml", "unnamed.xml"}));
+    EXPECT_EQ(menu->getLevelNames(), (std::vector<std::string>{"Gute Stra\xDF" "e", "unnamed.xml"}));
+    EXPECT_EQ(menu->itemText(0), "Level:   Gute Stra\xDF" "e");
+    tap(SDLK_LEFT);
+    EXPECT_EQ(menu->getLevelIndex(), 1) << "Left from the first level wraps to the last";
+    EXPECT_EQ(menu->itemText(0), "Level:   unnamed.xml");
+    tap(SDLK_RIGHT);
+    EXPECT_EQ(menu->getLevelIndex(), 0);
+
+    // The list is reread on every visit; a chosen level that is gone falls back to the first.
+    tap(SDLK_RIGHT);
+    engine.popState();
+    writeFile("levels/levels.txt", "unnamed.xml good.xml");
+    open();
+    EXPECT_EQ(menu->getLevelIndex(), 1) << "the index survives the visit";
+    EXPECT_EQ(menu->itemText(0), "Level:   Gute Stra\xDF" "e");
+    engine.popState();
+    writeFile("levels/levels.txt", "unnamed.xml");
+    open();
+    EXPECT_EQ(menu->getLevelIndex(), 0);
+    EXPECT_EQ(menu->itemText(0), "Level:   unnamed.xml");
+}
+
+TEST_F(MainMenuTest, WithoutALevelListNothingCanBeChosenOrStarted)
+{
+    SearchPathList* paths = engine.getSearchPaths();
+    SearchPathList saved = *paths;
+    *paths = SearchPathList{SearchPath{0, levelFreeDataDir()}};
+    open();
+    *paths = saved;
+    EXPECT_EQ(menu->getLevelCount(), 0);
+    VoiceCounter errors("sounds/error.ogg");
+    VoiceCounter changes("sounds/gh.ogg");
+    EXPECT_EQ(menu->itemText(0), "Level:   ");
+    tap(SDLK_RIGHT);
+    tap(SDLK_LEFT);
+    EXPECT_EQ(menu->getLevelIndex(), 0);
+    EXPECT_EQ(changes.poll(), 0);
+    tap(SDLK_RETURN);
+    select(5);
+    tap(SDLK_RETURN);
+    EXPECT_EQ(errors.poll(), 2);
+    EXPECT_EQ(game->enters + highscore->enters, 0);
+
+    // An empty list file is no different.
+    writeFile("levels/levels.txt", " \n");
+    engine.popState();
+    open();
+    EXPECT_EQ(menu->getLevelCount(), 0);
+    select(0);
+    tap(SDLK_RETURN);
+    EXPECT_EQ(errors.poll(), 3);
+}
+
+TEST_F(MainMenuTest, TypedCharactersCollectOnTheMenu)
+{
+    // Return types a line break; on a level that supports nothing it starts no game.
+    writeFile("levels/levels.txt", "plain.xml\n");
+    writeLevel("plain.xml", "name=\"Plain\"");
+    open();
+    tap(SDLK_h, 'H');
+    tap(SDLK_i, 'i');
+    tap(SDLK_WORLD_92, 0xFC);
+    tap(SDLK_x, 'x');
+    tap(SDLK_BACKSPACE, 8);
+    tap(SDLK_RETURN, 13);
+    tap(SDLK_a, 'a');
+    EXPECT_EQ(menu->getTypedText(), "Hi\xFC\na");
+    for (int i = 0; i < 6; ++i)
+        tap(SDLK_BACKSPACE, 8);
+    EXPECT_EQ(menu->getTypedText(), "");
+}
+
+TEST_F(MainMenuTest, EscapeAndBeendenEndTheProgramWithoutATransition)
+{
+    open();
+    tap(SDLK_ESCAPE);
+    EXPECT_EQ(engine.getStackSize(), 0u);
+    EXPECT_EQ(engine.getTransition(), nullptr);
+
+    open();
+    select(7);
+    tap(SDLK_RETURN);
+    EXPECT_EQ(engine.getStackSize(), 0u);
+    EXPECT_EQ(engine.getTransition(), nullptr);
+}
+
+TEST_F(MainMenuTest, F5AndCreditsOpenTheirScreensWithATransition)
+{
+    RecordingState* physics = recorderFor("Physics");
+    RecordingState* credits = recorderFor("Credits");
+    open();
+    tap(SDLK_F5);
+    EXPECT_EQ(engine.getCurrentState(), physics);
+    ASSERT_NE(engine.getTransition(), nullptr);
+    EXPECT_EQ(physics->entered.size(), 0u);
+    engine.popState();
+
+    VoiceCounter confirms("sounds/gha.ogg");
+    select(6);
+    tap(SDLK_RETURN);
+    EXPECT_EQ(engine.getCurrentState(), credits);
+    EXPECT_EQ(confirms.poll(), 1);
+}
+
+} // namespace

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "engine/Engine.h"
+#include "engine/State.h"
+#include "resources/Sound.h"
+#include "resources/SoundManager.h"
+#include "support/TestEngine.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+// Helpers the screen tests share: watching which sounds start, a screen that
+// records what it was pushed with, key presses and reading the frame back.
+
+// Counts the voices of one sound that have started since construction. Poll it
+// after every tick: a short voice leaves its sound's list once it has played out.
+class VoiceCounter {
+public:
+    explicit VoiceCounter(const std::string& soundName)
+        : sound(testEngine().getSoundManager()->get(soundName))
+    {
+        poll();
+        started = 0;
+    }
+
+    int poll()
+    {
+        for (const Handle<SoundInstance>& voice : sound->getInstances()) {
+            if (std::find(seen.begin(), seen.end(), voice) == seen.end()) {
+                seen.push_back(voice);
+                ++started;
+            }
+        }
+        return started;
+    }
+
+private:
+    Handle<Sound> sound;
+    // Holding the voices keeps their addresses from being reused by later ones.
+    std::vector<Handle<SoundInstance>> seen;
+    int started = 0;
+};
+
+// Stands in for a screen that others own; remembers how it was entered.
+class RecordingState : public State {
+public:
+    using State::State;
+    void enter(const ParameterMap& params) override
+    {
+        ++enters;
+        entered = params;
+    }
+    void update() override { ++updates; }
+
+    int enters = 0;
+    int updates = 0;
+    ParameterMap entered;
+};
+
+// The recorder registered under `name`, registering one if another screen holds the name.
+inline RecordingState* recorderFor(const std::string& name)
+{
+    Engine& engine = testEngine();
+    if (auto* recorder = dynamic_cast<RecordingState*>(engine.findState(name)))
+        return recorder;
+    auto* recorder = new RecordingState(name, &engine);
+    engine.registerState(recorder);
+    return recorder;
+}
+
+// One tick in which `key` goes down and up again.
+inline void tap(SDLKey key, Uint16 unicode = 0)
+{
+    pushKey(key, true, unicode);
+    pushKey(key, false);
+    testEngine().tick();
+}
+
+// Any one-shot voice still playing; voices play in real time, and tests that
+// press keys hundreds of times a second would otherwise run out of sources.
+inline bool oneShotsPlaying()
+{
+    bool playing = false;
+    testEngine().getSoundManager()->forEach([&](Sound* sound) {
+        for (const Handle<SoundInstance>& voice : sound->getInstances())
+            playing |= !voice->isLooping();
+    });
+    return playing;
+}
+
+// Leaves the screen stack empty, lets a running screen-change effect end and
+// the one-shot sounds play out (at most five seconds).
+inline void settleEngine()
+{
+    Engine& engine = testEngine();
+    while (engine.getStackSize() > 0)
+        engine.popState();
+    for (int i = 0; i < 1000 && (engine.getTransition() || oneShotsPlaying()); ++i) {
+        engine.tick();
+        SDL_Delay(5);
+    }
+}
+
+struct Rgb {
+    int r, g, b;
+};
+
+// The colour of window pixel (x, y), counted from the top left.
+inline Rgb framePixel(int x, int y)
+{
+    unsigned char p[4] = {};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, testEngine().getScreenSize().y - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    return Rgb{p[0], p[1], p[2]};
+}
