@@ -192,7 +192,8 @@ class Game:
         raise Failure("no window titled 'Quorvell Zorbel 2010' appeared")
 
     def stderr(self):
-        self.stderr_file.flush()
+        if not self.stderr_file.closed:
+            self.stderr_file.flush()
         with open(self.stderr_path, errors="replace") as f:
             return f.read()
 
