@@ -5,7 +5,7 @@
 #include "states/HighscoreState.h"
 #include "states/MainMenuState.h"
 #include "states/PhysicsState.h"
-#include "states/StandInState.h"
+#include "states/GameState.h"
 #include "world/ObjectFactory.h"
 
 int main(int, char**)
@@ -17,7 +17,7 @@ int main(int, char**)
     engine.addSearchPath("data");
 
     engine.registerState(new MainMenuState(&engine));
-    engine.registerState(new StandInState("Game", &engine));
+    engine.registerState(new GameState(&engine));
     engine.registerState(new PhysicsState(&engine));
     engine.registerState(new CreditsState(&engine));
     engine.registerState(new HighscoreState(&engine));

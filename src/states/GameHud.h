@@ -1,0 +1,53 @@
+#pragma once
+
+#include "engine/RGBA.h"
+#include "engine/Vec2.h"
+#include "resources/Handle.h"
+#include "resources/Texture.h"
+
+#include <string>
+
+class Engine;
+class GameState;
+
+/// How the start countdown looks at `countdown` seconds left.
+struct CountdownLook {
+    std::string text; ///< "3", "2", "1", then "LOS!"
+    RGBA colour;      ///< red, orange, yellow, green; fades out within each second
+    float height;     ///< in window heights; grows to 1 within each second
+};
+CountdownLook countdownLook(float countdown);
+
+/// Picture offsets (0 full, 32, 64, 96, 128 empty) of the left, centre and right heart for `life` (0 to 100).
+struct HeartOffsets {
+    int left, centre, right;
+};
+HeartOffsets heartOffsets(int life);
+
+/// The game screen's drawing: one view per player (stacked in the two-player
+/// modes), the strip on the left with names, layouts, times or points, and the
+/// countdown, winner and "GAME OVER" texts over the views. It reads the match
+/// and only places the level's camera for each view.
+class GameHud {
+public:
+    explicit GameHud(Engine* engine) : engine(engine) {}
+
+    /// The whole frame.
+    void render(const GameState& game);
+
+private:
+    void drawViews(const GameState& game);
+    void drawStripBackground(const GameState& game);
+    void drawHud(const GameState& game);
+    void drawTimes(const GameState& game);
+    void drawPoints(const GameState& game);
+    void drawStory(const GameState& game);
+    void drawCountdown(const GameState& game);
+    /// `text` pulsing in `colour` over the middle of the game views.
+    void drawBanner(const GameState& game, const std::string& text, const RGBA& colour);
+    void setWindowProjection();
+
+    Engine* engine;
+    /// Loaded on the first story frame and kept from then on.
+    Handle<Texture> heartTexture;
+};

@@ -1,0 +1,412 @@
+#include "states/GameState.h"
+
+#include "engine/CubeTransition.h"
+#include "engine/Engine.h"
+#include "objects/CheckpointObject.h"
+#include "objects/PlayerObject.h"
+#include "resources/FontManager.h"
+#include "resources/SoundManager.h"
+#include "resources/TextureManager.h"
+#include "states/HighscoreTable.h"
+#include "world/Level.h"
+
+#include <AL/al.h>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+const float kTransitionTime = 0.75f;
+
+bool isTimeTrial(GameMode mode)
+{
+    return mode == GM_TIME_1P || mode == GM_TIME_2P;
+}
+
+bool isTwoPlayer(GameMode mode)
+{
+    return mode == GM_TIME_2P || mode == GM_CTZ || mode == GM_KOH;
+}
+
+const char* modeName(GameMode mode)
+{
+    switch (mode) {
+    case GM_STORY:
+        return "Story";
+    case GM_TIME_1P:
+        return "Zeit, 1 Spieler";
+    case GM_TIME_2P:
+        return "Zeit, 2 Spieler";
+    case GM_CTZ:
+        return "Capture the ZORBELlnut";
+    case GM_KOH:
+        return "King of the Hill";
+    }
+    return "this mode";
+}
+
+// Times go into the table as whole hundredths, cut off rather than rounded,
+// so the stored time never beats the one the clock showed.
+uint32_t hundredths(float seconds)
+{
+    return uint32_t(std::trunc(seconds * 100.0f));
+}
+
+} // namespace
+
+GameState::GameState(Engine* engine) : State("Game", engine), hud(engine)
+{
+    hudTexture = engine->getTextureManager()->get("sprites/hud.png", ParameterMap());
+    labelFont = engine->getFontManager()->get("fonts/arial.fnt", ParameterMap());
+    numberFont = engine->getFontManager()->get("fonts/bellgothic.fnt", ParameterMap());
+    SoundManager* sounds = engine->getSoundManager();
+    winnerSound = sounds->get("sounds/winner.ogg", ParameterMap());
+    loserSound = sounds->get("sounds/loser.ogg", ParameterMap());
+    countdownSound = sounds->get("sounds/countdown.ogg", ParameterMap());
+    errorSound = sounds->get("sounds/error.ogg", ParameterMap());
+}
+
+GameState::GameState(Engine* engine, const SearchPathList& highscorePaths) : GameState(engine)
+{
+    ownHighscorePaths = true;
+    this->highscorePaths = highscorePaths;
+}
+
+GameState::~GameState()
+{
+    loadLevel("");
+}
+
+HighscoreTable GameState::highscoreTable() const
+{
+    return HighscoreTable(ownHighscorePaths ? highscorePaths : *engine->getSearchPaths());
+}
+
+GameMode GameState::getGameMode() const
+{
+    return params.get<GameMode>("gameMode");
+}
+
+void GameState::enter(const ParameterMap& p)
+{
+    loadLevel("");
+    params = p;
+    paused = false;
+    restartOnActivate = false;
+    levelFailed = false;
+    pointsNeededToWin = 0;
+    GameMode mode = getGameMode();
+    if (mode == GM_CTZ || mode == GM_KOH)
+        pointsNeededToWin = params.get<int>("pointsNeededToWin");
+    const std::string& name = params.get<std::string>("levelFilename");
+    if (name.empty()) {
+        std::fprintf(stderr, "zorbel: the game was started without a level file; back to the menu\n");
+        levelFailed = true;
+        errorSound->play();
+        return;
+    }
+    loadLevel(name);
+}
+
+void GameState::leave()
+{
+    loadLevel("");
+    levelFailed = false;
+}
+
+void GameState::activate()
+{
+    if (restartOnActivate) {
+        restartOnActivate = false;
+        restart();
+    }
+    if (level && !level->getMusicFilename().empty())
+        engine->playMusic("sounds/" + level->getMusicFilename(), 0.6f);
+}
+
+void GameState::deactivate()
+{
+    stopCountdownVoice();
+}
+
+void GameState::stopCountdownVoice()
+{
+    if (countdownVoice && countdownVoice->isValid()) {
+        alSourceStop(countdownVoice->getSource());
+        countdownVoice->stop();
+    }
+    countdownVoice.reset();
+}
+
+void GameState::updatePlayers()
+{
+    player1 = level ? level->getPlayer(0) : nullptr;
+    player2 = level ? dynamic_cast<PlayerObject*>(level->findObject("player2")) : nullptr;
+}
+
+bool GameState::hasObjectsForMode(const std::string& name)
+{
+    GameMode mode = getGameMode();
+    const char* missing = nullptr;
+    if (!player1)
+        missing = "player1";
+    else if (isTwoPlayer(mode) && !player2)
+        missing = "player2";
+    else if (isTimeTrial(mode) && !dynamic_cast<CheckpointObject*>(level->findObject("finish")))
+        missing = "finish";
+    if (!missing)
+        return true;
+    std::fprintf(stderr, "zorbel: levels/%s: has no \"%s\", which %s needs; back to the menu\n", name.c_str(),
+                 missing, modeName(mode));
+    return false;
+}
+
+bool GameState::loadLevel(const std::string& name)
+{
+    stopCountdownVoice();
+    player1 = player2 = nullptr;
+    level.reset();
+    if (name.empty()) {
+        levelFilename = name;
+        return false;
+    }
+
+    level.reset(Level::load(engine, "levels/" + name, &params));
+    if (level)
+        updatePlayers();
+    if (!level || !hasObjectsForMode(name)) {
+        player1 = player2 = nullptr;
+        level.reset();
+        levelFilename = name;
+        levelFailed = true;
+        errorSound->play();
+        return false;
+    }
+
+    viewCenter1 = player1->getPosition();
+    viewZoom1 = 0.0f;
+    if (player2) {
+        viewCenter2 = player2->getPosition();
+        viewZoom2 = 0.0f;
+    }
+    matchTime = 0.0f;
+    countdown = 0.0f;
+    winner = -1;
+    finishTime1 = finishTime2 = 0.0f;
+    endDelay = 0.0f;
+    recordTime = -1.0f;
+
+    GameMode mode = getGameMode();
+    if (mode != GM_STORY) {
+        countdown = kCountdownStart;
+        player1->disableControls();
+        if (player2)
+            player2->disableControls();
+        if (mode == GM_TIME_2P && player2) {
+            // Both race from the same spot in the same direction; their
+            // vehicles pass through each other in this mode.
+            player2->setFacingLeft(player1->isFacingLeft());
+            player2->buildVehicle();
+            player2->setPosition(player1->getPosition());
+            player2->setAngle(player1->getAngle());
+        }
+        if (isTimeTrial(mode)) {
+            HighscoreTable table = highscoreTable();
+            std::vector<HighscoreEntry> entries = table.getEntries(name, ST_TIME);
+            if (!entries.empty())
+                recordTime = float(entries.front().score / 100.0);
+        }
+    }
+    levelFilename = name;
+    return true;
+}
+
+void GameState::restart()
+{
+    loadLevel(levelFilename);
+    engine->startTransition(new CubeTransition(engine, kTransitionTime));
+}
+
+void GameState::update()
+{
+    if (levelFailed) {
+        levelFailed = false;
+        engine->popState();
+        engine->startTransition(new CubeTransition(engine, kTransitionTime));
+        return;
+    }
+    if (!level)
+        return;
+
+    if (engine->wasKeyPressed(SDLK_PAUSE))
+        paused = !paused;
+    GameMode mode = getGameMode();
+
+    if (!paused) {
+        level->update();
+        updatePlayers();
+        followPlayers();
+        runClock();
+        if (endDelay > 0.0f) {
+            endDelay -= engine->getFrameTime();
+            if (endDelay <= 0.0f && endMatch())
+                return;
+        }
+        if (levelFailed || !level)
+            return;
+        if (isTimeTrial(mode))
+            checkFinishLine();
+        else if ((mode == GM_CTZ || mode == GM_KOH) && winner == -1)
+            checkScoreAndLife();
+    }
+
+    if (engine->wasKeyPressed(SDLK_RETURN)) {
+        if ((mode == GM_TIME_2P && winner != -1) || endDelay > 0.0f) {
+            // Ends the decided match at the next step instead of waiting out the delay.
+            endDelay = 0.0001f;
+            return;
+        }
+        restart();
+    } else if (engine->wasKeyPressed(SDLK_ESCAPE)) {
+        paused = false;
+        engine->popState();
+        engine->startTransition(new CubeTransition(engine, kTransitionTime));
+    }
+}
+
+void GameState::followPlayers()
+{
+    auto follow = [](PlayerObject* player, Vec2f& centre, float& zoom) {
+        if (!player)
+            return;
+        Vec2f p = player->getPosition();
+        centre = centre * 0.9f + p * 0.1f;
+        float speed = 0.0f;
+        if (player->getBodyCount() > 0) {
+            b2Vec2 v = player->getBody(0)->GetLinearVelocity();
+            speed = Vec2f(v.x, v.y).length();
+        }
+        // The view pulls back as the vehicle speeds up.
+        zoom = 0.95f * zoom + 0.05f * (0.2f * speed + 9.5f);
+    };
+    follow(player1, viewCenter1, viewZoom1);
+    follow(player2, viewCenter2, viewZoom2);
+}
+
+void GameState::runClock()
+{
+    float dt = engine->getFrameTime();
+    if (countdown <= 1.0f) {
+        // During "LOS!" the players already drive and the clock runs.
+        matchTime += dt;
+        if (countdown > 0.0f)
+            countdown -= dt;
+        return;
+    }
+    if (countdown == kCountdownStart) {
+        stopCountdownVoice();
+        countdownVoice = countdownSound->play();
+    }
+    countdown -= dt;
+    if (countdown <= 1.0f) {
+        player1->enableControls();
+        if (player2)
+            player2->enableControls();
+    }
+}
+
+void GameState::checkFinishLine()
+{
+    auto* finish = dynamic_cast<CheckpointObject*>(level->findObject("finish"));
+    if (!finish)
+        return;
+    GameMode mode = getGameMode();
+    PlayerObject* players[2] = {player1, player2};
+    float* finishTimes[2] = {&finishTime1, &finishTime2};
+    for (int i = 0; i < 2; ++i) {
+        PlayerObject* player = players[i];
+        if (!player || *finishTimes[i] != 0.0f || !finish->hasReached(player))
+            continue;
+        if (winner == -1) {
+            winner = i;
+            winnerSound->play();
+            // In the two-player race the winner waits for the other one.
+            if (mode == GM_TIME_1P && i == 0)
+                endDelay = kEndDelay;
+        } else {
+            Handle<SoundInstance> voice = loserSound->play();
+            if (i == 1)
+                voice->fade(1.0f, 0.5f, 4.0f, 1.0f, FE_NONE);
+            endDelay = kEndDelay;
+        }
+        *finishTimes[i] = matchTime;
+        player->disableControls();
+    }
+}
+
+void GameState::checkScoreAndLife()
+{
+    if (player1->getPoints() >= pointsNeededToWin)
+        winner = 0;
+    else if (player2->getPoints() >= pointsNeededToWin)
+        winner = 1;
+    // Life decides over points; when both are dead nothing is decided.
+    if (player1->getLife() + player2->getLife() != 0) {
+        if (player1->getLife() == 0)
+            winner = 1;
+        else if (player2->getLife() == 0)
+            winner = 0;
+    }
+    if (winner == -1)
+        return;
+    player1->disableControls();
+    player2->disableControls();
+    winnerSound->play();
+    endDelay = kEndDelay;
+}
+
+bool GameState::endMatch()
+{
+    HighscoreTable table = highscoreTable();
+    uint32_t score1 = hundredths(finishTime1);
+    uint32_t score2 = hundredths(finishTime2);
+    bool q1 = finishTime1 != 0.0f && table.qualifies(score1, levelFilename, ST_TIME);
+    bool q2 = finishTime2 != 0.0f && table.qualifies(score2, levelFilename, ST_TIME);
+    if (!q1 && !q2) {
+        restart();
+        return false;
+    }
+
+    ParameterMap map;
+    map.set("scoreType", ST_TIME);
+    map.set("levelFilename", levelFilename);
+    if (q1) {
+        map.set("name1", std::string("Spieler 1"));
+        map.set("score1", unsigned(score1));
+        if (q2) {
+            map.set("name2", std::string("Spieler 2"));
+            map.set("score2", unsigned(score2));
+        }
+    } else {
+        // The highscore screen asks for the first name only, so player 2's
+        // lone result takes the first place.
+        map.set("name1", std::string("Spieler 2"));
+        map.set("score1", unsigned(score2));
+    }
+    restartOnActivate = true;
+    engine->pushState("Highscore", map);
+    if (engine->getCurrentState() == this) {
+        // No highscore screen to go to: the engine has said so, play on.
+        restartOnActivate = false;
+        restart();
+        return false;
+    }
+    engine->startTransition(new CubeTransition(engine, kTransitionTime));
+    return true;
+}
+
+void GameState::render()
+{
+    hud.render(*this);
+}

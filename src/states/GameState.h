@@ -1,0 +1,124 @@
+#pragma once
+
+#include "engine/Enums.h"
+#include "engine/ParameterMap.h"
+#include "engine/State.h"
+#include "engine/Vec2.h"
+#include "resources/Font.h"
+#include "resources/Handle.h"
+#include "resources/SearchPath.h"
+#include "resources/Sound.h"
+#include "resources/SoundInstance.h"
+#include "resources/Texture.h"
+#include "states/GameHud.h"
+#include "states/HighscoreTable.h"
+
+#include <memory>
+#include <string>
+
+class Level;
+class PlayerObject;
+
+/// "Game": one match on one level in one mode. Loads the level, holds the
+/// players back during the start countdown, runs the match clock, applies the
+/// mode's rules (finish line, target points, life), announces the result and,
+/// 3 s after the match is decided, hands qualifying times to "Highscore" or
+/// starts the level again. Pause freezes everything; Return restarts (or ends
+/// a decided match at once); Escape goes back to the menu.
+///
+/// Takes "gameMode" (GameMode), "levelFilename" (string, under "levels/"),
+/// "pointsNeededToWin" (int, capture and king modes) and "controlMode1"/"controlMode2"
+/// (ControlMode). A level that cannot be loaded, or lacks a player or the finish
+/// line its mode needs, is reported and the screen goes back at its first step.
+class GameState : public State {
+public:
+    static constexpr float kCountdownStart = 4.0f;
+    static constexpr float kEndDelay = 3.0f;
+
+    /// Highscore lists are read through the engine's data directories.
+    explicit GameState(Engine* engine);
+    /// Highscore lists are read from "highscore.xml" in `highscorePaths` instead.
+    GameState(Engine* engine, const SearchPathList& highscorePaths);
+    ~GameState() override;
+
+    void enter(const ParameterMap& params) override;
+    void leave() override;
+    void activate() override;
+    void deactivate() override;
+    void update() override;
+    void render() override;
+
+    /// Replaces the running level with "levels/" + `name` and starts its match
+    /// from the beginning; "" only unloads. False when the level is unusable.
+    bool loadLevel(const std::string& name);
+    GameMode getGameMode() const;
+
+    Level* getLevel() const { return level.get(); }
+    PlayerObject* getPlayer1() const { return player1; }
+    PlayerObject* getPlayer2() const { return player2; }
+    const ParameterMap& getParams() const { return params; }
+    const std::string& getLevelFilename() const { return levelFilename; }
+    Vec2f getViewCenter(int player) const { return player == 0 ? viewCenter1 : viewCenter2; }
+    float getViewZoom(int player) const { return player == 0 ? viewZoom1 : viewZoom2; }
+    bool isPaused() const { return paused; }
+    int getPointsNeededToWin() const { return pointsNeededToWin; }
+    /// -1 while undecided, 0 for player 1, 1 for player 2.
+    int getWinner() const { return winner; }
+    float getMatchTime() const { return matchTime; }
+    float getCountdown() const { return countdown; }
+    /// Match clock when the player crossed the finish; 0 while not finished.
+    float getFinishTime(int player) const { return player == 0 ? finishTime1 : finishTime2; }
+    /// Best time of the level's list in seconds; -1 when the list is empty.
+    float getRecordTime() const { return recordTime; }
+    float getEndDelay() const { return endDelay; }
+
+    const Handle<Texture>& getHudTexture() const { return hudTexture; }
+    const Handle<Font>& getLabelFont() const { return labelFont; }
+    const Handle<Font>& getNumberFont() const { return numberFont; }
+
+private:
+    void updatePlayers();
+    bool hasObjectsForMode(const std::string& name);
+    void followPlayers();
+    void runClock();
+    void checkFinishLine();
+    void checkScoreAndLife();
+    /// True when the highscore screen was opened and this step is over.
+    bool endMatch();
+    void restart();
+    void stopCountdownVoice();
+    HighscoreTable highscoreTable() const;
+
+    ParameterMap params;
+    std::unique_ptr<Level> level;
+    std::string levelFilename;
+    PlayerObject* player1 = nullptr;
+    PlayerObject* player2 = nullptr;
+    Vec2f viewCenter1;
+    Vec2f viewCenter2;
+    float viewZoom1 = 0.0f;
+    float viewZoom2 = 0.0f;
+    bool paused = false;
+    Handle<Texture> hudTexture;
+    Handle<Font> labelFont;
+    Handle<Font> numberFont;
+    Handle<Sound> winnerSound;
+    Handle<Sound> loserSound;
+    Handle<Sound> errorSound;
+    int pointsNeededToWin = 0;
+    int winner = -1;
+    float matchTime = 0.0f;
+    float countdown = 0.0f;
+    Handle<Sound> countdownSound;
+    Handle<SoundInstance> countdownVoice;
+    float finishTime1 = 0.0f;
+    float finishTime2 = 0.0f;
+    float recordTime = -1.0f;
+    float endDelay = 0.0f;
+    bool restartOnActivate = false;
+    /// Set when the level turned out unusable; the next step goes back to the menu.
+    bool levelFailed = false;
+    bool ownHighscorePaths = false;
+    SearchPathList highscorePaths;
+    GameHud hud;
+};

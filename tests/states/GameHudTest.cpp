@@ -1,0 +1,165 @@
+#include "GameTestKit.h"
+
+#include "states/GameHud.h"
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <vector>
+
+using namespace game_test;
+
+namespace {
+
+using GameHudScreen = GameTest;
+
+// The whole frame, read back once; pixel (x, y) counted from the top left.
+class Frame {
+public:
+    Frame()
+    {
+        Vec2i size = testEngine().getScreenSize();
+        width = size.x;
+        height = size.y;
+        pixels.resize(size_t(width) * size_t(height) * 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    }
+
+    Rgb at(int x, int y) const
+    {
+        const unsigned char* p = &pixels[(size_t(height - 1 - y) * size_t(width) + size_t(x)) * 4];
+        return Rgb{p[0], p[1], p[2]};
+    }
+
+    // Pixels of the rectangle [x0, x1) x [y0, y1) within `tolerance` of `colour` in every component.
+    int count(int x0, int y0, int x1, int y1, Rgb colour, int tolerance = 6) const
+    {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                Rgb p = at(x, y);
+                n += std::abs(p.r - colour.r) <= tolerance && std::abs(p.g - colour.g) <= tolerance &&
+                     std::abs(p.b - colour.b) <= tolerance;
+            }
+        return n;
+    }
+
+private:
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> pixels;
+};
+
+bool isBlack(Rgb p)
+{
+    return p.r + p.g + p.b == 0;
+}
+
+// The level's background (0.2, 0.3, 0.5) under a `colour` layer of opacity `alpha`.
+Rgb overSky(float r, float g, float b, float alpha)
+{
+    auto mix = [alpha](float top, float sky) { return int((top * alpha + sky * (1.0f - alpha)) * 255.0f + 0.5f); };
+    return Rgb{mix(r, 0.2f), mix(g, 0.3f), mix(b, 0.5f)};
+}
+
+TEST(CountdownLook, FiguresChangeColourEverySecondAndGrowAsTheyFade)
+{
+    CountdownLook three = countdownLook(3.5f);
+    EXPECT_EQ(three.text, "3");
+    EXPECT_EQ(three.colour, RGBA(1.0f, 0.0f, 0.0f, 0.5f));
+    EXPECT_FLOAT_EQ(three.height, 0.5f);
+    EXPECT_EQ(countdownLook(2.5f).colour, RGBA(1.0f, 0.5f, 0.0f, 0.5f));
+    EXPECT_EQ(countdownLook(1.5f).text, "1");
+    EXPECT_EQ(countdownLook(1.5f).colour, RGBA(1.0f, 1.0f, 0.0f, 0.5f));
+    CountdownLook go = countdownLook(0.25f);
+    EXPECT_EQ(go.text, "LOS!");
+    EXPECT_EQ(go.colour, RGBA(0.0f, 1.0f, 0.0f, 0.25f));
+    EXPECT_FLOAT_EQ(go.height, 0.75f);
+}
+
+TEST(HeartOffsets, EachHeartFillsInQuartersOverItsThirdOfTheLife)
+{
+    auto same = [](HeartOffsets a, HeartOffsets b) {
+        return a.left == b.left && a.centre == b.centre && a.right == b.right;
+    };
+    EXPECT_TRUE(same(heartOffsets(0), {128, 128, 128}));
+    EXPECT_TRUE(same(heartOffsets(8), {128, 128, 128}));
+    EXPECT_TRUE(same(heartOffsets(9), {96, 128, 128}));
+    EXPECT_TRUE(same(heartOffsets(40), {0, 128, 128}));
+    EXPECT_TRUE(same(heartOffsets(41), {0, 96, 128}));
+    EXPECT_TRUE(same(heartOffsets(75), {0, 0, 96}));
+    EXPECT_TRUE(same(heartOffsets(91), {0, 0, 32}));
+    EXPECT_TRUE(same(heartOffsets(100), {0, 0, 0}));
+}
+
+TEST_F(GameHudScreen, TwoPlayerViewsAreStackedWithAGapBesideTheStrip)
+{
+    start(GM_CTZ, fullCourse(), 10);
+    runTicks(engine, 120);
+    engine.renderCurrentState();
+    Frame frame;
+
+    for (int x : {260, 500, 800, 1020}) {
+        SCOPED_TRACE(x);
+        for (int y : {0, 200, 379, 387, 600, 766})
+            EXPECT_FALSE(isBlack(frame.at(x, y))) << "row " << y << " lies in a view";
+        for (int y : {380, 383, 386, 767})
+            EXPECT_TRUE(isBlack(frame.at(x, y))) << "row " << y << " lies between or below the views";
+    }
+    // The strip's picture covers the left 22 % of the window over the whole height.
+    for (int y : {10, 383, 700})
+        EXPECT_FALSE(isBlack(frame.at(100, y)));
+    // No view reaches into the strip: its rows stay the picture's, not the sky's.
+    EXPECT_EQ(frame.count(0, 0, 204, 768, overSky(0, 0, 0, 0), 2), 0);
+    EXPECT_GT(frame.count(230, 0, 1024, 380, overSky(0, 0, 0, 0), 2), 10000);
+    EXPECT_GT(frame.count(230, 387, 1024, 767, overSky(0, 0, 0, 0), 2), 10000);
+}
+
+TEST_F(GameHudScreen, CountdownFigureIsRedAtThreeAndAHalfAndGreenAtAQuarter)
+{
+    start(GM_TIME_1P, fullCourse());
+    Rgb halfRed = overSky(1, 0, 0, 0.5f);
+    Rgb quarterGreen = overSky(0, 1, 0, 0.25f);
+
+    runTicks(engine, 30);
+    ASSERT_NEAR(game->getCountdown(), 3.5f, 1e-4f);
+    engine.renderCurrentState();
+    Frame three;
+    EXPECT_GT(three.count(204, 0, 1024, 768, halfRed), 2000);
+    EXPECT_EQ(three.count(204, 0, 1024, 768, quarterGreen), 0);
+    // At half the window height the figure's top stays below row 270.
+    EXPECT_GT(three.count(204, 270, 1024, 330, halfRed), 0);
+    EXPECT_EQ(three.count(204, 0, 1024, 270, halfRed), 0);
+
+    runTicks(engine, 195);
+    ASSERT_NEAR(game->getCountdown(), 0.25f, 1e-4f);
+    engine.renderCurrentState();
+    Frame go;
+    EXPECT_GT(go.count(204, 0, 1024, 768, quarterGreen), 2000);
+    EXPECT_EQ(go.count(204, 0, 1024, 768, halfRed), 0);
+    EXPECT_GT(go.count(204, 240, 1024, 270, quarterGreen), 0) << "LOS! is three quarters of the window high";
+}
+
+TEST_F(GameHudScreen, TheRunningTimeTurnsRedAtTheFinish)
+{
+    start(GM_TIME_1P, writeLevel("hudtime.xml", playerXml(0, kStartX) + finishXml()));
+    runCountdown();
+    runTicks(engine, 10);
+    // The time's digits stand at 0.22 of the height in the strip's first panel.
+    const int top = int(0.22f * 768), bottom = int(0.29f * 768);
+    const Rgb lightBlue{38, 166, 209};
+    const Rgb red{255, 0, 0};
+    engine.renderCurrentState();
+    Frame running;
+    EXPECT_GT(running.count(0, top, 204, bottom, lightBlue, 10), 100);
+    EXPECT_EQ(running.count(0, top, 204, bottom, red, 10), 0);
+
+    ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
+    engine.renderCurrentState();
+    Frame finished;
+    EXPECT_GT(finished.count(0, top, 204, bottom, red, 10), 100);
+    EXPECT_EQ(finished.count(0, top, 204, bottom, lightBlue, 10), 0);
+}
+
+} // namespace

@@ -1,0 +1,377 @@
+#include "GameTestKit.h"
+
+#include "objects/CheckpointObject.h"
+#include "states/HighscoreState.h"
+#include "states/HighscoreTable.h"
+#include "world/Level.h"
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+
+using namespace game_test;
+
+namespace {
+
+using GameScreen = GameTest;
+
+uint32_t hundredths(float seconds)
+{
+    return uint32_t(std::trunc(seconds * 100.0f));
+}
+
+// Ten times of `seconds` each for `levelName`, so only a better time qualifies.
+void fillTable(const SearchPathList& paths, const std::string& levelName, uint32_t score)
+{
+    HighscoreTable table(paths);
+    for (int i = 0; i < 10; ++i)
+        table.insert(score, levelName, ST_TIME, "Platz " + std::to_string(i + 1));
+    ASSERT_TRUE(table.save());
+}
+
+int stderrLines(const std::string& text)
+{
+    int lines = 0;
+    for (size_t at = text.find("zorbel: "); at != std::string::npos; at = text.find("zorbel: ", at + 1))
+        ++lines;
+    return lines;
+}
+
+TEST_F(GameScreen, OnePlayerTimeTrialRunsFromCountdownToTheHighscoreScreenAndBack)
+{
+    RecordingState* highscores = highscoreRecorder();
+    VoiceCounter countdownVoices("sounds/countdown.ogg");
+    VoiceCounter winnerVoices("sounds/winner.ogg");
+    start(GM_TIME_1P, writeLevel("solo.xml", playerXml(0, kStartX) + finishXml()));
+    PlayerObject* player = game->getPlayer1();
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(game->getPlayer2(), nullptr);
+    EXPECT_EQ(game->getCountdown(), 4.0f);
+    EXPECT_FALSE(player->areControlsEnabled());
+
+    engine.tick();
+    EXPECT_EQ(countdownVoices.poll(), 1) << "the countdown sound starts in the first step";
+    // Frozen until the countdown falls to 1.0; from then on the players drive and the clock runs.
+    int steps = 1;
+    while (game->getCountdown() > 1.0f) {
+        ASSERT_FALSE(player->areControlsEnabled());
+        ASSERT_EQ(game->getMatchTime(), 0.0f);
+        engine.tick();
+        ++steps;
+    }
+    EXPECT_NEAR(steps, 180, 1) << "three seconds, give or take the float sum of the steps";
+    EXPECT_TRUE(player->areControlsEnabled());
+    engine.tick();
+    EXPECT_FLOAT_EQ(game->getMatchTime(), 1.0f / 60.0f);
+    EXPECT_EQ(countdownVoices.poll(), 1);
+
+    ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
+    float finishTime = game->getFinishTime(0);
+    EXPECT_EQ(finishTime, game->getMatchTime());
+    EXPECT_GT(finishTime, 0.2f);
+    EXPECT_EQ(game->getWinner(), 0);
+    EXPECT_EQ(winnerVoices.poll(), 1);
+    EXPECT_FALSE(player->areControlsEnabled());
+    EXPECT_EQ(game->getEndDelay(), 3.0f);
+
+    // 3.0 s later, give or take the float sum of the steps, the highscores open.
+    runTicks(engine, 179);
+    EXPECT_EQ(highscores->enters, 0);
+    EXPECT_EQ(game->getFinishTime(0), finishTime) << "the clock stopped for the finished player";
+    runTicks(engine, 2);
+    ASSERT_EQ(engine.getCurrentState(), highscores);
+    const ParameterMap& handed = highscores->entered;
+    EXPECT_EQ(handed.get<ScoreType>("scoreType"), ST_TIME);
+    EXPECT_EQ(handed.get<std::string>("levelFilename"), "solo.xml");
+    EXPECT_EQ(handed.get<std::string>("name1"), "Spieler 1");
+    ASSERT_TRUE(handed.has<unsigned int>("score1"));
+    EXPECT_EQ(handed.get<unsigned int>("score1"), hundredths(finishTime));
+    EXPECT_FALSE(handed.contains("score2"));
+
+    // Back from the highscores the level starts again, countdown sound and all.
+    engine.popState();
+    EXPECT_EQ(engine.getCurrentState(), game);
+    EXPECT_EQ(game->getPlayer1()->getPosition().x, kStartX);
+    EXPECT_EQ(game->getCountdown(), 4.0f);
+    EXPECT_EQ(game->getFinishTime(0), 0.0f);
+    EXPECT_EQ(game->getWinner(), -1);
+    engine.tick();
+    EXPECT_EQ(countdownVoices.poll(), 2);
+}
+
+TEST_F(GameScreen, ATimeThatDoesNotQualifyRestartsAtOnceAndTheRecordIsShown)
+{
+    RecordingState* highscores = highscoreRecorder();
+    std::string level = writeLevel("slow.xml", playerXml(0, kStartX) + finishXml());
+    fillTable(scorePaths, level, 10);
+    start(GM_TIME_1P, level);
+    EXPECT_FLOAT_EQ(game->getRecordTime(), 0.1f);
+    runCountdown();
+    ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
+    int steps = 0;
+    while (steps < 200 && game->getCountdown() != 4.0f) {
+        engine.tick();
+        ++steps;
+    }
+    EXPECT_NEAR(steps, 180, 1);
+    EXPECT_EQ(game->getPlayer1()->getPosition().x, kStartX);
+    EXPECT_EQ(highscores->enters, 0);
+    EXPECT_EQ(engine.getCurrentState(), game);
+    EXPECT_EQ(game->getCountdown(), 4.0f);
+    EXPECT_EQ(game->getMatchTime(), 0.0f);
+}
+
+TEST_F(GameScreen, TypingANameAfterTheRaceWritesTheTableAndBecomesTheRecord)
+{
+    auto* highscores = new HighscoreState(&engine, scorePaths);
+    engine.registerState(highscores);
+    start(GM_TIME_1P, writeLevel("named.xml", playerXml(0, kStartX) + finishXml()));
+    EXPECT_EQ(game->getRecordTime(), -1.0f);
+    runCountdown();
+    ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
+    uint32_t score = hundredths(game->getFinishTime(0));
+    runTicks(engine, 181);
+    ASSERT_EQ(engine.getCurrentState(), highscores);
+    EXPECT_EQ(highscores->getTypedName(), "Spieler 1");
+    EXPECT_EQ(highscores->getPendingScore(), score);
+
+    tap(SDLK_BACKSPACE, '\b');
+    tap(SDLK_BACKSPACE, '\b');
+    tap(SDLKey('1'), '1');
+    tap(SDLKey('0'), '0');
+    tap(SDLK_RETURN, '\r');
+    std::ifstream file(scoreDir + "/highscore.xml");
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("filename=\"named.xml\""), std::string::npos) << text;
+    EXPECT_NE(text.find("name=\"Spieler10\" value=\"" + std::to_string(score) + "\""), std::string::npos) << text;
+
+    tap(SDLK_RETURN, '\r');
+    ASSERT_EQ(engine.getCurrentState(), game);
+    EXPECT_FLOAT_EQ(game->getRecordTime(), float(score / 100.0));
+    EXPECT_EQ(game->getCountdown(), 4.0f);
+}
+
+TEST_F(GameScreen, TwoPlayerRaceStartsTogetherAndHandsOverBothTimesInOrder)
+{
+    RecordingState* highscores = highscoreRecorder();
+    VoiceCounter winnerVoices("sounds/winner.ogg");
+    VoiceCounter loserVoices("sounds/loser.ogg");
+    start(GM_TIME_2P, fullCourse());
+    PlayerObject* one = game->getPlayer1();
+    PlayerObject* two = game->getPlayer2();
+    ASSERT_NE(two, nullptr);
+    EXPECT_EQ(two->isFacingLeft(), one->isFacingLeft());
+    EXPECT_EQ(two->getPosition(), one->getPosition());
+    EXPECT_EQ(two->getAngle(), one->getAngle());
+
+    runCountdown();
+    ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
+    EXPECT_EQ(game->getWinner(), 0);
+    EXPECT_EQ(winnerVoices.poll(), 1);
+    EXPECT_EQ(game->getEndDelay(), 0.0f) << "the winner waits for the other player";
+    EXPECT_TRUE(two->areControlsEnabled());
+
+    ASSERT_TRUE(driveToFinish(SDLK_w, 1));
+    const auto& loserInstances = engine.getSoundManager()->get("sounds/loser.ogg")->getInstances();
+    Handle<SoundInstance> loser = loserInstances.empty() ? Handle<SoundInstance>() : loserInstances.back();
+    EXPECT_EQ(loserVoices.poll(), 1);
+    EXPECT_EQ(winnerVoices.poll(), 1);
+    EXPECT_EQ(game->getEndDelay(), 3.0f);
+    EXPECT_GT(game->getFinishTime(1), game->getFinishTime(0));
+    EXPECT_FALSE(two->areControlsEnabled());
+    if (loser && loser->isValid()) {
+        runTicks(engine, 60);
+        EXPECT_NEAR(loser->getPitch(), 1.0f - 0.5f / 4.0f, 0.01f) << "the loser's tone falls to half over 4 s";
+    }
+
+    runTicks(engine, 125);
+    ASSERT_EQ(engine.getCurrentState(), highscores);
+    const ParameterMap& handed = highscores->entered;
+    EXPECT_EQ(handed.get<std::string>("name1"), "Spieler 1");
+    EXPECT_EQ(handed.get<unsigned int>("score1"), hundredths(game->getFinishTime(0)));
+    EXPECT_EQ(handed.get<std::string>("name2"), "Spieler 2");
+    EXPECT_EQ(handed.get<unsigned int>("score2"), hundredths(game->getFinishTime(1)));
+}
+
+TEST_F(GameScreen, AWinnerAloneEndsTheRaceWithReturnAndIsOfferedAsTheFirstEntry)
+{
+    RecordingState* highscores = highscoreRecorder();
+    start(GM_TIME_2P, fullCourse());
+    runCountdown();
+    ASSERT_TRUE(driveToFinish(SDLK_w, 1));
+    EXPECT_EQ(game->getWinner(), 1);
+    EXPECT_EQ(game->getEndDelay(), 0.0f);
+    runTicks(engine, 30);
+    EXPECT_EQ(highscores->enters, 0);
+
+    tap(SDLK_RETURN);
+    EXPECT_EQ(highscores->enters, 0) << "Return ends the match at the next step";
+    engine.tick();
+    ASSERT_EQ(engine.getCurrentState(), highscores);
+    const ParameterMap& handed = highscores->entered;
+    EXPECT_EQ(handed.get<std::string>("name1"), "Spieler 2");
+    EXPECT_EQ(handed.get<unsigned int>("score1"), hundredths(game->getFinishTime(1)));
+    EXPECT_FALSE(handed.contains("name2"));
+    EXPECT_FALSE(handed.contains("score2")) << "player 1 never finished";
+}
+
+TEST_F(GameScreen, CaptureAndKingAreDecidedByPointsAndLife)
+{
+    RecordingState* highscores = highscoreRecorder();
+    VoiceCounter winnerVoices("sounds/winner.ogg");
+    std::string level = fullCourse();
+
+    // A tie goes to player 1; the match restarts 3 s later.
+    start(GM_CTZ, level, 5);
+    EXPECT_EQ(game->getPointsNeededToWin(), 5);
+    game->getPlayer1()->addPoints(5);
+    engine.tick();
+    EXPECT_EQ(game->getPlayer1()->getPoints(), 0) << "no points during the countdown";
+    runCountdown();
+    game->getPlayer1()->addPoints(5);
+    game->getPlayer2()->addPoints(5);
+    engine.tick();
+    EXPECT_EQ(game->getWinner(), 0);
+    EXPECT_EQ(winnerVoices.poll(), 1);
+    EXPECT_FALSE(game->getPlayer1()->areControlsEnabled());
+    EXPECT_FALSE(game->getPlayer2()->areControlsEnabled());
+    EXPECT_EQ(game->getEndDelay(), 3.0f);
+    runTicks(engine, 181);
+    EXPECT_EQ(game->getWinner(), -1);
+    EXPECT_EQ(game->getPlayer1()->getPoints(), 0);
+    EXPECT_EQ(game->getCountdown(), 4.0f);
+    EXPECT_EQ(highscores->enters, 0);
+    EXPECT_EQ(winnerVoices.poll(), 1);
+    engine.popState();
+
+    // Life decides over points in the same step.
+    start(GM_KOH, level, 5);
+    runCountdown();
+    game->getPlayer1()->addPoints(5);
+    game->getPlayer1()->damage(100);
+    engine.tick();
+    EXPECT_EQ(game->getWinner(), 1);
+    engine.popState();
+
+    // Both dead: nothing is decided and the match goes on.
+    start(GM_KOH, level, 5);
+    runCountdown();
+    game->getPlayer1()->damage(100);
+    game->getPlayer2()->damage(100);
+    runTicks(engine, 200);
+    EXPECT_EQ(game->getWinner(), -1);
+    EXPECT_EQ(game->getEndDelay(), 0.0f);
+    EXPECT_GT(game->getMatchTime(), 3.0f);
+}
+
+TEST_F(GameScreen, PauseFreezesTheMatchWhileReturnAndEscapeStillWork)
+{
+    RecordingState* highscores = highscoreRecorder();
+    start(GM_CTZ, fullCourse(), 3);
+    runTicks(engine, 20);
+    tap(SDLK_PAUSE);
+    ASSERT_TRUE(game->isPaused());
+    float countdown = game->getCountdown();
+    Vec2f position = game->getPlayer1()->getPosition();
+    runTicks(engine, 30);
+    EXPECT_EQ(game->getCountdown(), countdown);
+    EXPECT_EQ(game->getPlayer1()->getPosition(), position);
+
+    // Return while paused restarts and stays paused.
+    tap(SDLK_RETURN);
+    EXPECT_TRUE(game->isPaused());
+    EXPECT_EQ(game->getCountdown(), 4.0f);
+    tap(SDLK_PAUSE);
+    EXPECT_FALSE(game->isPaused());
+
+    runCountdown();
+    runTicks(engine, 10);
+    float clock = game->getMatchTime();
+    tap(SDLK_PAUSE);
+    runTicks(engine, 30);
+    EXPECT_EQ(game->getMatchTime(), clock);
+    tap(SDLK_PAUSE);
+
+    // The end delay stands still too, and Escape leaves without an entry.
+    game->getPlayer2()->addPoints(3);
+    engine.tick();
+    ASSERT_EQ(game->getWinner(), 1);
+    runTicks(engine, 30);
+    tap(SDLK_PAUSE);
+    float delay = game->getEndDelay();
+    runTicks(engine, 300);
+    EXPECT_EQ(game->getEndDelay(), delay);
+    tap(SDLK_ESCAPE);
+    EXPECT_EQ(engine.getCurrentState(), menu);
+    EXPECT_EQ(game->getLevel(), nullptr);
+    EXPECT_FALSE(game->isPaused());
+    runTicks(engine, 300);
+    EXPECT_EQ(highscores->enters, 0);
+}
+
+TEST_F(GameScreen, StoryStartsAtOnceWithoutCountdown)
+{
+    VoiceCounter countdownVoices("sounds/countdown.ogg");
+    start(GM_STORY, fullCourse());
+    ASSERT_NE(game->getPlayer1(), nullptr);
+    EXPECT_EQ(game->getPlayer2(), nullptr) << "the second vehicle exists only in two-player modes";
+    EXPECT_EQ(game->getLevel()->findObject("finish"), nullptr);
+    EXPECT_TRUE(game->getPlayer1()->areControlsEnabled());
+    runTicks(engine, 60);
+    EXPECT_EQ(countdownVoices.poll(), 0);
+    EXPECT_EQ(game->getCountdown(), 0.0f);
+    EXPECT_NEAR(game->getMatchTime(), 1.0f, 1e-4f);
+    EXPECT_EQ(game->getWinner(), -1);
+}
+
+TEST_F(GameScreen, AnUnusableLevelIsReportedOnceAndTheScreenGoesBackToTheMenu)
+{
+    struct Case {
+        GameMode mode;
+        std::string level;
+    };
+    const Case cases[] = {
+        {GM_TIME_1P, "missing.xml"},
+        {GM_STORY, writeLevel("nobody.xml", finishXml())},
+        {GM_CTZ, writeLevel("alone.xml", playerXml(0, kStartX))},
+        {GM_TIME_1P, writeLevel("endless.xml", playerXml(0, kStartX))},
+        {GM_TIME_2P, writeLevel("endless2.xml", playerXml(0, kStartX) + playerXml(1, kStartX))},
+    };
+    std::ofstream(levelDir() + "/levels/broken.xml") << "<Level><Layers>";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.level);
+        VoiceCounter errors("sounds/error.ogg");
+        testing::internal::CaptureStderr();
+        start(c.mode, c.level);
+        std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(stderrLines(said), 1) << said;
+        EXPECT_NE(said.find(c.level), std::string::npos) << said;
+        EXPECT_EQ(errors.poll(), 1);
+        EXPECT_EQ(engine.getCurrentState(), game);
+        engine.renderCurrentState();
+        engine.tick();
+        EXPECT_EQ(engine.getCurrentState(), menu);
+    }
+    VoiceCounter errors("sounds/error.ogg");
+    start(GM_TIME_1P, "broken.xml");
+    EXPECT_EQ(errors.poll(), 1);
+    engine.tick();
+    EXPECT_EQ(engine.getCurrentState(), menu);
+}
+
+TEST_F(GameScreen, ALevelThatBreaksBeforeARestartAlsoGoesBackToTheMenu)
+{
+    std::string level = writeLevel("fragile.xml", playerXml(0, kStartX) + finishXml());
+    start(GM_TIME_1P, level);
+    runTicks(engine, 10);
+    writeLevel("fragile.xml", finishXml());
+    testing::internal::CaptureStderr();
+    tap(SDLK_RETURN);
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(stderrLines(said), 1) << said;
+    EXPECT_EQ(engine.getCurrentState(), game);
+    engine.tick();
+    EXPECT_EQ(engine.getCurrentState(), menu);
+}
+
+} // namespace
