@@ -201,8 +201,11 @@ void Engine::tick()
         k &= KEY_DOWN;
     typedKeys.clear();
 
+    ++tickCount;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        if (eventObserver)
+            eventObserver(event);
         if (event.type == SDL_QUIT) {
             quitRequested = true;
             return;

@@ -12,6 +12,7 @@
 #include <AL/alc.h>
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -128,6 +129,11 @@ public:
 
     /// Replaces the time source of the main loop (not owned; null restores the SDL clock).
     void setClock(Clock* clock);
+    /// Called with every event a step takes from the queue, before the engine handles it
+    /// (input recording); an empty function removes the observer.
+    void setEventObserver(std::function<void(const SDL_Event&)> observer) { eventObserver = std::move(observer); }
+    /// Number of steps run so far (whether or not the window was active).
+    uint64_t getTickCount() const { return tickCount; }
 
 private:
     void openAudio();
@@ -160,4 +166,6 @@ private:
     std::unique_ptr<Transition> transition;
     SdlClock sdlClock;
     Clock* clock = &sdlClock;
+    std::function<void(const SDL_Event&)> eventObserver;
+    uint64_t tickCount = 0;
 };

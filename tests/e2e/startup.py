@@ -5,10 +5,11 @@ from zorbel_e2e import Game, check, run
 
 def starts_and_ends_on_escape():
     with Game("startup") as game:
-        shot = game.screenshot("first-screen")
+        def lit(image):
+            return image.count(0, 0, 1024, 768, lambda p: sum(p) > 60, step=8)
+        shot = game.screenshot_until(lambda image: lit(image) > 100, "first-screen")
         check(shot.width == 1024 and shot.height == 768, f"screenshot is {shot.width}x{shot.height}")
-        lit = shot.count(0, 0, 1024, 768, lambda p: sum(p) > 60, step=8)
-        check(lit > 100, "the first screen is black")
+        check(lit(shot) > 100, "the first screen is black")
         game.key("Escape")
         status = game.wait_exit()
         check(status == 0, f"exit status {status}")

@@ -240,6 +240,15 @@ class Game:
             time.sleep(0.05)
         raise Failure("Print wrote no screenshot")
 
+    def screenshot_until(self, predicate, label=None, timeout=10.0):
+        """Takes screenshots until predicate(image) holds (the machine may be busy); returns that one."""
+        end = time.time() + timeout
+        while True:
+            image = self.screenshot(label)
+            if predicate(image) or time.time() > end:
+                return image
+            time.sleep(0.3)
+
     def _shot_files(self):
         shots = os.path.join(self.dir, "screenshots")
         return set(os.listdir(shots)) if os.path.isdir(shots) else set()

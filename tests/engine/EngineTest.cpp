@@ -337,3 +337,28 @@ TEST(EngineTransitions, LifetimeFollowsTheDuration)
     ticksUntilDone(e, 1000);
     EXPECT_EQ(alive, 0);
 }
+
+TEST(EngineKeys, AnObserverSeesEveryEventWithItsStep)
+{
+    Engine& e = testEngine();
+    std::vector<std::pair<uint64_t, int>> seen;
+    e.setEventObserver([&](const SDL_Event& event) {
+        if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP)
+            seen.emplace_back(e.getTickCount(), event.type == SDL_KEYDOWN ? int(event.key.keysym.sym) : -1);
+    });
+    e.tick();
+    uint64_t first = e.getTickCount();
+    pushKey(SDLK_UP, true);
+    e.tick();
+    pushKey(SDLK_UP, false);
+    e.tick();
+    e.setEventObserver(nullptr);
+    pushKey(SDLK_DOWN, true);
+    e.tick();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0], std::make_pair(first + 1, int(SDLK_UP)));
+    EXPECT_EQ(seen[1], std::make_pair(first + 2, -1));
+    EXPECT_TRUE(e.isKeyDown(SDLK_DOWN)) << "the engine still handles events after the observer";
+    pushKey(SDLK_DOWN, false);
+    e.tick();
+}
