@@ -231,7 +231,7 @@ class Game:
             new = sorted(self._shot_files() - before)
             if new:
                 path = os.path.join(self.dir, "screenshots", new[-1])
-                time.sleep(0.2)  # the file is written in one go; give it a moment
+                self._wait_until_written(path)
                 image = Image(path)
                 if label:
                     os.makedirs(ARTIFACTS, exist_ok=True)
@@ -248,6 +248,16 @@ class Game:
             if predicate(image) or time.time() > end:
                 return image
             time.sleep(0.3)
+
+    @staticmethod
+    def _wait_until_written(path, timeout=5.0):
+        """A 24-bit 1024x768 picture is complete at its full size; wait for it."""
+        full = 54 + 1024 * 768 * 3
+        end = time.time() + timeout
+        while time.time() < end:
+            if os.path.getsize(path) >= full:
+                return
+            time.sleep(0.05)
 
     def _shot_files(self):
         shots = os.path.join(self.dir, "screenshots")

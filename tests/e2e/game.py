@@ -1,0 +1,176 @@
+"""Matches played through the real menu with real key presses."""
+
+import os
+import time
+
+from zorbel_e2e import Game, check, run
+
+VIEW_CENTRE = (614, 384)  # the centre of the game views, right of the HUD strip
+
+
+def black(p):
+    return max(p) < 20
+
+
+def pending_orange(p):
+    return p[0] > 200 and 90 < p[1] < 170 and p[2] < 80
+
+
+def countdown_red(p):
+    return p[0] > 150 and p[1] < 60 and p[2] < 60
+
+
+def is_highscore_screen(shot):
+    dark = shot.count(0, 0, 1024, 768, black, step=16)
+    return dark > 0.8 * (1024 // 16) * (768 // 16) and shot.count(0, 0, 1024, 768, pending_orange, step=2) > 100
+
+
+def start_game(game, level_steps=0, mode_steps=0):
+    """From the menu's first item: pick the level and mode, then start."""
+    for _ in range(level_steps):
+        game.key("Right", pause=0.05)
+    game.key("Down", pause=0.05)
+    for _ in range(mode_steps):
+        game.key("Right", pause=0.05)
+    for _ in range(3):
+        game.key("Down", pause=0.05)
+    game.key("Return")
+
+
+def changed(a, b, x0, y0, x1, y1):
+    """How many sampled pixels differ clearly between two screenshots."""
+    return sum(1 for y in range(y0, y1, 8) for x in range(x0, x1, 8)
+               if max(abs(p - q) for p, q in zip(a.pixel(x, y), b.pixel(x, y))) > 30)
+
+
+def hud_and_view_shown(shot, split):
+    strip = shot.count(0, 0, 200, 768, lambda p: not black(p), step=8)
+    check(strip > 0.6 * (200 // 8) * (768 // 8), "the HUD strip on the left is missing")
+    rows = [(0, 380), (387, 767)] if split else [(0, 768)]
+    for top, bottom in rows:
+        view = shot.count(210, top, 1024, bottom, lambda p: not black(p), step=8)
+        check(view > 0.8 * (814 // 8) * ((bottom - top) // 8), f"the game view at rows {top}-{bottom} is empty")
+    if split:
+        # The countdown and the banners are drawn over the middle of both views.
+        gap = (shot.count(210, 380, 420, 387, lambda p: not black(p), step=1)
+               + shot.count(820, 380, 1024, 387, lambda p: not black(p), step=1))
+        check(gap < 20, "the two views are not apart at rows 380-386")
+
+
+def one_player_time_trial_to_the_highscore():
+    with Game("time1p") as game:
+        start_game(game)
+        time.sleep(0.6)
+        shot = game.screenshot("countdown")
+        cx, cy = VIEW_CENTRE
+        check(shot.count(cx - 200, cy - 200, cx + 200, cy + 200, countdown_red) > 200,
+              "no red countdown figure in the middle of the view")
+        hud_and_view_shown(shot, split=False)
+
+        game.keydown("Up")
+        began = time.time()
+        reached = False
+        while time.time() - began < 150:  # game time may run slower than wall time on a busy machine
+            time.sleep(2.0)
+            if is_highscore_screen(game.screenshot()):
+                reached = True
+                break
+        game.keyup("Up")
+        check(reached, "holding accelerate never reached the highscore screen")
+        game.screenshot("highscore")
+        for _ in range(12):
+            game.key("BackSpace", pause=0.03)
+        game.type("Testfahrer")
+        game.key("Return")
+        time.sleep(0.5)
+        table = game.data_file("highscore.xml")
+        check(os.path.exists(table), "no highscore.xml was written")
+        with open(table, "rb") as f:
+            content = f.read()
+        check(b"Testfahrer" in content and b"wiese.xml" in content, "the entry is not in highscore.xml")
+        game.key("Return")  # leave the list; the game reloads the level
+        time.sleep(1.5)
+        shot = game.screenshot("back-in-game")
+        hud_and_view_shown(shot, split=False)
+        audio = game.audio()
+        check(audio.rms(5.0, audio.duration()) > 0.02, "the match was silent")
+        game.key("Escape")
+        time.sleep(1.0)
+        game.key("Escape")
+        check(game.wait_exit() == 0, "exit status")
+
+
+def two_player_time_trial_both_driving():
+    with Game("time2p") as game:
+        start_game(game, mode_steps=1)
+        time.sleep(1.0)
+        shot = game.screenshot("split")
+        hud_and_view_shown(shot, split=True)
+        game.keydown("Up", "w")
+        time.sleep(12.0)
+        moved = game.screenshot("racing")
+        game.keyup("Up", "w")
+        hud_and_view_shown(moved, split=True)
+        # Both players drove off: the ground under each view scrolled.
+        check(changed(shot, moved, 210, 200, 1024, 370) > 200, "player 1's view did not move")
+        check(changed(shot, moved, 210, 590, 1024, 760) > 200, "player 2's view did not move")
+        game.key("Escape")
+        time.sleep(1.0)
+        game.key("Escape")
+        check(game.wait_exit() == 0, "exit status")
+
+
+def capture_and_king_are_started_and_left():
+    with Game("arenas") as game:
+        start_game(game, level_steps=4, mode_steps=2)  # Mutternarena, Capture the ZORBELlnut
+        time.sleep(1.5)
+        hud_and_view_shown(game.screenshot("capture"), split=True)
+        game.key("Escape")
+        time.sleep(1.2)
+        # Back on the menu's start item: one level further, one mode further.
+        for _ in range(4):
+            game.key("Up", pause=0.05)
+        game.key("Right")
+        game.key("Down")
+        game.key("Right")
+        for _ in range(3):
+            game.key("Down", pause=0.05)
+        game.key("Return")
+        time.sleep(1.5)
+        hud_and_view_shown(game.screenshot("king"), split=True)
+        game.key("Escape")
+        time.sleep(1.0)
+        game.key("Escape")
+        check(game.wait_exit() == 0, "exit status")
+
+
+def story_level_pause_and_restart():
+    with Game("story") as game:
+        start_game(game, level_steps=3, mode_steps=4)  # Die große Nussjagd, Story
+        time.sleep(1.0)
+        game.keydown("Up")
+        time.sleep(4.0)
+        game.key("Pause")
+        paused = game.screenshot("paused")
+        time.sleep(1.0)
+        still = game.screenshot()
+        game.keyup("Up")
+        check(paused.mean(210, 0, 1024, 768, step=8) == still.mean(210, 0, 1024, 768, step=8),
+              "the game moved while paused")
+        game.key("Return")  # restart, staying paused
+        time.sleep(1.0)
+        game.key("Pause")
+        time.sleep(1.0)
+        hud_and_view_shown(game.screenshot("restarted"), split=False)
+        game.key("Escape")
+        time.sleep(1.0)
+        game.key("Escape")
+        check(game.wait_exit() == 0, "exit status")
+
+
+run({
+    "one_player_time_trial_to_the_highscore": one_player_time_trial_to_the_highscore,
+    "two_player_time_trial_both_driving": two_player_time_trial_both_driving,
+    "capture_and_king_are_started_and_left": capture_and_king_are_started_and_left,
+    "story_level_pause_and_restart": story_level_pause_and_restart,
+})
