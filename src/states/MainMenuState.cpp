@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 
 namespace {
@@ -108,18 +109,29 @@ void MainMenuState::loadLevelList()
     levelNames.clear();
     levelGameModes.clear();
 
-    std::ifstream list(engine->findFile("levels/levels.txt").c_str());
+    // Players edit the list and share levels: say what is skipped and why.
+    std::string listPath = engine->findFile("levels/levels.txt");
+    if (listPath.empty())
+        std::fprintf(stderr, "zorbel: levels/levels.txt: not found; the menu has no levels to offer\n");
+    std::ifstream list(listPath.c_str());
     std::string word;
     while (list >> word) {
         std::string path = engine->findFile("levels/" + word);
-        if (path.empty())
+        if (path.empty()) {
+            std::fprintf(stderr, "zorbel: levels/levels.txt: level \"%s\" not found; skipped\n", word.c_str());
             continue;
+        }
         TiXmlDocument document(path);
-        if (!document.LoadFile())
+        if (!document.LoadFile()) {
+            std::fprintf(stderr, "zorbel: %s: unreadable (%s, line %d); skipped\n", path.c_str(),
+                         document.ErrorDesc(), document.ErrorRow());
             continue;
+        }
         const TiXmlElement* root = document.RootElement();
-        if (!root || root->ValueStr() != "Level")
+        if (!root || root->ValueStr() != "Level") {
+            std::fprintf(stderr, "zorbel: %s: no \"Level\" element; skipped\n", path.c_str());
             continue;
+        }
         const char* name = root->Attribute("name");
         const char* modes = root->Attribute("supportedGameModes");
         levelFilenames.push_back(word);

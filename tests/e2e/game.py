@@ -28,12 +28,12 @@ def is_highscore_screen(shot):
 def start_game(game, level_steps=0, mode_steps=0):
     """From the menu's first item: pick the level and mode, then start."""
     for _ in range(level_steps):
-        game.key("Right", pause=0.05)
-    game.key("Down", pause=0.05)
+        game.key("Right")
+    game.key("Down")
     for _ in range(mode_steps):
-        game.key("Right", pause=0.05)
+        game.key("Right")
     for _ in range(3):
-        game.key("Down", pause=0.05)
+        game.key("Down")
     game.key("Return")
 
 
@@ -129,12 +129,12 @@ def capture_and_king_are_started_and_left():
         time.sleep(1.2)
         # Back on the menu's start item: one level further, one mode further.
         for _ in range(4):
-            game.key("Up", pause=0.05)
+            game.key("Up")
         game.key("Right")
         game.key("Down")
         game.key("Right")
         for _ in range(3):
-            game.key("Down", pause=0.05)
+            game.key("Down")
         game.key("Return")
         time.sleep(1.5)
         hud_and_view_shown(game.screenshot("king"), split=True)

@@ -53,7 +53,7 @@ def beenden_quits_and_the_menu_wraps_upwards():
 def credits_scroll_fast_with_space_and_the_monster_screams():
     with Game("credits") as game:
         for _ in range(6):
-            game.key("Down", pause=0.05)
+            game.key("Down")
         game.key("Return")
         time.sleep(4.0)  # the heading rises from below the dark lower edge
         first = game.screenshot("scrolling")
