@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-sanitize assets clean
+.PHONY: all deps configure build run test test-sanitize assets bench whole-game level-previews clean
 
 all: build
 
@@ -38,6 +38,17 @@ assets:
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) >/dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 	@for g in tools/*/generate; do echo "== $$g"; BUILD_DIR=$(BUILD_DIR) $$g $(BUILD_DIR) || exit 1; done
+
+# Benchmarks with repetitions: a median/min/max table in build/bench.txt.
+bench: build
+	scripts/headless scripts/bench $(BUILD_DIR)
+
+# A 60 s two-player match and the idle menu, measured from outside.
+whole-game: build
+	scripts/headless scripts/whole-game-run $(BUILD_DIR)
+
+level-previews: build
+	scripts/headless cmake --build $(BUILD_DIR) --target level-previews
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -84,7 +84,12 @@ MainMenuState::MainMenuState(Engine* engine) : State("MainMenu", engine)
 
 void MainMenuState::enter(const ParameterMap&)
 {
-    logo = engine->getTextureManager()->get("sprites/logo.png");
+    // The sign is never drawn much smaller than its pixels, so plain bilinear
+    // filtering looks the same as mipmaps and costs half the texture reads
+    // under a software renderer.
+    ParameterMap noMipMaps;
+    noMipMaps.set<bool>("mipMapping", false);
+    logo = engine->getTextureManager()->get("sprites/logo.png", noMipMaps);
     loadLevelList();
 }
 

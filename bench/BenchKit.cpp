@@ -1,0 +1,290 @@
+#include "BenchKit.h"
+
+#include "engine/Engine.h"
+#include "states/GameState.h"
+#include "world/ObjectFactory.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <time.h>
+
+namespace {
+
+const GameMode kAllModes[] = {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH};
+
+// The lean rhythm: four seconds a round, forward for half a second at its
+// start, back for half a second in its middle.
+constexpr int kLeanPeriod = 240;
+constexpr int kLeanLength = 30;
+constexpr int kLeanBackStart = 120;
+constexpr int kSecondPlayerLag = 60;
+
+struct DriverKeys {
+    SDLKey accelerate, leanForward, leanBack;
+};
+// The five-key layouts the menu starts with.
+const DriverKeys kPlayerKeys[2] = {{SDLK_UP, SDLK_RIGHT, SDLK_LEFT}, {SDLK_w, SDLK_d, SDLK_a}};
+
+std::string supportedModesOf(const std::string& levelFile)
+{
+    std::ifstream in("data/levels/" + levelFile);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string key = "supportedGameModes=\"";
+    size_t at = text.find(key);
+    if (at == std::string::npos)
+        return std::string();
+    size_t start = at + key.size();
+    return text.substr(start, text.find('"', start) - start);
+}
+
+} // namespace
+
+std::vector<std::string> shippedLevels()
+{
+    std::vector<std::string> files;
+    std::ifstream in("data/levels/levels.txt");
+    std::string line;
+    while (std::getline(in, line)) {
+        line.erase(std::remove_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == ' '; }), line.end());
+        if (!line.empty())
+            files.push_back(line);
+    }
+    if (files.empty())
+        std::fprintf(stderr, "zorbel: data/levels/levels.txt lists no levels (run from the repository root)\n");
+    return files;
+}
+
+std::string modeId(GameMode mode)
+{
+    switch (mode) {
+    case GM_STORY: return "GM_STORY";
+    case GM_TIME_1P: return "GM_TIME_1P";
+    case GM_TIME_2P: return "GM_TIME_2P";
+    case GM_CTZ: return "GM_CTZ";
+    case GM_KOH: return "GM_KOH";
+    }
+    return "";
+}
+
+bool isTwoPlayerMode(GameMode mode)
+{
+    return mode == GM_TIME_2P || mode == GM_CTZ || mode == GM_KOH;
+}
+
+std::vector<LevelMode> shippedLevelModes()
+{
+    std::vector<LevelMode> workloads;
+    for (const std::string& file : shippedLevels()) {
+        std::istringstream words(supportedModesOf(file));
+        std::vector<std::string> listed((std::istream_iterator<std::string>(words)), std::istream_iterator<std::string>());
+        std::string stem = file.substr(0, file.rfind('.'));
+        for (GameMode mode : kAllModes) {
+            if (std::find(listed.begin(), listed.end(), modeId(mode)) != listed.end())
+                workloads.push_back(LevelMode{file, mode, stem + "/" + modeId(mode)});
+        }
+    }
+    return workloads;
+}
+
+ParameterMap matchParameters(GameMode mode, const std::string& levelFile, int pointsNeededToWin)
+{
+    ParameterMap params;
+    params.set<GameMode>("gameMode", mode);
+    params.set<std::string>("levelFilename", levelFile);
+    params.set<int>("pointsNeededToWin", pointsNeededToWin);
+    params.set<ControlMode>("controlMode1", CM_FIVE_KEYS);
+    params.set<ControlMode>("controlMode2", CM_FIVE_KEYS);
+    return params;
+}
+
+BenchOptions& benchOptions()
+{
+    static BenchOptions options;
+    return options;
+}
+
+void parseBenchOptions(int& argc, char** argv)
+{
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        int w = 0, h = 0;
+        if (std::sscanf(argv[i], "--window=%dx%d", &w, &h) == 2 && w > 0 && h > 0)
+            benchOptions().window = Vec2i(w, h);
+        else if (std::strcmp(argv[i], "--smoke") == 0)
+            benchOptions().smoke = true;
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    argv[argc] = nullptr;
+}
+
+int workload(int normal, int smoke)
+{
+    return benchOptions().smoke ? smoke : normal;
+}
+
+Engine& benchEngine()
+{
+    static Engine* engine = [] {
+        Vec2i size = benchOptions().window;
+        auto* e = new Engine(size.x, size.y, 60.0f, "zorbel benchmarks", "", false);
+        // Focus comes and goes on a shared display; the measured steps must not stand still.
+        SDL_EventState(SDL_ACTIVEEVENT, SDL_IGNORE);
+        e->addSearchPath("data");
+        registerAllObjectTypes();
+        // The renderer goes into every result file: software and hardware GL differ by orders of magnitude.
+        auto text = [](GLenum what) {
+            const GLubyte* value = glGetString(what);
+            return value ? std::string(reinterpret_cast<const char*>(value)) : std::string("unknown");
+        };
+        benchmark::AddCustomContext("gl_renderer", text(GL_RENDERER));
+        benchmark::AddCustomContext("gl_version", text(GL_VERSION));
+        std::atexit([] { delete &benchEngine(); });
+        return e;
+    }();
+    return *engine;
+}
+
+void ScriptedDrivers::set(SDLKey key, bool down)
+{
+    auto it = std::find(held.begin(), held.end(), key);
+    if (down == (it != held.end()))
+        return;
+    if (down)
+        held.push_back(key);
+    else
+        held.erase(it);
+    SDL_Event event{};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.type = event.type;
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = key;
+    SDL_PushEvent(&event);
+}
+
+void ScriptedDrivers::beforeStep(int step)
+{
+    for (int player = 0; player < (twoPlayers ? 2 : 1); ++player) {
+        const DriverKeys& keys = kPlayerKeys[player];
+        int phase = ((step - player * kSecondPlayerLag) % kLeanPeriod + kLeanPeriod) % kLeanPeriod;
+        set(keys.accelerate, true);
+        set(keys.leanForward, phase < kLeanLength);
+        set(keys.leanBack, phase >= kLeanBackStart && phase < kLeanBackStart + kLeanLength);
+    }
+}
+
+void ScriptedDrivers::releaseAll()
+{
+    while (!held.empty())
+        set(held.back(), false);
+}
+
+namespace {
+
+double cpuSeconds(clockid_t clock)
+{
+    timespec now{};
+    clock_gettime(clock, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+} // namespace
+
+void StepTimes::start()
+{
+    cpuStart = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    threadStart = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+    wallStart = Clock::now();
+}
+
+void StepTimes::stop(benchmark::State& state)
+{
+    double seconds = std::chrono::duration<double>(Clock::now() - wallStart).count();
+    threadMax = std::max(threadMax, cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - threadStart);
+    cpuTotal += cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpuStart;
+    samples.push_back(seconds);
+    state.SetIterationTime(seconds);
+}
+
+void StepTimes::report(benchmark::State& state)
+{
+    if (samples.empty())
+        return;
+    std::vector<double> sorted = samples;
+    auto middle = sorted.begin() + std::ptrdiff_t(sorted.size() / 2);
+    std::nth_element(sorted.begin(), middle, sorted.end());
+    state.counters["p50_us"] = *middle * 1e6;
+    state.counters["max_us"] = *std::max_element(samples.begin(), samples.end()) * 1e6;
+    state.counters["cpu_us"] = cpuTotal / double(samples.size()) * 1e6;
+    state.counters["thread_max_us"] = threadMax * 1e6;
+}
+
+void finishGl()
+{
+    glFinish();
+}
+
+namespace {
+
+GameState* gameScreen(Engine& engine)
+{
+    if (auto* game = dynamic_cast<GameState*>(engine.findState("Game")))
+        return game;
+    auto* game = new GameState(&engine);
+    engine.registerState(game);
+    return game;
+}
+
+} // namespace
+
+Match::Match(const LevelMode& workload)
+    : workload(workload), screen(gameScreen(benchEngine())), drivers(isTwoPlayerMode(workload.mode))
+{
+    benchEngine().pushState("Game", matchParameters(workload.mode, workload.file));
+}
+
+Match::~Match()
+{
+    drivers.releaseAll();
+    Engine& engine = benchEngine();
+    engine.tick();
+    if (engine.getCurrentState() == screen)
+        engine.popState();
+}
+
+bool Match::ok() const
+{
+    return screen->getLevel() && screen->getPlayer1();
+}
+
+void Match::skipCountdown()
+{
+    drivers.releaseAll();
+    drivingStep = 0;
+    while (ok() && screen->getCountdown() > 1.0f)
+        benchEngine().tick();
+}
+
+void Match::step()
+{
+    drivers.beforeStep(drivingStep++);
+    benchEngine().tick();
+}
+
+bool Match::restartIfDecided()
+{
+    if (screen->getWinner() == -1 && screen->getEndDelay() <= 0.0f)
+        return false;
+    drivers.releaseAll();
+    screen->loadLevel(workload.file);
+    skipCountdown();
+    return true;
+}

@@ -1,0 +1,195 @@
+// zorbel-soak: the program as it ships - the engine's own main loop with the
+// five real screens, full screen - with scripted players instead of a person,
+// for measuring whole runs from outside (scripts/whole-game-run).
+//
+//   zorbel-soak --match LEVEL MODE SECONDS  a match (menu below it, as the menu
+//                                           starts it) with both drivers scripted
+//   zorbel-soak --menu SECONDS              the main menu left alone
+//   zorbel-soak --first-frame               says "first-frame" on stdout as soon
+//                                           as the menu's first frame is on screen
+//
+// At the end it prints how many steps the main loop ran against the wall time
+// it ran for: a step the loop could not fit in is missing from the count.
+
+#include "BenchKit.h"
+
+#include "engine/Clock.h"
+#include "engine/Drawing.h"
+#include "engine/Engine.h"
+#include "engine/Random.h"
+#include "states/CreditsState.h"
+#include "states/GameState.h"
+#include "states/HighscoreState.h"
+#include "states/MainMenuState.h"
+#include "states/PhysicsState.h"
+#include "world/ObjectFactory.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+using WallClock = std::chrono::steady_clock;
+
+double secondsSince(WallClock::time_point start)
+{
+    return std::chrono::duration<double>(WallClock::now() - start).count();
+}
+
+// The game screen with both players' hands on the keys once the countdown lets them drive.
+class ScriptedGame : public GameState {
+public:
+    ScriptedGame(Engine* engine, bool twoPlayers) : GameState(engine), drivers(twoPlayers) {}
+
+    void update() override
+    {
+        auto now = WallClock::now();
+        if (steps > 0)
+            longestGap = std::max(longestGap, std::chrono::duration<double>(now - lastStep).count());
+        lastStep = now;
+        ++steps;
+        GameState::update();
+        // Keys pushed now arrive with the next step's events.
+        if (getLevel() && getCountdown() <= 1.0f)
+            drivers.beforeStep(drivingStep++);
+    }
+
+    int steps = 0;
+    double longestGap = 0.0;
+
+private:
+    ScriptedDrivers drivers;
+    int drivingStep = 0;
+    WallClock::time_point lastStep;
+};
+
+// The menu, noting when it has drawn a frame.
+class WatchedMenu : public MainMenuState {
+public:
+    using MainMenuState::MainMenuState;
+    void update() override
+    {
+        ++steps;
+        MainMenuState::update();
+    }
+    void render() override
+    {
+        MainMenuState::render();
+        rendered = true;
+    }
+    int steps = 0;
+    bool rendered = false;
+};
+
+// The loop's own clock, which also ends the run: after `limit` ms, or (with
+// `untilFirstFrame`) at the first pass after the menu's first frame was swapped.
+class RunClock : public Clock {
+public:
+    RunClock(Engine& engine, uint32_t limit, const WatchedMenu* menu)
+        : engine(engine), limit(limit), untilFirstFrame(menu) {}
+
+    uint32_t ticks() override
+    {
+        uint32_t now = real.ticks();
+        if (!started) {
+            started = true;
+            start = now;
+        }
+        if (untilFirstFrame && untilFirstFrame->rendered && !engine.isQuitRequested()) {
+            std::printf("first-frame\n");
+            std::fflush(stdout);
+            engine.quit();
+        } else if (limit && now - start >= limit) {
+            engine.quit();
+        }
+        return now;
+    }
+    void delay(uint32_t ms) override { real.delay(ms); }
+
+private:
+    Engine& engine;
+    SdlClock real;
+    uint32_t limit;
+    const WatchedMenu* untilFirstFrame;
+    bool started = false;
+    uint32_t start = 0;
+};
+
+GameMode parseMode(const std::string& text)
+{
+    for (GameMode mode : {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH}) {
+        if (modeId(mode) == text)
+            return mode;
+    }
+    std::fprintf(stderr, "zorbel-soak: unknown mode \"%s\"\n", text.c_str());
+    std::exit(2);
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: zorbel-soak --match LEVEL MODE SECONDS | --menu SECONDS | --first-frame\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string what = argc > 1 ? argv[1] : "";
+    bool match = what == "--match" && argc == 5;
+    bool menuOnly = what == "--menu" && argc == 3;
+    bool firstFrame = what == "--first-frame" && argc == 2;
+    if (!match && !menuOnly && !firstFrame)
+        return usage();
+    double seconds = match ? std::atof(argv[4]) : menuOnly ? std::atof(argv[2]) : 0.0;
+    GameMode mode = match ? parseMode(argv[3]) : GM_STORY;
+
+    // As the program's entry starts the game.
+    randomReset();
+    Engine engine(1024, 768, 60.0f, "Quorvell Zorbel 2010", "data/sprites/icon.png");
+    hideCursor();
+    engine.addSearchPath("data");
+    registerAllObjectTypes();
+    auto* menu = new WatchedMenu(&engine);
+    auto* game = new ScriptedGame(&engine, isTwoPlayerMode(mode));
+    engine.registerState(menu);
+    engine.registerState(game);
+    engine.registerState(new PhysicsState(&engine));
+    engine.registerState(new CreditsState(&engine));
+    engine.registerState(new HighscoreState(&engine));
+    engine.pushState("MainMenu", ParameterMap());
+    if (match) {
+        engine.pushState("Game", matchParameters(mode, argv[2]));
+        if (!game->getLevel()) {
+            std::fprintf(stderr, "zorbel-soak: %s cannot be played in %s\n", argv[2], argv[3]);
+            return 1;
+        }
+    }
+
+    RunClock clock(engine, uint32_t(seconds * 1000.0), firstFrame ? menu : nullptr);
+    engine.setClock(&clock);
+    auto start = WallClock::now();
+    engine.run();
+    double wall = secondsSince(start);
+    engine.setClock(nullptr);
+    if (firstFrame)
+        return 0;
+
+    int steps = match ? game->steps : menu->steps;
+    long expected = std::lround(wall * 60.0);
+    std::printf("wall_seconds %.3f\n", wall);
+    std::printf("game_seconds %.3f\n", double(engine.getTime()));
+    std::printf("steps %d\n", steps);
+    std::printf("expected_steps %ld\n", expected);
+    std::printf("dropped_steps %ld\n", std::max(0L, expected - long(steps)));
+    if (match) {
+        std::printf("longest_gap_ms %.2f\n", game->longestGap * 1000.0);
+        std::printf("winner %d\n", game->getWinner());
+    }
+    return 0;
+}
