@@ -8,6 +8,12 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace {
+
+constexpr int kGlyphLimit = 1 << 20;
+
+} // namespace
+
 Font::Font(const std::string& filename, ResourceManager* manager, const ParameterMap& parameters)
     : Resource(filename, manager, parameters)
 {
@@ -45,13 +51,19 @@ bool Font::parse(const std::string& filename)
         for (const TiXmlElement* c = chars->FirstChildElement(); c; c = c->NextSiblingElement()) {
             c->QueryIntAttribute("id", &id);
             Glyph& glyph = glyphs[id];
-            c->QueryIntAttribute("x", &glyph.x);
-            c->QueryIntAttribute("y", &glyph.y);
-            c->QueryIntAttribute("width", &glyph.width);
-            c->QueryIntAttribute("height", &glyph.height);
-            c->QueryIntAttribute("xoffset", &glyph.xoffset);
-            c->QueryIntAttribute("yoffset", &glyph.yoffset);
-            c->QueryIntAttribute("xadvance", &glyph.xadvance);
+            // Layout and drawing add these up in int; no page is this big, and
+            // kept within it the sums cannot overflow.
+            auto read = [c](const char* name, int& value) {
+                c->QueryIntAttribute(name, &value);
+                value = std::clamp(value, -kGlyphLimit, kGlyphLimit);
+            };
+            read("x", glyph.x);
+            read("y", glyph.y);
+            read("width", glyph.width);
+            read("height", glyph.height);
+            read("xoffset", glyph.xoffset);
+            read("yoffset", glyph.yoffset);
+            read("xadvance", glyph.xadvance);
         }
     }
 
@@ -112,18 +124,19 @@ Vec2f Font::draw(const Vec2f& position, float height, const RGBA& color, const s
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_GREATER, 0.0f);
+    // The position goes into the vertices instead of onto the matrix stack: a
+    // matrix change makes the GL draw what it has collected so far, so texts
+    // in the same font drawn one after another end up in one draw call.
     glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glTranslatef(position.x, position.y, 0.0f);
     const GLfloat rgba[4] = {color.r, color.g, color.b, color.a};
     glColor4fv(rgba);
 
     glBegin(GL_QUADS);
-    Vec2f size = layout(height, text, [](const Glyph& g, float penX, float penY, float scale) {
-        const float left = penX + float(g.xoffset) * scale;
-        const float right = penX + float(g.xoffset + g.width) * scale;
-        const float top = penY + float(g.yoffset) * scale;
-        const float bottom = penY + float(g.yoffset + g.height) * scale;
+    Vec2f size = layout(height, text, [&position](const Glyph& g, float penX, float penY, float scale) {
+        const float left = position.x + penX + float(g.xoffset) * scale;
+        const float right = position.x + penX + float(g.xoffset + g.width) * scale;
+        const float top = position.y + penY + float(g.yoffset) * scale;
+        const float bottom = position.y + penY + float(g.yoffset + g.height) * scale;
         glTexCoord2i(g.x, g.y + g.height);
         glVertex2f(left, bottom);
         glTexCoord2i(g.x + g.width, g.y + g.height);
@@ -134,9 +147,6 @@ Vec2f Font::draw(const Vec2f& position, float height, const RGBA& color, const s
         glVertex2f(left, top);
     });
     glEnd();
-
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
     return size;
 }
 

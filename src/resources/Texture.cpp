@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -31,11 +32,70 @@ Uint8 toByte(float component)
     return Uint8(scaled);
 }
 
+// Longest side of a picture the loader accepts: what the GL of the time could
+// hold, and a quarter of a gigabyte for SDL_image to allocate at most.
+constexpr uint32_t kMaxSide = 8192;
+
+uint32_t bigEndian32(const unsigned char* bytes)
+{
+    return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | uint32_t(bytes[3]);
+}
+
+// SDL_image's PNG reader does not notice the end of the file: a chunk that
+// claims more bytes than are left keeps it reading for minutes. It also
+// allocates the declared picture before it reads a pixel. So a PNG's chunks
+// are walked here first; "" when the file may go to SDL_image (PNG or not).
+std::string pngProblem(const std::string& filename)
+{
+    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    FILE* file = std::fopen(filename.c_str(), "rb");
+    if (!file)
+        return "";
+    std::string problem;
+    unsigned char chunk[16];
+    if (std::fread(chunk, 1, 8, file) == 8 && std::memcmp(chunk, kSignature, 8) == 0 &&
+        std::fseek(file, 0, SEEK_END) == 0) {
+        const long size = std::ftell(file);
+        for (long at = 8; problem.empty();) {
+            if (std::fseek(file, at, SEEK_SET) != 0 || size - at < 12) {
+                problem = "the file ends in the middle of a chunk";
+                break;
+            }
+            const size_t got = std::fread(chunk, 1, sizeof chunk, file);
+            const uint32_t length = bigEndian32(chunk);
+            if (length > uint32_t(size - at - 12))
+                problem = "a chunk claims more bytes than the file has";
+            else if (std::memcmp(chunk + 4, "IHDR", 4) == 0 && got == sizeof chunk &&
+                     (bigEndian32(chunk + 8) > kMaxSide ||
+                      bigEndian32(chunk + 12) > kMaxSide))
+                problem = "it declares " + std::to_string(bigEndian32(chunk + 8)) + " x " +
+                          std::to_string(bigEndian32(chunk + 12)) + " pixels, more than a texture can hold";
+            else if (std::memcmp(chunk + 4, "IEND", 4) == 0)
+                break;
+            at += 12 + long(length);
+        }
+    }
+    std::fclose(file);
+    return problem;
+}
+
 SDL_Surface* loadImage(const std::string& filename)
 {
+    std::string problem = pngProblem(filename);
+    if (!problem.empty()) {
+        IMG_SetError("%s", problem.c_str());
+        return nullptr;
+    }
     SDL_Surface* image = IMG_Load(filename.c_str());
     if (!image)
         return nullptr;
+    // Pictures with an alpha channel usually arrive in the working layout
+    // already; converting those would only hold a second full copy of the
+    // picture in memory while it loads.
+    const SDL_PixelFormat* format = image->format;
+    if (format->BitsPerPixel == 32 && format->Rmask == kRedMask && format->Gmask == kGreenMask
+        && format->Bmask == kBlueMask && format->Amask == kAlphaMask)
+        return image;
     SDL_Surface* rgba = Texture::createRgbaSurface(image->w, image->h);
     if (rgba) {
         // Without SDL_SRCALPHA the blit copies the alpha channel rather than

@@ -71,7 +71,11 @@ bool readDocument(const std::string& path, TiXmlDocument& document, std::string&
         why = "it is not a file";
         return false;
     }
-    if (!document.LoadFile(path.c_str())) {
+    // Names are Latin-1 bytes. Without an encoding in its declaration TinyXML
+    // would read the file as UTF-8, where a byte such as 0xE9 ("\xE9" in
+    // "Ren\xE9e") starts a three-byte character that swallows the closing
+    // quote, and the whole file would become unreadable.
+    if (!document.LoadFile(path.c_str(), TIXML_ENCODING_LEGACY)) {
         why = document.ErrorDesc();
         if (document.ErrorRow() > 0)
             why += " (line " + std::to_string(document.ErrorRow()) + ")";

@@ -36,6 +36,16 @@ void Object::readPlacement(const TiXmlElement* element)
             p = fromString<Vec2f>(text, Vec2f());
         element->QueryDoubleAttribute("angle", &degrees);
     }
+    // A turn that is not a number would put NaN into the physics world, where
+    // it spreads to every body this one touches.
+    if (!std::isfinite(degrees)) {
+        level->report(id, "\"angle\" \"" + std::string(element->Attribute("angle")) +
+                              "\" is not a finite number; 0 is used");
+        degrees = 0.0;
+    } else if (std::fabs(degrees) > 360000.0) {
+        // Only the part of a turn matters, and its radians must fit a float.
+        degrees = std::fmod(degrees, 360.0);
+    }
     updateCollisionLayer();
     setTransform(p, float(degrees * 3.1415927 / 180.0));
 }
@@ -155,27 +165,29 @@ void Object::multBodyMatrix(int i) const
 void Object::drawSprite(int bodyIndex, const Vec2i& texPos, const Vec2i& texSize, bool flip,
                         const RGBA& color, const Vec2f& size) const
 {
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    multBodyMatrix(bodyIndex);
-    if (flip)
-        glScalef(-1.0f, 1.0f, 1.0f);
+    // The body transform is applied here rather than on the matrix stack: a
+    // matrix change makes the GL draw what it has collected so far, so sprites
+    // placed through it cost one draw call each, while these vertices join the
+    // ones before them as long as texture and blending stay the same.
+    const b2Transform& xf = getBody(bodyIndex)->GetTransform();
+    const float c = xf.q.c;
+    const float s = xf.q.s;
+    const float hw = flip ? -size.x * 0.5f : size.x * 0.5f;
+    const float hh = size.y * 0.5f;
+    auto vertex = [&](float x, float y) { glVertex2f(xf.p.x + c * x - s * y, xf.p.y + s * x + c * y); };
     float u0 = float(texPos.x);
     float v0 = float(texPos.y);
     float u1 = u0 + float(texSize.x);
     float v1 = v0 + float(texSize.y);
-    float hw = size.x * 0.5f;
-    float hh = size.y * 0.5f;
     glColor4f(color.r, color.g, color.b, color.a);
     glBegin(GL_QUADS);
     glTexCoord2f(u0, v0);
-    glVertex2f(-hw, -hh);
+    vertex(-hw, -hh);
     glTexCoord2f(u1, v0);
-    glVertex2f(hw, -hh);
+    vertex(hw, -hh);
     glTexCoord2f(u1, v1);
-    glVertex2f(hw, hh);
+    vertex(hw, hh);
     glTexCoord2f(u0, v1);
-    glVertex2f(-hw, hh);
+    vertex(-hw, hh);
     glEnd();
-    glPopMatrix();
 }

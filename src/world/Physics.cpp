@@ -221,13 +221,20 @@ float cross(const b2Vec2& o, const b2Vec2& a, const b2Vec2& b)
     return b2Cross(a - o, b - o);
 }
 
+// A fan of triangles from the first point, summed as Box2D sums it when it
+// checks a polygon's area: products of differences stay small and exact enough
+// for points far from the origin, where products of the coordinates themselves
+// would cancel out or overflow to infinity.
 float signedArea(const std::vector<b2Vec2>& points)
 {
     float area = 0.0f;
-    for (size_t i = 0; i < points.size(); ++i)
-        area += b2Cross(points[i], points[(i + 1) % points.size()]);
-    return 0.5f * area;
+    for (size_t i = 1; i + 1 < points.size(); ++i)
+        area += 0.5f * b2Cross(points[i] - points[0], points[i + 1] - points[0]);
+    return area;
 }
+
+// Beyond this the products of coordinate differences could overflow a float.
+constexpr float kMaxCoordinate = 1e9f;
 
 // The same gift wrapping Box2D uses when it builds a polygon, so that what
 // passes here is what Box2D will accept.
@@ -273,6 +280,8 @@ std::string checkPolygon(const std::vector<b2Vec2>& vertices)
     for (const b2Vec2& v : vertices) {
         if (!std::isfinite(v.x) || !std::isfinite(v.y))
             return "a vertex is not a finite number";
+        if (std::fabs(v.x) > kMaxCoordinate || std::fabs(v.y) > kMaxCoordinate)
+            return "a vertex lies further out than 1e9";
         bool close = std::any_of(distinct.begin(), distinct.end(), [&](const b2Vec2& d) {
             return b2DistanceSquared(v, d) < (0.5f * b2_linearSlop) * (0.5f * b2_linearSlop);
         });

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <set>
 #include <sstream>
 
@@ -28,6 +29,17 @@ std::vector<unsigned> readRow(const char* text)
             break;
     }
     return row;
+}
+
+// The cell column or row at view corner coordinate `v`, kept within -1..last in
+// floating point first: a camera without room (a level of size 0, a layer depth
+// that is not a number) puts the corners at NaN or far beyond any int. NaN gives
+// -1, so nothing is drawn.
+int cellAt(double v, int last)
+{
+    if (std::isnan(v))
+        return -1;
+    return int(std::clamp(v, -1.0, double(last)));
 }
 
 } // namespace
@@ -144,10 +156,10 @@ void TileMapLayer::render(Object* drawLast)
     gluUnProject(viewport[0], viewport[1] + viewport[3], depth, modelView, projection, viewport, &left, &top, &unused);
     gluUnProject(viewport[0] + viewport[2], viewport[1], depth, modelView, projection, viewport, &right, &bottom,
                  &unused);
-    int x0 = std::max(0, int(left));
-    int y0 = std::max(0, int(top));
-    int x1 = std::min(width - 1, int(right));
-    int y1 = std::min(height - 1, int(bottom));
+    int x0 = std::max(0, cellAt(left, width - 1));
+    int y0 = std::max(0, cellAt(top, height - 1));
+    int x1 = std::min(width - 1, cellAt(right, width - 1));
+    int y1 = std::min(height - 1, cellAt(bottom, height - 1));
     if (x1 >= x0 && y1 >= y0) {
         glPushMatrix();
         glTranslatef(float(x0), float(y0), 0.0f);

@@ -7,8 +7,11 @@
 #include <GL/gl.h>
 #include <tinyxml.h>
 
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -24,6 +27,20 @@ std::vector<b2Vec2> readVertices(const char* text)
             break;
     }
     return vertices;
+}
+
+// Reads a friction or restitution into `value`. One that is no finite float
+// (NaN, infinity, beyond 3.4e38) would make every body that touches the shape
+// NaN, so it leaves `value` as it was; false then.
+bool readMaterial(const TiXmlElement* element, const char* name, float& value)
+{
+    double number = 0.0;
+    if (element->QueryDoubleAttribute(name, &number) != TIXML_SUCCESS)
+        return true;
+    if (!(std::fabs(number) <= double(std::numeric_limits<float>::max())))
+        return false;
+    value = float(number);
+    return true;
 }
 
 } // namespace
@@ -46,11 +63,11 @@ TileSet::TileSet(Engine* engine, const std::string& name)
         report("TileSet", "has no \"imageFilename\"; its tiles are not drawn");
     if (const char* text = root->Attribute("defaultTileSize"))
         defaultTileSize = fromString<Vec2i>(text, defaultTileSize);
-    double value = 0.0;
-    if (root->QueryDoubleAttribute("defaultShapeRestitution", &value) == TIXML_SUCCESS)
-        defaultRestitution = float(value);
-    if (root->QueryDoubleAttribute("defaultShapeFriction", &value) == TIXML_SUCCESS)
-        defaultFriction = float(value);
+    for (auto [name, value] : {std::pair{"defaultShapeRestitution", &defaultRestitution},
+                               std::pair{"defaultShapeFriction", &defaultFriction}}) {
+        if (!readMaterial(root, name, *value))
+            report("TileSet", std::string("\"") + name + "\" is not a finite number; 0 is used");
+    }
 
     for (const TiXmlElement* child = root->FirstChildElement(); child; child = child->NextSiblingElement()) {
         if (child->ValueStr() == "Tile")
@@ -98,11 +115,11 @@ bool TileSet::readShape(const TiXmlElement* element, Tile& tile, const std::stri
     PolygonDef def;
     def.friction = defaultFriction;
     def.restitution = defaultRestitution;
-    double value = 0.0;
-    if (element->QueryDoubleAttribute("friction", &value) == TIXML_SUCCESS)
-        def.friction = float(value);
-    if (element->QueryDoubleAttribute("restitution", &value) == TIXML_SUCCESS)
-        def.restitution = float(value);
+    for (auto [name, value] : {std::pair{"friction", &def.friction}, std::pair{"restitution", &def.restitution}}) {
+        if (!readMaterial(element, name, *value))
+            report(where + ": " + element->ValueStr(),
+                   std::string("\"") + name + "\" is not a finite number; the tile set's default is used");
+    }
 
     if (element->ValueStr() == "Simple1x1BoxShape") {
         def.vertices = {b2Vec2(0, 0), b2Vec2(1, 0), b2Vec2(1, 1), b2Vec2(0, 1)};

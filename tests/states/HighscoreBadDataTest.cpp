@@ -1,0 +1,273 @@
+// The highscore file survives the game dying at any moment while it saves, and
+// a disk that fills up at any point of a save.
+#include "engine/Enums.h"
+#include "states/HighscoreTable.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+class ScratchDir {
+public:
+    ScratchDir()
+    {
+        char pattern[] = "/tmp/zorbel-hsbad-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        path = made ? made : "";
+    }
+    ~ScratchDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+
+    std::string file(const std::string& name) const { return path + "/" + name; }
+    SearchPathList paths() const
+    {
+        SearchPathList list;
+        addSearchPath(list, path);
+        return list;
+    }
+
+    std::string path;
+};
+
+// Runs `action` with stderr going to a pipe and returns what it wrote. Unlike
+// gtest's capture, which goes through a file, a pipe is not cut short by the
+// file size limit that stands for a full disk.
+template <typename Action>
+std::string stderrOf(Action&& action)
+{
+    int channel[2];
+    if (pipe(channel) != 0)
+        return "pipe failed";
+    fcntl(channel[0], F_SETFL, O_NONBLOCK);
+    std::fflush(stderr);
+    int saved = dup(2);
+    dup2(channel[1], 2);
+    action();
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    close(channel[1]);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, size_t(n));
+    close(channel[0]);
+    return text;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+const char* const kGenerationLevel = "runde.xml";
+
+// The change the game makes before its save number `generation`: a new best
+// "round" score that names the generation, and a time on one of twenty levels
+// with long names, so the file is big enough to be caught half-written.
+void applyGeneration(HighscoreTable& table, uint32_t generation)
+{
+    table.insert(generation, kGenerationLevel, ST_POINTS, "Runde " + std::to_string(generation));
+    std::string name = "Spieler " + std::to_string(generation) + " mit einem recht langen Namen";
+    table.insert(1 + generation * 7919 % 100000, "level" + std::to_string(generation % 20) + ".xml", ST_TIME, name);
+}
+
+uint32_t generationOf(HighscoreTable& table)
+{
+    std::vector<HighscoreEntry> rounds = table.getEntries(kGenerationLevel, ST_POINTS);
+    return rounds.empty() ? 0 : rounds.front().score;
+}
+
+// The child: the game, started on whatever the last run left, saving after
+// every change and telling the parent which saves have returned.
+[[noreturn]] void saveForever(const SearchPathList& paths, int reportFd)
+{
+    HighscoreTable table(paths);
+    for (uint32_t generation = generationOf(table) + 1;; ++generation) {
+        applyGeneration(table, generation);
+        if (!table.save())
+            _exit(3);
+        if (write(reportFd, &generation, sizeof generation) != sizeof generation)
+            _exit(4);
+    }
+}
+
+} // namespace
+
+TEST(HighscoreBadData, KilledWhileSavingTheFileIsAlwaysTheOldOrTheNewWholeTable)
+{
+    ScratchDir data;
+    ScratchDir reference;
+    HighscoreTable expected(reference.paths());
+    uint32_t onDisk = 0;
+    uint32_t expectedGeneration = 0;
+    int firstSaves = 0;
+    std::mt19937 random(20100601);
+
+    // Kills spread over about ten saves, however fast saving (fsync) is here.
+    ScratchDir timing;
+    HighscoreTable timed(timing.paths());
+    auto start = std::chrono::steady_clock::now();
+    for (uint32_t generation = 1; generation <= 5; ++generation) {
+        applyGeneration(timed, generation);
+        ASSERT_TRUE(timed.save());
+    }
+    const long saveMicros = long(std::chrono::duration_cast<std::chrono::microseconds>(
+                                     std::chrono::steady_clock::now() - start).count() / 5);
+    const long killWindowMicros = 2000 + 10 * saveMicros;
+
+    for (int kill = 0; kill < 200; ++kill) {
+        int report[2];
+        ASSERT_EQ(pipe(report), 0);
+        fcntl(report[0], F_SETFL, O_NONBLOCK);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(report[0]);
+            saveForever(data.paths(), report[1]);
+        }
+        close(report[1]);
+        // Mostly while it saves; a few kills land before the first save, while it reads.
+        usleep(useconds_t(long(random() % 1000000) * killWindowMicros / 1000000));
+        ASSERT_EQ(::kill(child, SIGKILL), 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped by itself with status " << WEXITSTATUS(status);
+
+        uint32_t lastReturned = onDisk;
+        uint32_t generation = 0;
+        while (read(report[0], &generation, sizeof generation) == sizeof generation)
+            lastReturned = generation;
+        close(report[0]);
+        if (lastReturned > onDisk)
+            ++firstSaves;
+
+        testing::internal::CaptureStderr();
+        HighscoreTable found(data.paths());
+        std::string messages = testing::internal::GetCapturedStderr();
+        ASSERT_EQ(messages, "") << "after kill " << kill << " the file does not read cleanly";
+        uint32_t now = generationOf(found);
+        ASSERT_GE(now, lastReturned) << "a save that had returned was lost at kill " << kill;
+        ASSERT_LE(now, lastReturned + 1) << "kill " << kill;
+
+        if (now == 0) {
+            ASSERT_NE(access(data.file("highscore.xml").c_str(), F_OK), 0) << "a file without the first save";
+            continue;
+        }
+        while (expectedGeneration < now)
+            applyGeneration(expected, ++expectedGeneration);
+        ASSERT_TRUE(expected.save());
+        ASSERT_EQ(readFile(data.file("highscore.xml")), readFile(reference.file("highscore.xml")))
+            << "the file is not the complete table of save " << now << " (kill " << kill << ")";
+        onDisk = now;
+    }
+    EXPECT_GT(firstSaves, 50) << "most kills should come after the child has saved something";
+    EXPECT_GT(onDisk, 100u);
+}
+
+TEST(HighscoreBadData, ADiskThatFillsUpAtAnyPointOfASaveKeepsTheOldFileAndTheEntries)
+{
+    ScratchDir dir;
+    HighscoreTable table(dir.paths());
+    for (uint32_t i = 1; i <= 10; ++i)
+        table.insert(i * 100, "voll.xml", ST_TIME, "Spieler Nummer " + std::to_string(i));
+    ASSERT_TRUE(table.save());
+    const std::string old = readFile(dir.file("highscore.xml"));
+    table.insert(50, "voll.xml", ST_TIME, "Neu");
+
+    rlimit limit;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit unlimited = limit;
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    for (rlim_t room : {rlim_t(0), rlim_t(1), rlim_t(39), rlim_t(old.size() / 2), rlim_t(old.size() - 40)}) {
+        SCOPED_TRACE("room for " + std::to_string(room) + " bytes");
+        limit.rlim_cur = room;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        bool saved = true;
+        std::string message = stderrOf([&] { saved = table.save(); });
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+
+        EXPECT_FALSE(saved);
+        EXPECT_NE(message.find("zorbel: " + dir.file("highscore.xml")), std::string::npos) << message;
+        EXPECT_EQ(readFile(dir.file("highscore.xml")), old);
+        std::vector<HighscoreEntry> entries = table.getEntries("voll.xml", ST_TIME);
+        ASSERT_EQ(entries.size(), 10u);
+        EXPECT_EQ(entries.front().name, "Neu") << "the new entry stays in memory";
+    }
+    std::signal(SIGXFSZ, previous);
+
+    ASSERT_TRUE(table.save());
+    EXPECT_EQ(HighscoreTable(dir.paths()).getEntries("voll.xml", ST_TIME).front().name, "Neu");
+}
+
+// Every highscore file under tests/data/bad, made by hand or found by the
+// fuzzer: what reads is kept, what does not is moved aside whole before the
+// first save, and the new entry always reaches the disk.
+TEST(HighscoreBadData, EveryCollectedBadFileIsReadInPartOrKeptAsABackup)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator("tests/data/bad/highscore"))
+        names.push_back(entry.path().string());
+    ASSERT_FALSE(names.empty());
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        ScratchDir dir;
+        const std::string content = readFile(name);
+        std::ofstream(dir.file("highscore.xml"), std::ios::binary) << content;
+        std::string messages = stderrOf([&] {
+            HighscoreTable table(dir.paths());
+            table.insert(1, "neu.xml", ST_TIME, "Neu");
+            EXPECT_TRUE(table.save());
+        });
+        EXPECT_NE(messages.find("zorbel: "), std::string::npos) << "every file here has something wrong with it";
+        if (access(dir.file("highscore.xml.bak").c_str(), F_OK) == 0) {
+            EXPECT_EQ(readFile(dir.file("highscore.xml.bak")), content);
+        }
+        HighscoreTable reread(dir.paths());
+        ASSERT_EQ(reread.getEntries("neu.xml", ST_TIME).size(), 1u);
+    }
+}
+
+TEST(HighscoreBadData, NamesWithEveryLatin1LetterSurviveASaveAndALoad)
+{
+    ScratchDir dir;
+    HighscoreTable table(dir.paths());
+    // Every letter the highscore screen lets players type, at the end of a
+    // name (where a misread multi-byte character would eat the closing quote)
+    // and alone.
+    std::vector<std::string> names;
+    for (int c = 160; c <= 255; ++c) {
+        names.push_back("Ren" + std::string(1, char(c)));
+        names.push_back(std::string(1, char(c)));
+    }
+    for (size_t i = 0; i < names.size(); ++i)
+        table.insert(1, "latin" + std::to_string(i / 10) + ".xml", ST_POINTS, names[i]);
+    ASSERT_TRUE(table.save());
+
+    testing::internal::CaptureStderr();
+    HighscoreTable reread(dir.paths());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    for (size_t i = 0; i < names.size(); ++i) {
+        std::vector<HighscoreEntry> entries = reread.getEntries("latin" + std::to_string(i / 10) + ".xml", ST_POINTS);
+        bool found = std::any_of(entries.begin(), entries.end(), [&](const HighscoreEntry& e) { return e.name == names[i]; });
+        EXPECT_TRUE(found) << "name with byte " << int(static_cast<unsigned char>(names[i].back()));
+    }
+}
