@@ -15,25 +15,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-const std::string& scratchDir()
-{
-    static const std::string* dir = [] {
-        char pattern[] = "/tmp/zorbel-objects-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (!made)
-            std::abort();
-        auto* path = new std::string(std::string(made) + "/");
-        std::atexit([] { fs::remove_all(scratchDir()); });
-        testEngine().addSearchPath(*path);
-        return path;
-    }();
-    return *dir;
-}
-
-} // namespace
-
 std::string tileLayer(const std::string& id, int width, int height, int groundRow, const std::string& objects)
 {
     std::ostringstream out;

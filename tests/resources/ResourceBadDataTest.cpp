@@ -26,23 +26,6 @@
 
 namespace {
 
-std::string readShipped(const std::string& name)
-{
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-std::string randomBytes(size_t count, unsigned seed)
-{
-    std::mt19937 generator(seed);
-    std::string bytes(count, '\0');
-    for (char& c : bytes)
-        c = char(generator() & 0xFF);
-    return bytes;
-}
-
 // Writes the damaged versions of `shipped` as `stem`-<kind>`extension` (plus a
 // directory of that name) and returns the data file names.
 std::vector<std::string> writeDamaged(const std::string& stem, const std::string& extension, const std::string& shipped)
@@ -115,8 +98,8 @@ class PictureBadData : public ScreenTest {};
 
 TEST_F(PictureBadData, DamagedPicturesBecomeTheCheckerWithALine)
 {
-    std::vector<std::string> names = writeDamaged("sprites/bad-pic", ".png", readShipped("data/sprites/box.png"));
-    const std::string png = readShipped("data/sprites/box.png");
+    std::vector<std::string> names = writeDamaged("sprites/bad-pic", ".png", readFileBytes("data/sprites/box.png"));
+    const std::string png = readFileBytes("data/sprites/box.png");
     names.push_back("sprites/bad-pic-signature.png");
     writeScratchFile(names.back(), "\x89PNX" + png.substr(4));
     names.push_back("sprites/bad-pic-ihdr-crc.png");
@@ -148,7 +131,7 @@ class FontBadData : public ScreenTest {};
 
 TEST_F(FontBadData, DamagedDescriptionsGiveAFontThatDrawsNothing)
 {
-    for (const std::string& name : writeDamaged("fonts/bad-font", ".fnt", readShipped("data/fonts/arial.fnt"))) {
+    for (const std::string& name : writeDamaged("fonts/bad-font", ".fnt", readFileBytes("data/fonts/arial.fnt"))) {
         SCOPED_TRACE(name);
         std::string messages;
         Handle<Font> font = loadReporting<Font>(testEngine().getFontManager(), name, messages);
@@ -208,7 +191,7 @@ void expectSilentButSafe(const Handle<Sound>& sound)
 
 TEST(SoundBadData, DamagedOggFilesGiveALineAndAVoiceThatDoesNoHarm)
 {
-    const std::string ogg = readShipped("data/sounds/gh.ogg");
+    const std::string ogg = readFileBytes("data/sounds/gh.ogg");
     std::vector<std::string> names = writeDamaged("sounds/bad-ogg", ".ogg", ogg);
     for (bool streaming : {false, true}) {
         for (const std::string& name : names) {
@@ -231,7 +214,7 @@ TEST(SoundBadData, DamagedOggFilesGiveALineAndAVoiceThatDoesNoHarm)
 TEST(SoundBadData, GarbageAfterTheHeadersLeavesAShortSoundThatPlaysSafely)
 {
     const std::string path = writeOgg("sounds/bad-tail-source.ogg", 2, 22050, 1.0);
-    const std::string ogg = readShipped(path);
+    const std::string ogg = readFileBytes(path);
     // The identification header has the first page, the comment and setup
     // headers the second; audio starts on the third.
     size_t audio = 0;
@@ -274,7 +257,7 @@ TEST_F(PictureBadData, EveryCollectedBadFileLoadsOrIsReplacedWithALine)
 {
     for (const std::string& name : collected("texture")) {
         SCOPED_TRACE(name);
-        writeScratchFile("sprites/collected-" + name, readShipped("tests/data/bad/texture/" + name));
+        writeScratchFile("sprites/collected-" + name, readFileBytes("tests/data/bad/texture/" + name));
         std::string messages;
         Handle<Texture> texture =
             loadReporting<Texture>(testEngine().getTextureManager(), "sprites/collected-" + name, messages);
@@ -284,7 +267,7 @@ TEST_F(PictureBadData, EveryCollectedBadFileLoadsOrIsReplacedWithALine)
     }
     for (const std::string& name : collected("font")) {
         SCOPED_TRACE(name);
-        writeScratchFile("fonts/" + name, readShipped("tests/data/bad/font/" + name));
+        writeScratchFile("fonts/" + name, readFileBytes("tests/data/bad/font/" + name));
         std::string messages;
         Handle<Font> font = loadReporting<Font>(testEngine().getFontManager(), "fonts/" + name, messages);
         ASSERT_TRUE(font);
@@ -300,7 +283,7 @@ TEST(SoundBadData, EveryCollectedBadSoundLoadsOrIsSilencedWithALine)
     for (const std::string& name : collected("sound")) {
         for (bool streaming : {false, true}) {
             SCOPED_TRACE(name + (streaming ? " streamed" : ""));
-            writeScratchFile("sounds/collected-" + name, readShipped("tests/data/bad/sound/" + name));
+            writeScratchFile("sounds/collected-" + name, readFileBytes("tests/data/bad/sound/" + name));
             ParameterMap parameters;
             parameters.set<bool>("streaming", streaming);
             std::string messages;

@@ -15,22 +15,6 @@
 
 namespace fs = std::filesystem;
 
-const std::string& scratchDir()
-{
-    // Never destroyed, so the exit handler that removes the directory can still read it.
-    static const std::string* dir = [] {
-        char pattern[] = "/tmp/zorbel-resources-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (!made)
-            std::abort();
-        auto* path = new std::string(std::string(made) + "/");
-        std::atexit([] { fs::remove_all(scratchDir()); });
-        testEngine().addSearchPath(*path);
-        return path;
-    }();
-    return *dir;
-}
-
 std::string writeScratchFile(const std::string& name, const std::string& bytes)
 {
     fs::path path = scratchDir() + name;

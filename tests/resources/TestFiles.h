@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/TestEngine.h"
+
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -12,8 +14,6 @@
 // directory under /tmp, removed at exit, which is also a search directory of
 // testEngine(), so "sprites/x.tga" written here loads like a shipped file.
 
-// The scratch directory, ending in "/"; created and registered on first use.
-const std::string& scratchDir();
 
 // Writes `bytes` to scratchDir() + `name` (creating subdirectories); returns the full path.
 std::string writeScratchFile(const std::string& name, const std::string& bytes);

@@ -1,6 +1,10 @@
 #include "support/TestEngine.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
 
 namespace {
 
@@ -42,4 +46,37 @@ void runTicks(Engine& engine, int n)
 {
     for (int i = 0; i < n; ++i)
         engine.tick();
+}
+
+const std::string& scratchDir()
+{
+    // Never destroyed, so the exit handler that removes the directory can still read it.
+    static const std::string* dir = [] {
+        char pattern[] = "/tmp/zorbel-tests-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        if (!made)
+            std::abort();
+        auto* path = new std::string(std::string(made) + "/");
+        std::atexit([] { std::filesystem::remove_all(scratchDir()); });
+        testEngine().addSearchPath(*path);
+        return path;
+    }();
+    return *dir;
+}
+
+std::string readFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+std::string randomBytes(size_t count, unsigned seed)
+{
+    std::mt19937 generator(seed);
+    std::string bytes(count, '\0');
+    for (char& c : bytes)
+        c = char(generator() & 0xFF);
+    return bytes;
 }

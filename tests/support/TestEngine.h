@@ -2,6 +2,9 @@
 
 #include "engine/Engine.h"
 
+#include <cstddef>
+#include <string>
+
 // One real engine per test program: a 1024x768 window on the test display
 // (Xvfb), OpenAL on whatever device opens (the null backend in the suite) and
 // "data" as the only search path. Created on first use, destroyed at exit.
@@ -12,3 +15,14 @@ void pushKey(SDLKey key, bool down, Uint16 unicode = 0);
 
 // Runs `n` engine ticks.
 void runTicks(Engine& engine, int n);
+
+// A fresh directory under /tmp (ending in "/") for the files a test writes,
+// removed at exit and searched by testEngine() for data files, so that
+// "levels/x.xml" written there loads like a shipped file.
+const std::string& scratchDir();
+
+// The whole content of a file ("" when it cannot be read).
+std::string readFileBytes(const std::string& path);
+
+// `count` bytes of noise, the same for the same seed.
+std::string randomBytes(size_t count, unsigned seed);

@@ -26,23 +26,6 @@ namespace {
 
 const ParameterMap kNoParams;
 
-std::string readShipped(const std::string& name)
-{
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string randomBytes(size_t count, unsigned seed)
-{
-    std::mt19937 generator(seed);
-    std::string bytes(count, '\0');
-    for (char& c : bytes)
-        c = char(generator() & 0xFF);
-    return bytes;
-}
-
 // The files every kind of data file is tried with: name suffix and content.
 std::vector<std::pair<std::string, std::string>> damagedVersionsOf(const std::string& shipped)
 {
@@ -81,7 +64,7 @@ const char* kSky = R"X(<ImageLayer id="sky" imageFilename="bg-sky.png"/>)X";
 
 TEST(LevelBadData, DamagedLevelFilesAndADirectoryAreRefusedWithALineNamingThem)
 {
-    for (const auto& [suffix, content] : damagedVersionsOf(readShipped("data/levels/wiese.xml"))) {
+    for (const auto& [suffix, content] : damagedVersionsOf(readFileBytes("data/levels/wiese.xml"))) {
         SCOPED_TRACE(suffix);
         std::string messages;
         std::unique_ptr<Level> level = loadLevelText("bad-" + suffix + ".xml", content, messages);
@@ -99,7 +82,7 @@ TEST(LevelBadData, DamagedLevelFilesAndADirectoryAreRefusedWithALineNamingThem)
 
 TEST(LevelBadData, DamagedTileSetsDropOnlyTheirLayer)
 {
-    std::vector<std::pair<std::string, std::string>> sets = damagedVersionsOf(readShipped("data/tilesets/ground.xml"));
+    std::vector<std::pair<std::string, std::string>> sets = damagedVersionsOf(readFileBytes("data/tilesets/ground.xml"));
     sets.emplace_back("folder", "");
     for (const auto& [suffix, content] : sets) {
         SCOPED_TRACE(suffix);
@@ -273,7 +256,7 @@ TEST(LevelBadData, EveryCollectedBadLevelIsRefusedWithALineOrPlays)
 {
     for (const std::string& name : filesIn("tests/data/bad/level")) {
         SCOPED_TRACE("tests/data/bad/level/" + name);
-        writeScratchFile("levels/collected-" + name, readShipped("tests/data/bad/level/" + name));
+        writeScratchFile("levels/collected-" + name, readFileBytes("tests/data/bad/level/" + name));
         playEveryMode("levels/collected-" + name);
     }
 }
@@ -282,7 +265,7 @@ TEST(LevelBadData, EveryCollectedBadTileSetLoadsInPartOrDropsItsLayer)
 {
     for (const std::string& name : filesIn("tests/data/bad/tileset")) {
         SCOPED_TRACE("tests/data/bad/tileset/" + name);
-        writeScratchFile("tilesets/collected-" + name, readShipped("tests/data/bad/tileset/" + name));
+        writeScratchFile("tilesets/collected-" + name, readFileBytes("tests/data/bad/tileset/" + name));
         std::string rows;
         for (int r = 0; r < 3; ++r) {
             rows += "<Row>";

@@ -16,21 +16,6 @@
 
 namespace fs = std::filesystem;
 
-const std::string& scratchDir()
-{
-    static const std::string* dir = [] {
-        char pattern[] = "/tmp/zorbel-world-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (!made)
-            std::abort();
-        auto* path = new std::string(std::string(made) + "/");
-        std::atexit([] { fs::remove_all(scratchDir()); });
-        testEngine().addSearchPath(*path);
-        return path;
-    }();
-    return *dir;
-}
-
 void writeScratchFile(const std::string& name, const std::string& text)
 {
     fs::path path = scratchDir() + name;

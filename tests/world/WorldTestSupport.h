@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/TestEngine.h"
+
 #include "engine/ParameterMap.h"
 #include "world/ContactInfo.h"
 #include "world/Level.h"
@@ -13,9 +15,6 @@
 // Helpers of the world tests: scratch data files, levels made from XML text,
 // an object class that records what happens to it, and GL feedback capture.
 
-// A fresh directory under /tmp (ending in "/"), removed at exit and searched by
-// testEngine() for data files, so "levels/x.xml" written here loads like a shipped file.
-const std::string& scratchDir();
 // Writes `text` to scratchDir() + `name`, creating subdirectories.
 void writeScratchFile(const std::string& name, const std::string& text);
 
