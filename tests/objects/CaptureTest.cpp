@@ -30,12 +30,12 @@ protected:
     // Player 1 starts under the nut, player 2 far from it; no gravity, no ground.
     void loadField(const Vec2f& nutAt = kSpawn, const std::string& nutExtra = "respawnTime=\"1\"")
     {
-        LevelSpec spec;
-        spec.gravity = "(0, 0)";
-        spec.groundRow = -1;
-        spec.objects = playerXml(0, 10.0f, 10.0f) + playerXml(1, 30.0f, 10.0f) + nutXml(nutAt, nutExtra)
+        LevelSpec course;
+        course.gravity = "(0, 0)";
+        course.groundRow = -1;
+        course.objects = playerXml(0, 10.0f, 10.0f) + playerXml(1, 30.0f, 10.0f) + nutXml(nutAt, nutExtra)
                        + baseXml("home1", 0, kHome1) + baseXml("home2", 1, kHome2);
-        load(spec, GM_CTZ);
+        load(course, GM_CTZ);
         nut = find<ZorbellnutObject>("nut");
         ASSERT_TRUE(nut && player(0) && player(1));
     }
@@ -140,9 +140,9 @@ TEST_F(CaptureTest, WithoutRespawnTimeTheNutIsCapturedOnEveryStepOfOverlap)
 
 TEST_F(CaptureTest, BasesAreHeldInPlace)
 {
-    LevelSpec spec;
-    spec.objects = playerXml(0, 10.0f, 14.0f) + playerXml(1, 20.0f, 14.0f) + baseXml("home1", 0, kHome1);
-    load(spec, GM_CTZ);
+    LevelSpec course;
+    course.objects = playerXml(0, 10.0f, 14.0f) + playerXml(1, 20.0f, 14.0f) + baseXml("home1", 0, kHome1);
+    load(course, GM_CTZ);
     auto* base = find<HomebaseObject>("home1");
     ASSERT_TRUE(base);
     EXPECT_EQ(base->getBody(0)->GetType(), b2_dynamicBody);
@@ -168,22 +168,22 @@ TEST_F(CaptureTest, CarrierThatLeavesTheLevelIsForgotten)
 TEST_F(CaptureTest, ModeAndBrokenBasesDecideWhatExists)
 {
     for (GameMode mode : {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_KOH}) {
-        LevelSpec spec;
-        spec.objects = playerXml(0, 10.0f, 14.0f) + nutXml(kSpawn) + baseXml("home1", 0, kHome1);
-        load(spec, mode);
+        LevelSpec course;
+        course.objects = playerXml(0, 10.0f, 14.0f) + nutXml(kSpawn) + baseXml("home1", 0, kHome1);
+        load(course, mode);
         EXPECT_FALSE(level->findObject("nut")) << mode;
         EXPECT_FALSE(level->findObject("home1")) << mode;
         level.reset();
     }
-    LevelSpec spec;
-    spec.objects = playerXml(0, 10.0f, 14.0f) + playerXml(1, 20.0f, 14.0f)
+    LevelSpec course;
+    course.objects = playerXml(0, 10.0f, 14.0f) + playerXml(1, 20.0f, 14.0f)
                    + "<HomebaseObject id=\"ownerless\" size=\"(2, 2)\"/>"
                    + "<HomebaseObject id=\"third\" playerNo=\"2\" size=\"(2, 2)\"/>"
                    + "<HomebaseObject id=\"flat\" playerNo=\"0\"/>"
                    + "<HomebaseObject id=\"empty\" playerNo=\"1\" size=\"(0, 3)\"/>"
                    + nutXml(kSpawn, "respawnTime=\"later\"");
     testing::internal::CaptureStderr();
-    load(spec, GM_CTZ);
+    load(course, GM_CTZ);
     const std::string messages = testing::internal::GetCapturedStderr();
     for (const char* id : {"ownerless", "third", "flat", "empty"}) {
         EXPECT_FALSE(level->findObject(id)) << id;

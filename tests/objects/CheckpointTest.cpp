@@ -17,11 +17,11 @@ class CheckpointTest : public ObjectTest {
 protected:
     void loadFinish(const std::string& objects, GameMode mode)
     {
-        LevelSpec spec;
-        spec.gravity = "(0, 0)";
-        spec.groundRow = -1;
-        spec.objects = objects;
-        load(spec, mode);
+        LevelSpec course;
+        course.gravity = "(0, 0)";
+        course.groundRow = -1;
+        course.objects = objects;
+        load(course, mode);
     }
 };
 

@@ -59,10 +59,10 @@ TEST_F(GameModeObjectsTest, EachModeKeepsExactlyItsObjects)
 {
     for (GameMode mode : {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH}) {
         SCOPED_TRACE(mode);
-        LevelSpec spec;
-        spec.objects = kEveryObject;
+        LevelSpec course;
+        course.objects = kEveryObject;
         testing::internal::CaptureStderr();
-        load(spec, mode);
+        load(course, mode);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "complaints about a sound level";
         std::set<std::string> ids;
         for (const auto& entry : level->findLayer("ground")->getObjects())

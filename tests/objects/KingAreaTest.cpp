@@ -18,12 +18,12 @@ class KingAreaTest : public ObjectTest {
 protected:
     void loadHill()
     {
-        LevelSpec spec;
-        spec.gravity = "(0, 0)";
-        spec.groundRow = -1;
-        spec.objects = playerXml(0, kInside.x, kInside.y) + playerXml(1, kOutside.x, kOutside.y)
+        LevelSpec course;
+        course.gravity = "(0, 0)";
+        course.groundRow = -1;
+        course.objects = playerXml(0, kInside.x, kInside.y) + playerXml(1, kOutside.x, kOutside.y)
                        + "<KingAreaObject id=\"hill\" size=\"(6, 6)\" position=\"(20, 8)\"/>";
-        load(spec, GM_KOH);
+        load(course, GM_KOH);
         hill = find<KingAreaObject>("hill");
         ASSERT_TRUE(hill && player(0) && player(1));
     }
@@ -158,16 +158,16 @@ TEST_F(KingAreaTest, PlayerLeavingTheLevelIsForgotten)
 TEST_F(KingAreaTest, ExistsOnlyInKingOfTheHillAndNeedsASize)
 {
     for (GameMode mode : {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_CTZ}) {
-        LevelSpec spec;
-        spec.objects = playerXml(0, 10.0f, 14.0f) + "<KingAreaObject id=\"hill\" size=\"(6, 6)\"/>";
-        load(spec, mode);
+        LevelSpec course;
+        course.objects = playerXml(0, 10.0f, 14.0f) + "<KingAreaObject id=\"hill\" size=\"(6, 6)\"/>";
+        load(course, mode);
         EXPECT_FALSE(level->findObject("hill")) << mode;
         level.reset();
     }
-    LevelSpec spec;
-    spec.objects = playerXml(0, 10.0f, 14.0f) + playerXml(1, 20.0f, 14.0f) + "<KingAreaObject id=\"flat\"/>";
+    LevelSpec course;
+    course.objects = playerXml(0, 10.0f, 14.0f) + playerXml(1, 20.0f, 14.0f) + "<KingAreaObject id=\"flat\"/>";
     testing::internal::CaptureStderr();
-    load(spec, GM_KOH);
+    load(course, GM_KOH);
     const std::string messages = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(level->findObject("flat"));
     EXPECT_NE(messages.find("KingAreaObject \"flat\""), std::string::npos) << messages;

@@ -52,14 +52,14 @@ void ObjectTest::TearDown()
     testEngine().tick();
 }
 
-Level* ObjectTest::load(const LevelSpec& spec, GameMode mode, ControlMode controlMode)
+Level* ObjectTest::load(const LevelSpec& course, GameMode mode, ControlMode controlMode)
 {
     static int counter = 0;
     const std::string name = "levels/objects" + std::to_string(++counter) + ".xml";
     std::ostringstream xml;
-    xml << "<Level size=\"(" << spec.width << ", " << spec.height << ")\" gravity=\"" << spec.gravity << "\">\n"
+    xml << "<Level size=\"(" << course.width << ", " << course.height << ")\" gravity=\"" << course.gravity << "\">\n"
         << "<Layers>\n"
-        << tileLayer("ground", spec.width, spec.height, spec.groundRow, spec.objects) << spec.extraLayers
+        << tileLayer("ground", course.width, course.height, course.groundRow, course.objects) << course.extraLayers
         << "</Layers>\n</Level>\n";
     fs::path path = scratchDir() + name;
     fs::create_directories(path.parent_path());

@@ -42,7 +42,7 @@ protected:
 
     // Writes the level to a scratch file and loads it with game mode `mode`;
     // both players use `controlMode`.
-    Level* load(const LevelSpec& spec, GameMode mode, ControlMode controlMode = CM_FIVE_KEYS);
+    Level* load(const LevelSpec& course, GameMode mode, ControlMode controlMode = CM_FIVE_KEYS);
     // `n` times: one engine tick (key events, sounds, game time), then one level update.
     void step(int n = 1);
     // Key down (`down` true) or up, as an SDL event that the next tick reads.

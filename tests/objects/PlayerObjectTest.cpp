@@ -53,11 +53,11 @@ class PlayerTest : public ObjectTest {};
 
 TEST_F(PlayerTest, FacingLeftMirrorsTheVehicleAndItsSprites)
 {
-    LevelSpec spec;
-    spec.gravity = "(0, 0)";
-    spec.groundRow = -1;
-    spec.objects = playerXml(0, 10.0f, 8.0f, "direction=\"-1\"") + playerXml(1, 20.0f, 8.0f);
-    load(spec, GM_TIME_2P);
+    LevelSpec course;
+    course.gravity = "(0, 0)";
+    course.groundRow = -1;
+    course.objects = playerXml(0, 10.0f, 8.0f, "direction=\"-1\"") + playerXml(1, 20.0f, 8.0f);
+    load(course, GM_TIME_2P);
     PlayerObject* left = player(0);
     PlayerObject* right = player(1);
     ASSERT_TRUE(left && right);
@@ -83,11 +83,11 @@ TEST_F(PlayerTest, FacingLeftMirrorsTheVehicleAndItsSprites)
 
 TEST_F(PlayerTest, DriveSpeedAndMotorSoundFollowTheAccelerateKey)
 {
-    LevelSpec spec;
-    spec.gravity = "(0, 0)";
-    spec.groundRow = -1;
-    spec.objects = playerXml(0, 10.0f, 8.0f);
-    load(spec, GM_STORY);
+    LevelSpec course;
+    course.gravity = "(0, 0)";
+    course.groundRow = -1;
+    course.objects = playerXml(0, 10.0f, 8.0f);
+    load(course, GM_STORY);
     PlayerObject* p = player(0);
     ASSERT_TRUE(p);
 
@@ -120,9 +120,9 @@ TEST_F(PlayerTest, HoldingAccelerateDrivesForwardAndStaysUpright)
 {
     for (bool facingLeft : {false, true}) {
         SCOPED_TRACE(facingLeft ? "facing left" : "facing right");
-        LevelSpec spec;
-        spec.objects = playerXml(0, 40.0f, 14.0f, facingLeft ? "direction=\"-1\"" : "");
-        load(spec, GM_STORY, CM_FOUR_KEYS);
+        LevelSpec course;
+        course.objects = playerXml(0, 40.0f, 14.0f, facingLeft ? "direction=\"-1\"" : "");
+        load(course, GM_STORY, CM_FOUR_KEYS);
         PlayerObject* p = player(0);
         ASSERT_TRUE(p);
         step(60);
@@ -154,11 +154,11 @@ TEST_F(PlayerTest, FourKeyBrakeTurnsOnlyWhenTheRearWheelIsNearlyStill)
     };
     for (Case c : {Case{0.2f, true}, Case{-0.2f, true}, Case{0.3f, false}, Case{-0.3f, false}}) {
         SCOPED_TRACE(c.wheelSpeed);
-        LevelSpec spec;
-        spec.gravity = "(0, 0)";
-        spec.groundRow = -1;
-        spec.objects = playerXml(0, 10.0f, 8.0f);
-        load(spec, GM_STORY, CM_FOUR_KEYS);
+        LevelSpec course;
+        course.gravity = "(0, 0)";
+        course.groundRow = -1;
+        course.objects = playerXml(0, 10.0f, 8.0f);
+        load(course, GM_STORY, CM_FOUR_KEYS);
         PlayerObject* p = player(0);
         ASSERT_TRUE(p);
         step();
@@ -185,11 +185,11 @@ TEST_F(PlayerTest, FourKeyBrakeTurnsOnlyWhenTheRearWheelIsNearlyStill)
 TEST_F(PlayerTest, FourKeyVehicleWithoutControlsBrakesAndFiveKeyOneRolls)
 {
     for (ControlMode mode : {CM_FOUR_KEYS, CM_FIVE_KEYS}) {
-        LevelSpec spec;
-        spec.gravity = "(0, 0)";
-        spec.groundRow = -1;
-        spec.objects = playerXml(0, 10.0f, 8.0f);
-        load(spec, GM_STORY, mode);
+        LevelSpec course;
+        course.gravity = "(0, 0)";
+        course.groundRow = -1;
+        course.objects = playerXml(0, 10.0f, 8.0f);
+        load(course, GM_STORY, mode);
         PlayerObject* p = player(0);
         ASSERT_TRUE(p);
         p->disableControls();
@@ -201,11 +201,11 @@ TEST_F(PlayerTest, FourKeyVehicleWithoutControlsBrakesAndFiveKeyOneRolls)
 
 TEST_F(PlayerTest, FiveKeyTurnActsOnTheFirstPressOnly)
 {
-    LevelSpec spec;
-    spec.gravity = "(0, 0)";
-    spec.groundRow = -1;
-    spec.objects = playerXml(0, 10.0f, 8.0f) + playerXml(1, 20.0f, 8.0f);
-    load(spec, GM_CTZ, CM_FIVE_KEYS);
+    LevelSpec course;
+    course.gravity = "(0, 0)";
+    course.groundRow = -1;
+    course.objects = playerXml(0, 10.0f, 8.0f) + playerXml(1, 20.0f, 8.0f);
+    load(course, GM_CTZ, CM_FIVE_KEYS);
     PlayerObject* p = player(0);
     ASSERT_TRUE(p && player(1));
 
@@ -236,9 +236,9 @@ TEST_F(PlayerTest, BothLeanKeysLeanBack)
 {
     // The rider's hinge angle after holding `keys` for 40 steps on the ground.
     auto leanWith = [&](const std::vector<SDLKey>& keys) {
-        LevelSpec spec;
-        spec.objects = playerXml(0, 40.0f, 14.0f);
-        load(spec, GM_STORY, CM_FIVE_KEYS);
+        LevelSpec course;
+        course.objects = playerXml(0, 40.0f, 14.0f);
+        load(course, GM_STORY, CM_FIVE_KEYS);
         PlayerObject* p = player(0);
         EXPECT_TRUE(p);
         step(30);
@@ -267,9 +267,9 @@ TEST_F(PlayerTest, SecondPlayerExistsOnlyInTwoPlayerModes)
 {
     for (GameMode mode : {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH}) {
         SCOPED_TRACE(mode);
-        LevelSpec spec;
-        spec.objects = playerXml(0, 10.0f, 14.0f) + playerXml(1, 20.0f, 14.0f);
-        load(spec, mode);
+        LevelSpec course;
+        course.objects = playerXml(0, 10.0f, 14.0f) + playerXml(1, 20.0f, 14.0f);
+        load(course, mode);
         EXPECT_TRUE(player(0));
         const bool twoPlayers = mode == GM_TIME_2P || mode == GM_CTZ || mode == GM_KOH;
         EXPECT_EQ(player(1) != nullptr, twoPlayers);
@@ -282,10 +282,10 @@ TEST_F(PlayerTest, TimeTrialVehiclesPassThroughEachOtherButNotTheGround)
 {
     for (GameMode mode : {GM_TIME_2P, GM_KOH}) {
         SCOPED_TRACE(mode);
-        LevelSpec spec;
+        LevelSpec course;
         // Half a unit apart: the chassis overlap.
-        spec.objects = playerXml(0, 40.0f, 13.5f) + playerXml(1, 40.5f, 13.5f);
-        load(spec, mode);
+        course.objects = playerXml(0, 40.0f, 13.5f) + playerXml(1, 40.5f, 13.5f);
+        load(course, mode);
         PlayerObject* a = player(0);
         PlayerObject* b = player(1);
         ASSERT_TRUE(a && b);
@@ -309,9 +309,9 @@ TEST_F(PlayerTest, TimeTrialVehiclesPassThroughEachOtherButNotTheGround)
 
 TEST_F(PlayerTest, DeathStopsTheVehicleForGood)
 {
-    LevelSpec spec;
-    spec.objects = playerXml(0, 40.0f, 14.0f);
-    load(spec, GM_STORY);
+    LevelSpec course;
+    course.objects = playerXml(0, 40.0f, 14.0f);
+    load(course, GM_STORY);
     PlayerObject* p = player(0);
     ASSERT_TRUE(p);
 
@@ -345,9 +345,9 @@ TEST_F(PlayerTest, DeathStopsTheVehicleForGood)
 
 TEST_F(PlayerTest, PointsFloatUpAsColouredTexts)
 {
-    LevelSpec spec;
-    spec.objects = playerXml(0, 40.0f, 14.0f);
-    load(spec, GM_STORY);
+    LevelSpec course;
+    course.objects = playerXml(0, 40.0f, 14.0f);
+    load(course, GM_STORY);
     PlayerObject* p = player(0);
     ASSERT_TRUE(p);
     const Vec2f at = p->getPosition();
@@ -383,11 +383,11 @@ TEST_F(PlayerTest, PointsFloatUpAsColouredTexts)
 
 TEST_F(PlayerTest, SwitchToAMissingLayerStaysButRebuilds)
 {
-    LevelSpec spec;
-    spec.gravity = "(0, 0)";
-    spec.groundRow = -1;
-    spec.objects = playerXml(0, 10.0f, 8.0f);
-    load(spec, GM_STORY);
+    LevelSpec course;
+    course.gravity = "(0, 0)";
+    course.groundRow = -1;
+    course.objects = playerXml(0, 10.0f, 8.0f);
+    load(course, GM_STORY);
     PlayerObject* p = player(0);
     ASSERT_TRUE(p);
     Layer* home = p->getLayer();

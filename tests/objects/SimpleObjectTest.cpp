@@ -34,9 +34,9 @@ class SimpleTest : public ObjectTest {};
 
 TEST_F(SimpleTest, NutGivesFiftyPointsOnceAndOnlyInTheStory)
 {
-    LevelSpec spec;
-    spec.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("nut", "Nut", 40.0f, 13.5f);
-    load(spec, GM_STORY);
+    LevelSpec course;
+    course.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("nut", "Nut", 40.0f, 13.5f);
+    load(course, GM_STORY);
     PlayerObject* p = player(0);
     ASSERT_TRUE(p && find<SimpleObject>("nut"));
     step();
@@ -50,7 +50,7 @@ TEST_F(SimpleTest, NutGivesFiftyPointsOnceAndOnlyInTheStory)
     level.reset();
 
     for (GameMode mode : {GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH}) {
-        load(spec, mode);
+        load(course, mode);
         EXPECT_FALSE(level->findObject("nut")) << "a nut in mode " << mode;
         step(3);
         EXPECT_EQ(player(0)->getPoints(), 0);
@@ -60,10 +60,10 @@ TEST_F(SimpleTest, NutGivesFiftyPointsOnceAndOnlyInTheStory)
 
 TEST_F(SimpleTest, MedkitHealsUpToFullLifeAndStaysForAHealthyPlayer)
 {
-    LevelSpec spec;
-    spec.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("kitA", "Medkit", 40.0f, 13.5f, "amount=\"25\"")
+    LevelSpec course;
+    course.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("kitA", "Medkit", 40.0f, 13.5f, "amount=\"25\"")
                    + simpleXml("kitB", "Medkit", 60.0f, 13.5f, "amount=\"60\"");
-    load(spec, GM_STORY);
+    load(course, GM_STORY);
     PlayerObject* p = player(0);
     ASSERT_TRUE(p);
     step(5);
@@ -84,10 +84,10 @@ TEST_F(SimpleTest, MedkitHealsUpToFullLifeAndStaysForAHealthyPlayer)
 
 TEST_F(SimpleTest, DisabledPlayerConsumesPickupsButGainsNothing)
 {
-    LevelSpec spec;
-    spec.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("nut", "Nut", 40.0f, 13.5f)
+    LevelSpec course;
+    course.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("nut", "Nut", 40.0f, 13.5f)
                    + simpleXml("kit", "Medkit", 40.5f, 13.5f, "amount=\"25\"");
-    load(spec, GM_STORY);
+    load(course, GM_STORY);
     PlayerObject* p = player(0);
     ASSERT_TRUE(p);
     p->damage(40);
@@ -102,11 +102,11 @@ TEST_F(SimpleTest, DisabledPlayerConsumesPickupsButGainsNothing)
 
 TEST_F(SimpleTest, TouchedBoxFadesInItsLastSecondAndGoesAfterTwo)
 {
-    LevelSpec spec;
+    LevelSpec course;
     // The front wheel reaches to x = 41.5; the box overlaps it a little and is pushed away.
-    spec.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("box", "Box", 41.9f, 14.5f)
+    course.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("box", "Box", 41.9f, 14.5f)
                    + simpleXml("other", "Box", 60.0f, 14.5f);
-    load(spec, GM_STORY);
+    load(course, GM_STORY);
     auto* box = find<SimpleObject>("box");
     auto* other = find<SimpleObject>("other");
     ASSERT_TRUE(box && other);
@@ -133,12 +133,12 @@ TEST_F(SimpleTest, TouchedBoxFadesInItsLastSecondAndGoesAfterTwo)
 
 TEST_F(SimpleTest, AcceleratorPushesAlongItsDirectionWhileOverlapping)
 {
-    LevelSpec spec;
-    spec.gravity = "(0, 0)";
-    spec.groundRow = -1;
-    spec.objects = playerXml(0, 10.0f, 8.0f)
+    LevelSpec course;
+    course.gravity = "(0, 0)";
+    course.groundRow = -1;
+    course.objects = playerXml(0, 10.0f, 8.0f)
                    + simpleXml("acc", "Accelerator", 10.0f, 8.0f, "angle=\"90\" speed=\"2\"");
-    load(spec, GM_STORY);
+    load(course, GM_STORY);
     PlayerObject* p = player(0);
     auto* acc = find<SimpleObject>("acc");
     ASSERT_TRUE(p && acc);
@@ -170,12 +170,12 @@ TEST_F(SimpleTest, AcceleratorSoundRestartsOnlyAfterItPlayedOut)
 {
     if (!testEngine().hasAudio())
         GTEST_SKIP() << "no OpenAL device: every voice is inert";
-    LevelSpec spec;
-    spec.gravity = "(0, 0)";
-    spec.groundRow = -1;
+    LevelSpec course;
+    course.gravity = "(0, 0)";
+    course.groundRow = -1;
     // With speed 0 the vehicle stays in the sensor, so the contact goes on.
-    spec.objects = playerXml(0, 10.0f, 8.0f) + simpleXml("acc", "Accelerator", 10.0f, 8.0f, "speed=\"0\"");
-    load(spec, GM_STORY);
+    course.objects = playerXml(0, 10.0f, 8.0f) + simpleXml("acc", "Accelerator", 10.0f, 8.0f, "speed=\"0\"");
+    load(course, GM_STORY);
     auto* acc = find<SimpleObject>("acc");
     ASSERT_TRUE(acc);
     const auto& voiceOf = [&] { return acc->getProperties().get<Handle<SoundInstance>>("soundInst"); };
@@ -194,10 +194,10 @@ TEST_F(SimpleTest, AcceleratorSoundRestartsOnlyAfterItPlayedOut)
 
 TEST_F(SimpleTest, LayerSwitchMovesThePlayerAtItsNextUpdate)
 {
-    LevelSpec spec;
-    spec.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("switch", "LayerSwitch", 40.0f, 13.0f, "targetLayer=\"back\"");
-    spec.extraLayers = tileLayer("back", spec.width, spec.height, spec.groundRow, "");
-    load(spec, GM_STORY);
+    LevelSpec course;
+    course.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("switch", "LayerSwitch", 40.0f, 13.0f, "targetLayer=\"back\"");
+    course.extraLayers = tileLayer("back", course.width, course.height, course.groundRow, "");
+    load(course, GM_STORY);
     PlayerObject* p = player(0);
     ASSERT_TRUE(p);
     Layer* ground = level->findLayer("ground");
@@ -224,11 +224,11 @@ TEST_F(SimpleTest, LayerSwitchMovesThePlayerAtItsNextUpdate)
 
 TEST_F(SimpleTest, SpriteIsDrawnAtItsSizeTurnedByItsAngle)
 {
-    LevelSpec spec;
-    spec.objects = playerXml(0, 10.0f, 14.0f)
+    LevelSpec course;
+    course.objects = playerXml(0, 10.0f, 14.0f)
                    + simpleXml("tall", "Sprite", 20.0f, 8.0f, "file=\"box.png\" size=\"(4, 2)\" angle=\"90\"")
                    + simpleXml("wide", "Sprite", 30.0f, 8.0f, "file=\"box.png\" size=\"(4, 2)\" color=\"(1, 0, 0, 0.5)\"");
-    load(spec, GM_STORY);
+    load(course, GM_STORY);
     auto* tall = find<SimpleObject>("tall");
     auto* wide = find<SimpleObject>("wide");
     ASSERT_TRUE(tall && wide);
@@ -259,8 +259,8 @@ TEST_F(SimpleTest, SpriteIsDrawnAtItsSizeTurnedByItsAngle)
 
 TEST_F(SimpleTest, BrokenElementsAreReportedAndSkipped)
 {
-    LevelSpec spec;
-    spec.objects = playerXml(0, 10.0f, 14.0f) + "<SimpleObject id=\"untyped\"/>"
+    LevelSpec course;
+    course.objects = playerXml(0, 10.0f, 14.0f) + "<SimpleObject id=\"untyped\"/>"
                    + simpleXml("strange", "Teapot", 20.0f, 8.0f)
                    + simpleXml("nofile", "Sprite", 20.0f, 8.0f, "size=\"(1, 1)\"")
                    + simpleXml("badfile", "Sprite", 20.0f, 8.0f, "file=\"no-such-picture.png\" size=\"(1, 1)\"")
@@ -270,7 +270,7 @@ TEST_F(SimpleTest, BrokenElementsAreReportedAndSkipped)
                    + simpleXml("nowhere", "LayerSwitch", 20.0f, 8.0f)
                    + simpleXml("noamount", "Medkit", 30.0f, 8.0f);
     testing::internal::CaptureStderr();
-    load(spec, GM_STORY);
+    load(course, GM_STORY);
     const std::string messages = testing::internal::GetCapturedStderr();
     for (const char* id : {"untyped", "strange", "nofile", "badfile", "nosize", "badsize", "nowhere"}) {
         EXPECT_FALSE(level->findObject(id)) << id;

@@ -20,11 +20,11 @@ class TextTest : public ObjectTest {
 protected:
     void loadTexts(const std::string& objects)
     {
-        LevelSpec spec;
-        spec.gravity = "(0, 0)";
-        spec.groundRow = -1;
-        spec.objects = objects;
-        load(spec, GM_STORY);
+        LevelSpec course;
+        course.gravity = "(0, 0)";
+        course.groundRow = -1;
+        course.objects = objects;
+        load(course, GM_STORY);
     }
 };
 
@@ -102,12 +102,12 @@ class DummyTest : public ObjectTest {
 protected:
     DummyObject* loadDummy(const std::string& extraLayers = "")
     {
-        LevelSpec spec;
-        spec.gravity = "(0, 0)";
-        spec.groundRow = -1;
-        spec.objects = "<DummyObject id=\"dummy\" position=\"(10, 8)\"/>";
-        spec.extraLayers = extraLayers;
-        load(spec, GM_STORY);
+        LevelSpec course;
+        course.gravity = "(0, 0)";
+        course.groundRow = -1;
+        course.objects = "<DummyObject id=\"dummy\" position=\"(10, 8)\"/>";
+        course.extraLayers = extraLayers;
+        load(course, GM_STORY);
         return find<DummyObject>("dummy");
     }
 };
