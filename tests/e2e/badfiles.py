@@ -56,6 +56,9 @@ def no_data_directory_still_starts_and_quits():
         check(game.alive(), "the game died without its data")
         errors = game.stderr()
         check("levels.txt" in errors or "levels/" in errors, f"the missing level list was not mentioned:\n{errors}")
+        audio = game.audio()
+        check(audio.duration() > 0.5 and audio.rms(0.0, audio.duration()) < 0.001,
+              "without sound files nothing may be heard")
         game.key("Escape")
         check(game.wait_exit() == 0, "exit status")
 

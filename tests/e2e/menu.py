@@ -36,6 +36,7 @@ def every_item_is_reached_and_escape_quits():
             check(logo > 300, "the neon sign on the right is not lit")
             game.key("Down")
         audio = game.audio()
+        check(audio.rms(0.0, 0.1) < 0.005, "something is heard before the menu music fades in")
         check(audio.rms(1.5, 3.0) > 0.01, "the menu music is not heard")
         game.key("Escape")
         check(game.wait_exit() == 0, "Escape did not end the program with status 0")
