@@ -288,3 +288,20 @@ bool Match::restartIfDecided()
     skipCountdown();
     return true;
 }
+
+bool startBenchmarks(int& argc, char** argv)
+{
+    parseBenchOptions(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return false;
+    benchEngine();
+    return true;
+}
+
+int runBenchmarks()
+{
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

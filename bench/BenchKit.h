@@ -41,6 +41,11 @@ struct BenchOptions {
 };
 BenchOptions& benchOptions();
 void parseBenchOptions(int& argc, char** argv);
+/// Takes our options, hands the rest to Google Benchmark and opens the engine;
+/// false when an argument is not understood.
+bool startBenchmarks(int& argc, char** argv);
+/// Runs the registered benchmarks; the program's exit status.
+int runBenchmarks();
 /// `normal`, or `smoke` under "--smoke".
 int workload(int normal, int smoke = 1);
 

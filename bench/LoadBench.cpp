@@ -184,11 +184,8 @@ void startUp(benchmark::State& state)
 
 int main(int argc, char** argv)
 {
-    parseBenchOptions(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!startBenchmarks(argc, argv))
         return 1;
-    benchEngine();
 
     // Each level in the first mode it lists: modes change only which objects stay.
     std::vector<std::string> done;
@@ -211,7 +208,5 @@ int main(int argc, char** argv)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
 
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks();
 }

@@ -189,11 +189,8 @@ void registerFrame(const std::string& name, void (*run)(benchmark::State&, const
 
 int main(int argc, char** argv)
 {
-    parseBenchOptions(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!startBenchmarks(argc, argv))
         return 1;
-    benchEngine();
 
     // Per level its first one-player mode and its first two-player mode; a
     // level that lists no mode of a kind has no such frame in the game either.
@@ -224,7 +221,5 @@ int main(int argc, char** argv)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
 
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks();
 }

@@ -108,11 +108,8 @@ void drawText(benchmark::State& state, const std::string& name)
 
 int main(int argc, char** argv)
 {
-    parseBenchOptions(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!startBenchmarks(argc, argv))
         return 1;
-    benchEngine();
 
     benchmark::RegisterBenchmark("MipChain1024/box", mipChain, DF_BOX)
         ->Iterations(workload(kChains))
@@ -130,7 +127,5 @@ int main(int argc, char** argv)
             ->Unit(benchmark::kMicrosecond);
     }
 
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks();
 }

@@ -82,11 +82,8 @@ void sandboxRain(benchmark::State& state)
 
 int main(int argc, char** argv)
 {
-    parseBenchOptions(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!startBenchmarks(argc, argv))
         return 1;
-    benchEngine();
 
     for (const LevelMode& play : shippedLevelModes()) {
         benchmark::RegisterBenchmark(("Step/" + play.label).c_str(), gameStep, play)
@@ -103,7 +100,5 @@ int main(int argc, char** argv)
         ->UseManualTime()
         ->Unit(benchmark::kMicrosecond);
 
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks();
 }
