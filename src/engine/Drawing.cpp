@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -26,6 +27,31 @@ void setTexturing(bool enabled)
         glEnable(GL_TEXTURE_2D);
     else
         glDisable(GL_TEXTURE_2D);
+}
+
+void drawTurnedQuad(const Vec2f& centre, float angle, const Vec2f& halfSize, const Vec2f& texPos,
+                    const Vec2f& texSize, bool flip, const RGBA& colour)
+{
+    const float c = std::cos(angle);
+    const float s = std::sin(angle);
+    const float hw = flip ? -halfSize.x : halfSize.x;
+    const float hh = halfSize.y;
+    auto vertex = [&](float x, float y) { glVertex2f(centre.x + c * x - s * y, centre.y + s * x + c * y); };
+    const float u0 = texPos.x;
+    const float v0 = texPos.y;
+    const float u1 = u0 + texSize.x;
+    const float v1 = v0 + texSize.y;
+    glColor4f(colour.r, colour.g, colour.b, colour.a);
+    glBegin(GL_QUADS);
+    glTexCoord2f(u0, v0);
+    vertex(-hw, -hh);
+    glTexCoord2f(u1, v0);
+    vertex(hw, -hh);
+    glTexCoord2f(u1, v1);
+    vertex(hw, hh);
+    glTexCoord2f(u0, v1);
+    vertex(-hw, hh);
+    glEnd();
 }
 
 void hideCursor()

@@ -66,23 +66,6 @@ int DummyObject::getFrame() const
 void DummyObject::render()
 {
     objectkit::bindSprite(*texture);
-    const Vec2f at = getPosition();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glTranslatef(at.x, at.y, 0.0f);
-    glRotatef(getAngle() * 180.0f / 3.1415927f, 0.0f, 0.0f, 1.0f);
-    const float u = float(kFrameSize * getFrame());
-    const float w = float(kFrameSize);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glBegin(GL_QUADS);
-    glTexCoord2f(u, 0.0f);
-    glVertex2f(-0.5f, -0.5f);
-    glTexCoord2f(u + w, 0.0f);
-    glVertex2f(0.5f, -0.5f);
-    glTexCoord2f(u + w, w);
-    glVertex2f(0.5f, 0.5f);
-    glTexCoord2f(u, w);
-    glVertex2f(-0.5f, 0.5f);
-    glEnd();
-    glPopMatrix();
+    drawSprite(0, Vec2i(kFrameSize * getFrame(), 0), Vec2i(kFrameSize, kFrameSize), false,
+               RGBA(1.0f, 1.0f, 1.0f, 1.0f), Vec2f(1.0f, 1.0f));
 }

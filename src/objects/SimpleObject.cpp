@@ -1,5 +1,6 @@
 #include "objects/SimpleObject.h"
 
+#include "engine/Drawing.h"
 #include "engine/Engine.h"
 #include "objects/ObjectKit.h"
 #include "objects/PlayerObject.h"
@@ -197,30 +198,8 @@ void SimpleObject::render()
 
 void SimpleObject::renderSprite() const
 {
-    const Vec2f size = properties.get<Vec2f>("size");
-    const float c = std::cos(angle);
-    const float s = std::sin(angle);
-    const GLfloat placement[16] = {c, s, 0, 0, -s, c, 0, 0, 0, 0, 1, 0, position.x, position.y, 0, 1};
-    const float hw = size.x * 0.5f;
-    const float hh = size.y * 0.5f;
-    const float tw = float(texture->getWidth());
-    const float th = float(texture->getHeight());
-    const RGBA color = getDrawColor();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glMultMatrixf(placement);
-    glColor4f(color.r, color.g, color.b, color.a);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(-hw, -hh);
-    glTexCoord2f(tw, 0.0f);
-    glVertex2f(hw, -hh);
-    glTexCoord2f(tw, th);
-    glVertex2f(hw, hh);
-    glTexCoord2f(0.0f, th);
-    glVertex2f(-hw, hh);
-    glEnd();
-    glPopMatrix();
+    drawTurnedQuad(position, angle, properties.get<Vec2f>("size") * 0.5f, Vec2f(0.0f, 0.0f),
+                   Vec2f(float(texture->getWidth()), float(texture->getHeight())), false, getDrawColor());
 }
 
 void SimpleObject::onContact(const ContactInfo& contact)

@@ -81,6 +81,12 @@ RGBA TextObject::getDrawColor() const
 
 void TextObject::render()
 {
+    // Upright texts are placed by the font itself, so they share draw calls;
+    // only a turned text needs the matrix stack.
+    if (angle == 0.0f) {
+        font->drawCentered(position, getDrawHeight(), getDrawColor(), text);
+        return;
+    }
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glTranslatef(position.x, position.y, 0.0f);

@@ -1,5 +1,6 @@
 #include "world/Object.h"
 
+#include "engine/Drawing.h"
 #include "world/Layer.h"
 #include "world/Level.h"
 #include "world/Physics.h"
@@ -165,29 +166,8 @@ void Object::multBodyMatrix(int i) const
 void Object::drawSprite(int bodyIndex, const Vec2i& texPos, const Vec2i& texSize, bool flip,
                         const RGBA& color, const Vec2f& size) const
 {
-    // The body transform is applied here rather than on the matrix stack: a
-    // matrix change makes the GL draw what it has collected so far, so sprites
-    // placed through it cost one draw call each, while these vertices join the
-    // ones before them as long as texture and blending stay the same.
-    const b2Transform& xf = getBody(bodyIndex)->GetTransform();
-    const float c = xf.q.c;
-    const float s = xf.q.s;
-    const float hw = flip ? -size.x * 0.5f : size.x * 0.5f;
-    const float hh = size.y * 0.5f;
-    auto vertex = [&](float x, float y) { glVertex2f(xf.p.x + c * x - s * y, xf.p.y + s * x + c * y); };
-    float u0 = float(texPos.x);
-    float v0 = float(texPos.y);
-    float u1 = u0 + float(texSize.x);
-    float v1 = v0 + float(texSize.y);
-    glColor4f(color.r, color.g, color.b, color.a);
-    glBegin(GL_QUADS);
-    glTexCoord2f(u0, v0);
-    vertex(-hw, -hh);
-    glTexCoord2f(u1, v0);
-    vertex(hw, -hh);
-    glTexCoord2f(u1, v1);
-    vertex(hw, hh);
-    glTexCoord2f(u0, v1);
-    vertex(-hw, hh);
-    glEnd();
+    const b2Body* body = getBody(bodyIndex);
+    const b2Vec2 at = body->GetPosition();
+    drawTurnedQuad(Vec2f(at.x, at.y), body->GetAngle(), size * 0.5f, Vec2f(float(texPos.x), float(texPos.y)),
+                   Vec2f(float(texSize.x), float(texSize.y)), flip, color);
 }
