@@ -22,14 +22,23 @@ constexpr Uint32 kRedMask = 0xFF000000, kGreenMask = 0x00FF0000, kBlueMask = 0x0
 // while every byte value survives a round trip through c / 255.
 constexpr float kByteScale = 255.99998f;
 
-Uint8 toByte(float component)
+inline Uint8 toByte(float component)
 {
     float scaled = component * kByteScale;
-    if (std::isnan(scaled) || scaled <= 0.0f)
+    // Also true for a component that is not a number.
+    if (!(scaled > 0.0f))
         return 0;
     if (scaled >= 255.0f)
         return 255;
     return Uint8(scaled);
+}
+
+inline Uint32 packBytes(float r, float g, float b, float a)
+{
+    Uint8 bytes[4] = {toByte(r), toByte(g), toByte(b), toByte(a)};
+    Uint32 pixel;
+    std::memcpy(&pixel, bytes, sizeof pixel);
+    return pixel;
 }
 
 // Longest side of a picture the loader accepts: what the GL of the time could
@@ -131,11 +140,57 @@ SDL_Surface* Texture::createRgbaSurface(int w, int h)
 
 uint32_t Texture::packColor(float r, float g, float b, float a)
 {
-    Uint8 bytes[4] = {toByte(r), toByte(g), toByte(b), toByte(a)};
-    Uint32 pixel;
-    std::memcpy(&pixel, bytes, sizeof pixel);
-    return pixel;
+    return packBytes(r, g, b, a);
 }
+
+namespace {
+
+// Byte value to 0..1, the same division for every texel, looked up instead of
+// repeated: the mipmap chains of the big font pages are part of start-up.
+struct UnitTable {
+    float value[256];
+    UnitTable()
+    {
+        for (int i = 0; i < 256; ++i)
+            value[i] = float(i) / 255.0f;
+    }
+};
+const UnitTable kUnit;
+
+// Adding a transparent texel's zero leaves a sum as it was, so masking gives
+// the same sums as skipping, without a branch per texel.
+Uint32 boxTexel(const Uint8* const block[4])
+{
+    float sum[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    for (int i = 0; i < 4; ++i) {
+        const Uint8* p = block[i];
+        const float visible = p[3] ? 1.0f : 0.0f;
+        for (int c = 0; c < 4; ++c)
+            sum[c] += kUnit.value[p[c]] * visible;
+    }
+    // Always a quarter: a block with invisible texels fades out with its
+    // coverage instead of keeping full strength.
+    return packBytes(sum[0] * 0.25f, sum[1] * 0.25f, sum[2] * 0.25f, sum[3] * 0.25f);
+}
+
+Uint32 alphaWeightedTexel(const Uint8* const block[4])
+{
+    float sum[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    float alphaSquares = 0.0f;
+    for (int i = 0; i < 4; ++i) {
+        const Uint8* p = block[i];
+        const float alpha = kUnit.value[p[3]];
+        for (int c = 0; c < 3; ++c)
+            sum[c] += kUnit.value[p[c]] * alpha;
+        sum[3] += alpha;
+        alphaSquares += alpha * alpha;
+    }
+    if (sum[3] <= 0.0f)
+        return 0;
+    return packBytes(sum[0] / sum[3], sum[1] / sum[3], sum[2] / sum[3], alphaSquares / sum[3]);
+}
+
+} // namespace
 
 SDL_Surface* Texture::downscale(SDL_Surface* source, DownscaleFilter filter)
 {
@@ -149,36 +204,13 @@ SDL_Surface* Texture::downscale(SDL_Surface* source, DownscaleFilter filter)
         const Uint8* bottom = top + source->pitch;
         Uint32* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(target->pixels) + y * target->pitch);
         for (int x = 0; x < target->w; ++x) {
-            const Uint8* block[4] = {top + 8 * x, top + 8 * x + 4, bottom + 8 * x, bottom + 8 * x + 4};
-            float sum[4] = {0, 0, 0, 0};
-            float result[4] = {0, 0, 0, 0};
-            if (filter == DF_BOX) {
-                for (const Uint8* p : block) {
-                    if (p[3] == 0)
-                        continue;
-                    for (int c = 0; c < 4; ++c)
-                        sum[c] += p[c] / 255.0f;
-                }
-                // Always a quarter: a block with invisible texels fades out
-                // with its coverage instead of keeping full strength.
-                for (int c = 0; c < 4; ++c)
-                    result[c] = sum[c] * 0.25f;
-            } else if (filter == DF_ALPHA_WEIGHTED) {
-                float alphaSquares = 0.0f;
-                for (const Uint8* p : block) {
-                    float alpha = p[3] / 255.0f;
-                    for (int c = 0; c < 3; ++c)
-                        sum[c] += p[c] / 255.0f * alpha;
-                    sum[3] += alpha;
-                    alphaSquares += alpha * alpha;
-                }
-                if (sum[3] > 0.0f) {
-                    for (int c = 0; c < 3; ++c)
-                        result[c] = sum[c] / sum[3];
-                    result[3] = alphaSquares / sum[3];
-                }
-            }
-            out[x] = packColor(result[0], result[1], result[2], result[3]);
+            const Uint8* const block[4] = {top + 8 * x, top + 8 * x + 4, bottom + 8 * x, bottom + 8 * x + 4};
+            if (filter == DF_BOX)
+                out[x] = boxTexel(block);
+            else if (filter == DF_ALPHA_WEIGHTED)
+                out[x] = alphaWeightedTexel(block);
+            else
+                out[x] = 0;
         }
     }
     SDL_UnlockSurface(target);
