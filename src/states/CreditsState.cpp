@@ -122,8 +122,13 @@ void drawMonster(float y)
 
 } // namespace
 
-CreditsState::CreditsState(Engine* engine) : State("Credits", engine)
+CreditsState::CreditsState(Engine* engine) : State("Credits", engine) {}
+
+void CreditsState::loadResources()
 {
+    // Loaded on the first visit, as most players never open the credits.
+    if (labelFont)
+        return;
     labelFont = engine->getFontManager()->get("fonts/arial.fnt");
     titleFont = engine->getFontManager()->get("fonts/bellgothic.fnt");
     gradientTexture = engine->getTextureManager()->get("sprites/gradient.jpg");
@@ -143,6 +148,7 @@ float CreditsState::monsterY(float top)
 
 void CreditsState::enter(const ParameterMap&)
 {
+    loadResources();
     scroll = kStartScroll;
     shockPlayed = false;
 }

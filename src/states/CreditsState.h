@@ -35,6 +35,8 @@ public:
     bool wasShockPlayed() const { return shockPlayed; }
 
 private:
+    /// Loads the fonts, pictures and the scream on the first visit; caches keep them.
+    void loadResources();
     /// Screen y of the monster's slot for the column's top at `top`.
     static float monsterY(float top);
 

@@ -55,8 +55,14 @@ uint32_t hundredths(float seconds)
 
 } // namespace
 
-GameState::GameState(Engine* engine) : State("Game", engine), hud(engine)
+GameState::GameState(Engine* engine) : State("Game", engine), hud(engine) {}
+
+void GameState::loadResources()
 {
+    // Loaded when the first match starts rather than with the program: the
+    // number font's big page alone would keep the menu from coming up at once.
+    if (hudTexture)
+        return;
     hudTexture = engine->getTextureManager()->get("sprites/hud.png", ParameterMap());
     labelFont = engine->getFontManager()->get("fonts/arial.fnt", ParameterMap());
     numberFont = engine->getFontManager()->get("fonts/bellgothic.fnt", ParameterMap());
@@ -90,6 +96,7 @@ GameMode GameState::getGameMode() const
 
 void GameState::enter(const ParameterMap& p)
 {
+    loadResources();
     loadLevel("");
     params = p;
     paused = false;

@@ -77,6 +77,8 @@ public:
     const Handle<Font>& getNumberFont() const { return numberFont; }
 
 private:
+    /// Loads the HUD picture, fonts and sounds on the first entry; caches keep them.
+    void loadResources();
     void updatePlayers();
     bool hasObjectsForMode(const std::string& name);
     void followPlayers();

@@ -47,12 +47,16 @@ HighscoreState::HighscoreState(Engine* engine) : HighscoreState(engine, *engine-
 HighscoreState::HighscoreState(Engine* engine, const SearchPathList& highscorePaths)
     : State("Highscore", engine), table(highscorePaths)
 {
-    font = engine->getFontManager()->get("fonts/arial.fnt");
-    titleFont = engine->getFontManager()->get("fonts/bellgothic.fnt");
 }
 
 void HighscoreState::enter(const ParameterMap& params)
 {
+    // The fonts come with the first visit; the title font's big page would
+    // otherwise hold up the program's start.
+    if (!font) {
+        font = engine->getFontManager()->get("fonts/arial.fnt");
+        titleFont = engine->getFontManager()->get("fonts/bellgothic.fnt");
+    }
     levelFilename = params.get<std::string>("levelFilename");
     scoreType = params.get<ScoreType>("scoreType");
     score1 = params.has<unsigned int>("score1") ? params.get<unsigned int>("score1") : 0;
