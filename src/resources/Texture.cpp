@@ -283,9 +283,33 @@ void Texture::upload(SDL_Surface* rgba, bool mipMapping, DownscaleFilter filter)
     glPopAttrib();
 }
 
+namespace {
+
+using MatrixLoadFunction = void (*)(GLenum, const GLfloat*);
+
+// Loads a texture matrix without switching the matrix mode, where the GL can.
+// Switching the mode ends the GL's batch of vertices even when nothing else
+// changes, so every sprite drawn after a bind became a draw call of its own.
+MatrixLoadFunction directMatrixLoad()
+{
+    static MatrixLoadFunction function = [] {
+        const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+        if (!extensions || !std::strstr(extensions, "GL_EXT_direct_state_access"))
+            return MatrixLoadFunction(nullptr);
+        return reinterpret_cast<MatrixLoadFunction>(SDL_GL_GetProcAddress("glMatrixLoadfEXT"));
+    }();
+    return function;
+}
+
+} // namespace
+
 void Texture::bind() const
 {
     glBindTexture(GL_TEXTURE_2D, name);
+    if (MatrixLoadFunction load = directMatrixLoad()) {
+        load(GL_TEXTURE, matrix);
+        return;
+    }
     GLint mode = GL_MODELVIEW;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     glMatrixMode(GL_TEXTURE);
