@@ -7,6 +7,20 @@ from zorbel_e2e import Game, check, run
 
 VIEW_CENTRE = (614, 384)  # the centre of the game views, right of the HUD strip
 
+# Tone patterns as (seconds after the sound starts, hz); each offset points a
+# little after its note begins, where the note sounds clearest.
+# countdown.ogg: three short beeps at 880 Hz a second apart, then a long one at 1760 Hz.
+COUNTDOWN = [(0.04, 880.0), (1.04, 880.0), (2.04, 880.0), (3.05, 1760.0)]
+# winner.ogg: a horn fanfare G C E G rising, E again, then a chord with a high C on top.
+FANFARE = [(0.10, 392.0), (0.22, 523.25), (0.34, 659.26), (0.48, 783.99),
+           (0.82, 659.26), (0.96, 1046.5), (1.16, 1046.5)]
+# Measured over the game's music (Audio.find): the countdown about 0.9 with its
+# weakest beep near 0.8, the fanfare 0.24 to 0.30 with its weakest note 0.07 to
+# 0.11. Elsewhere, menu and driving included, the means stay below 0.3 and 0.09
+# and each pattern has a note under 0.05 and 0.02.
+COUNTDOWN_LEAST = 0.5
+FANFARE_LEAST = 0.12
+
 
 def black(p):
     return max(p) < 20
@@ -37,6 +51,21 @@ def start_game(game, level_steps=0, mode_steps=0):
     game.key("Return")
 
 
+def heard_once(audio, notes, least, earliest, latest, search, what):
+    """Checks the pattern is heard exactly once in the stretch `search` and begins
+    between earliest and latest, all in seconds of the run (game.elapsed()).
+    audio must be the whole recording, taken after the game has ended."""
+    start, end = (max(0.0, t - audio.opened) for t in search)
+    found = audio.find(notes, start, end, least)
+    text = ", ".join(f"{onset:.2f} s ({share:.2f})" for onset, share in found) or "nowhere"
+    print(f"{what}: searched {start:.1f}-{end:.1f} s of the recording, heard at {text}")
+    check(len(found) == 1, f"{what} heard {len(found)} times between {start:.1f} and {end:.1f} s "
+                           f"of the recording, not once: {text}")
+    check(earliest - audio.opened <= found[0][0] <= latest - audio.opened,
+          f"{what} heard at {text}, not between {earliest - audio.opened:.1f} "
+          f"and {latest - audio.opened:.1f} s of the recording")
+
+
 def changed(a, b, x0, y0, x1, y1):
     """How many sampled pixels differ clearly between two screenshots."""
     return sum(1 for y in range(y0, y1, 8) for x in range(x0, x1, 8)
@@ -59,7 +88,9 @@ def hud_and_view_shown(shot, split):
 
 def one_player_time_trial_to_the_highscore():
     with Game("time1p") as game:
+        time.sleep(3.0)  # a stretch of plain menu music, where no countdown may be heard
         start_game(game)
+        started = game.elapsed()
         time.sleep(0.6)
         shot = game.screenshot("countdown")
         cx, cy = VIEW_CENTRE
@@ -72,6 +103,7 @@ def one_player_time_trial_to_the_highscore():
         reached = False
         while time.time() - began < 150:  # game time may run slower than wall time on a busy machine
             time.sleep(2.0)
+            seen = game.elapsed()
             if is_highscore_screen(game.screenshot()):
                 reached = True
                 break
@@ -92,17 +124,26 @@ def one_player_time_trial_to_the_highscore():
         time.sleep(1.5)
         shot = game.screenshot("back-in-game")
         hud_and_view_shown(shot, split=False)
-        audio = game.audio()
-        check(audio.rms(5.0, audio.duration()) > 0.02, "the match was silent")
         game.key("Escape")
         time.sleep(1.0)
         game.key("Escape")
         check(game.wait_exit() == 0, "exit status")
 
+        audio = game.audio()
+        check(audio.rms(started + 2.0 - audio.opened, audio.duration()) > 0.02, "the match was silent")
+        # Once as the match starts: not over the menu, not again while driving.
+        heard_once(audio, COUNTDOWN, COUNTDOWN_LEAST, started - 0.5, started + 5.0, (0.0, seen),
+                   "the countdown")
+        # The finish comes 3 s of game time before the highscore screen, and
+        # game time runs no faster than the wall clock.
+        heard_once(audio, FANFARE, FANFARE_LEAST, seen - 15.0, seen - 2.0, (seen - 15.0, seen),
+                   "the winner's fanfare")
+
 
 def two_player_time_trial_both_driving():
     with Game("time2p") as game:
         start_game(game, mode_steps=1)
+        started = game.elapsed()
         time.sleep(1.0)
         shot = game.screenshot("split")
         hud_and_view_shown(shot, split=True)
@@ -114,10 +155,13 @@ def two_player_time_trial_both_driving():
         # Both players drove off: the ground under each view scrolled.
         check(changed(shot, moved, 210, 200, 1024, 370) > 200, "player 1's view did not move")
         check(changed(shot, moved, 210, 590, 1024, 760) > 200, "player 2's view did not move")
+        left = game.elapsed()
         game.key("Escape")
         time.sleep(1.0)
         game.key("Escape")
         check(game.wait_exit() == 0, "exit status")
+        heard_once(game.audio(), COUNTDOWN, COUNTDOWN_LEAST, started - 0.5, started + 5.0, (0.0, left),
+                   "the countdown")
 
 
 def capture_and_king_are_started_and_left():

@@ -6,6 +6,9 @@ Every scenario runs on a copy of data/ in a temporary folder, so the
 repository's highscore file is never touched, and leaves no process behind.
 """
 
+import array
+import functools
+import math
 import os
 import shutil
 import signal
@@ -74,6 +77,10 @@ class Image:
 class Audio:
     """What the game played, read from OpenAL Soft's wave file."""
 
+    # Tones are looked for at half the device rate: the game's beeps and
+    # fanfares lie far below 11 kHz, and half the samples halve the work.
+    DECIMATE = 2
+
     def __init__(self, path):
         with open(path, "rb") as f:
             data = f.read()
@@ -92,38 +99,120 @@ class Audio:
             pos += 8 + size + (size & 1)
         check(fmt is not None, f"{path} has no format chunk")
         _, self.channels, self.rate, _, _, self.bits = fmt
-        width = self.bits // 8
-        frames = len(samples) // (width * self.channels)
-        self.frames = frames
+        check(self.bits in (8, 16, 32), f"{path} has {self.bits}-bit samples")
+        self._width = self.bits // 8
+        self.frames = len(samples) // (self._width * self.channels)
         self._samples = samples
-        self._width = width
+        self._shares = {}
+        self._mono = None
 
     def duration(self):
         return self.frames / float(self.rate)
 
+    def _frame(self, t):
+        return min(self.frames, max(0, int(t * self.rate)))
+
+    def _channels(self, a, b, stride=1):
+        """Each channel's samples of frames a, a + stride, ... before b, as numbers in -1..1."""
+        step = self.channels * self._width
+        raw = array.array({1: "B", 2: "h", 4: "f"}[self._width])
+        raw.frombytes(self._samples[a * step:b * step])
+        if sys.byteorder != "little":
+            raw.byteswap()
+        channels = [raw[c::stride * self.channels] for c in range(self.channels)]
+        if self._width == 4:
+            return channels
+        bias, scale = (0, 1 / 32768.0) if self._width == 2 else (128, 1 / 128.0)
+        return [array.array("f", ((v - bias) * scale for v in c)) for c in channels]
+
     def rms(self, start, end):
         """Root mean square level (0..1) between two times in seconds."""
-        a = max(0, int(start * self.rate))
-        b = min(self.frames, int(end * self.rate))
+        a, b = self._frame(start), self._frame(end)
         if b <= a:
             return 0.0
-        step = self.channels * self._width
-        total = 0.0
-        n = 0
-        stride = max(1, (b - a) // 20000)
-        for frame in range(a, b, stride):
-            off = frame * step
-            for c in range(self.channels):
-                o = off + c * self._width
-                if self._width == 2:
-                    v = struct.unpack_from("<h", self._samples, o)[0] / 32768.0
-                elif self._width == 4:
-                    v = struct.unpack_from("<f", self._samples, o)[0]
-                else:
-                    v = (self._samples[o] - 128) / 128.0
-                total += v * v
-                n += 1
-        return (total / max(n, 1)) ** 0.5
+        channels = self._channels(a, b, stride=max(1, (b - a) // 20000))
+        total = sum(v * v for c in channels for v in c)
+        return (total / sum(len(c) for c in channels)) ** 0.5
+
+    def _decode_mono(self, start, end):
+        """Decodes [start, end) to one channel at the reduced rate and keeps it for
+        the tone measurements that follow."""
+        a = self._frame(start) // self.DECIMATE * self.DECIMATE
+        columns = [c[k::self.DECIMATE] for c in self._channels(a, self._frame(end))
+                   for k in range(self.DECIMATE)]
+        scale = 1.0 / len(columns)
+        self._mono = (a // self.DECIMATE, array.array("f", (sum(t) * scale for t in zip(*columns))))
+        self._shares = {}
+
+    def _share(self, first, count, hz):
+        """Share of the energy of `count` reduced-rate samples from sample `first` (counted
+        from the file's start) that is a tone at hz: Hann-windowed Goertzel power over the
+        window's whole energy. A pure sine at hz gives 1 whatever its level, and loud
+        music underneath lowers the share instead of passing for the tone."""
+        key = (first, count, hz)
+        if key not in self._shares:
+            offset, mono = self._mono
+            i = first - offset
+            share = 0.0
+            if 0 <= i and i + count <= len(mono):
+                weights, total, squares = _hann(count)
+                coeff = 2.0 * math.cos(2.0 * math.pi * hz * self.DECIMATE / self.rate)
+                s1 = s2 = energy = 0.0
+                for w, v in zip(weights, mono[i:i + count]):
+                    x = w * v
+                    energy += x * x
+                    s1, s2 = x + coeff * s1 - s2, s1
+                if energy > 1e-12:
+                    power = s1 * s1 + s2 * s2 - coeff * s1 * s2
+                    share = 2.0 * power * squares / (total * total * energy)
+            self._shares[key] = share
+        return self._shares[key]
+
+    def find(self, notes, start, end, least, window=0.04, step=0.01, slack=2):
+        """Onsets between two times at which a pattern of tones is heard.
+
+        notes are (offset in seconds, hz): the tone must sound in a window of
+        `window` seconds that starts that long after the onset, give or take
+        `slack` steps. The pattern counts as heard where the geometric mean of
+        the notes' shares (see _share) reaches `least` and every note's share
+        reaches a quarter of it: a note half drowned by the music does not lose
+        the pattern, a missing note does.
+        Returns [(onset, mean share)], the best onset of each time it is heard.
+        """
+        weakest = least / 4
+        length = max(offset for offset, _ in notes) + window
+        self._decode_mono(start - slack * step, end + length + slack * step)
+        rate = self.rate / self.DECIMATE
+        count = int(window * rate)
+        hop = int(round(step * rate))
+        found = []
+        for n in range(int((end - start) / step)):
+            onset = start + n * step
+            shares = []
+            for offset, hz in notes:
+                first = int(round((onset + offset) * rate))
+                shares.append(max(self._share(first + k * hop, count, hz) for k in range(-slack, slack + 1)))
+                if shares[-1] < weakest:
+                    break
+            if shares[-1] < weakest:
+                continue
+            mean = math.exp(sum(math.log(share) for share in shares) / len(shares))
+            if mean < least:
+                continue
+            # Onsets closer than the pattern's length are the same sounding of it.
+            if found and onset - found[-1][2] < length:
+                if mean > found[-1][1]:
+                    found[-1] = (onset, mean, found[-1][2])
+            else:
+                found.append((onset, mean, onset))
+        return [(onset, mean) for onset, mean, _ in found]
+
+
+@functools.lru_cache(maxsize=None)
+def _hann(count):
+    """Weights of a Hann window of count samples, their sum and their sum of squares."""
+    weights = tuple(0.5 - 0.5 * math.cos(2.0 * math.pi * (n + 0.5) / count) for n in range(count))
+    return weights, sum(weights), sum(w * w for w in weights)
 
 
 class Game:
@@ -147,6 +236,7 @@ class Game:
         self.stderr_path = os.path.join(self.dir, "stderr.txt")
         self.proc = None
         self.started = 0.0
+        self.ended = None
         self.shots = 0
 
     def __enter__(self):
@@ -265,9 +355,11 @@ class Game:
 
     def wait_exit(self, timeout=10.0):
         try:
-            return self.proc.wait(timeout=timeout)
+            status = self.proc.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             raise Failure(f"the game did not end within {timeout} s")
+        self.ended = self.elapsed()
+        return status
 
     def kill(self):
         if self.proc and self.proc.poll() is None:
@@ -281,8 +373,12 @@ class Game:
             self.stderr_file.close()
 
     def audio(self):
+        """What was played so far. After wait_exit the recording is complete, and its
+        length tells when the sound device opened: `opened`, in seconds of the run."""
         check(os.path.exists(self.wave), "OpenAL wrote no wave file")
-        return Audio(self.wave)
+        audio = Audio(self.wave)
+        audio.opened = None if self.ended is None else self.ended - audio.duration()
+        return audio
 
     def data_file(self, name):
         return os.path.join(self.dir, "data", name)
