@@ -21,6 +21,7 @@ make schlucht-1p schlucht.xml GM_TIME_1P $s/schlucht-1p.script
 make schlucht-2p schlucht.xml GM_TIME_2P $s/hold-accelerate-2p.script
 make teufelsgrat-1p teufelsgrat.xml GM_TIME_1P $s/teufelsgrat-1p.script
 make teufelsgrat-2p teufelsgrat.xml GM_TIME_2P $s/teufelsgrat-2p.script
+make teufelsgrat-hold teufelsgrat.xml GM_TIME_1P $s/teufelsgrat-hold.script
 make nussjagd-story nussjagd.xml GM_STORY $s/nussjagd-story.script
 make mutternarena-ctz mutternarena.xml GM_CTZ $s/mutternarena-ctz.script
 make koenigshuegel-koh koenigshuegel.xml GM_KOH $s/koenigshuegel-koh.script
