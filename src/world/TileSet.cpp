@@ -155,27 +155,34 @@ void TileSet::draw(const unsigned* firstCell, Vec2i count, int stride, const RGB
         return;
     setTexturing(true);
     texture->bind();
-    glBegin(GL_QUADS);
+    // One array per frame instead of two GL calls per corner: a view holds
+    // hundreds of tiles, and under a software GL the calls cost more than the
+    // tiles' pixels.
+    vertices.clear();
     for (int r = 0; r < count.y; ++r) {
         for (int c = 0; c < count.x; ++c) {
             unsigned number = firstCell[r * stride + c];
             const Tile* tile = number ? findTile(number) : nullptr;
             if (!tile || !tile->visible)
                 continue;
-            float u0 = float(tile->position.x);
-            float v0 = float(tile->position.y);
-            float u1 = u0 + float(tile->size.x);
-            float v1 = v0 + float(tile->size.y);
-            glColor4f(color.r, color.g, color.b, color.a);
-            glTexCoord2f(u0, v0);
-            glVertex2f(float(c), float(r));
-            glTexCoord2f(u1, v0);
-            glVertex2f(float(c + 1), float(r));
-            glTexCoord2f(u1, v1);
-            glVertex2f(float(c + 1), float(r + 1));
-            glTexCoord2f(u0, v1);
-            glVertex2f(float(c), float(r + 1));
+            const float u0 = float(tile->position.x);
+            const float v0 = float(tile->position.y);
+            const float u1 = u0 + float(tile->size.x);
+            const float v1 = v0 + float(tile->size.y);
+            const float x0 = float(c);
+            const float y0 = float(r);
+            vertices.insert(vertices.end(), {u0, v0, x0, y0, u1, v0, x0 + 1.0f, y0, u1, v1, x0 + 1.0f, y0 + 1.0f,
+                                             u0, v1, x0, y0 + 1.0f});
         }
     }
-    glEnd();
+    if (vertices.empty())
+        return;
+    glColor4f(color.r, color.g, color.b, color.a);
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, 4 * sizeof(float), vertices.data());
+    glVertexPointer(2, GL_FLOAT, 4 * sizeof(float), vertices.data() + 2);
+    glDrawArrays(GL_QUADS, 0, GLsizei(vertices.size() / 4));
+    glPopClientAttrib();
 }

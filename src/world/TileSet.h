@@ -8,6 +8,7 @@
 #include "world/Tile.h"
 
 #include <map>
+#include <vector>
 #include <memory>
 #include <string>
 
@@ -45,4 +46,6 @@ private:
     float defaultRestitution = 0.0f;
     float defaultFriction = 0.0f;
     std::map<unsigned, std::unique_ptr<Tile>> tiles;
+    /// Texture and position pairs of the tiles being drawn, kept to spare an allocation per frame.
+    mutable std::vector<float> vertices;
 };
