@@ -104,11 +104,17 @@ public:
             std::printf("first-frame\n");
             std::fflush(stdout);
             engine.quit();
-        } else if (limit && now - start >= limit) {
+        } else if (limit && now - start >= limit && !engine.isQuitRequested()) {
             engine.quit();
+            quitAt = WallClock::now();
+            quitByClock = true;
         }
         return now;
     }
+
+    /// When the clock ended the run, or null when something else did: the
+    /// screens' clean-up after that moment is no play time.
+    const WallClock::time_point* quitTime() const { return quitByClock ? &quitAt : nullptr; }
     void delay(uint32_t ms) override { real.delay(ms); }
 
 private:
@@ -118,6 +124,8 @@ private:
     const WatchedMenu* untilFirstFrame;
     bool started = false;
     uint32_t start = 0;
+    WallClock::time_point quitAt;
+    bool quitByClock = false;
 };
 
 GameMode parseMode(const std::string& text)
@@ -175,7 +183,8 @@ int main(int argc, char** argv)
     engine.setClock(&clock);
     auto start = WallClock::now();
     engine.run();
-    double wall = secondsSince(start);
+    const WallClock::time_point* quitAt = clock.quitTime();
+    double wall = quitAt ? std::chrono::duration<double>(*quitAt - start).count() : secondsSince(start);
     engine.setClock(nullptr);
     if (firstFrame)
         return 0;
