@@ -49,8 +49,13 @@ public:
     void update() override
     {
         auto now = WallClock::now();
-        if (steps > 0)
-            longestGap = std::max(longestGap, std::chrono::duration<double>(now - lastStep).count());
+        if (steps > 0) {
+            double gap = std::chrono::duration<double>(now - lastStep).count();
+            if (gap > longestGap) {
+                longestGap = gap;
+                longestGapStep = steps;
+            }
+        }
         lastStep = now;
         ++steps;
         GameState::update();
@@ -61,6 +66,7 @@ public:
 
     int steps = 0;
     double longestGap = 0.0;
+    int longestGapStep = 0;
 
 private:
     ScriptedDrivers drivers;
@@ -190,7 +196,8 @@ int main(int argc, char** argv)
         return 0;
 
     int steps = match ? game->steps : menu->steps;
-    long expected = std::lround(wall * 60.0);
+    // A step runs once a whole 1/60 s has passed, so that many steps are due.
+    long expected = long(std::floor(wall * 60.0 + 1e-6));
     std::printf("wall_seconds %.3f\n", wall);
     std::printf("game_seconds %.3f\n", double(engine.getTime()));
     std::printf("steps %d\n", steps);
@@ -198,6 +205,7 @@ int main(int argc, char** argv)
     std::printf("dropped_steps %ld\n", std::max(0L, expected - long(steps)));
     if (match) {
         std::printf("longest_gap_ms %.2f\n", game->longestGap * 1000.0);
+        std::printf("longest_gap_before_step %d\n", game->longestGapStep);
         std::printf("winner %d\n", game->getWinner());
     }
     return 0;
