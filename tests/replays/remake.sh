@@ -25,3 +25,7 @@ make teufelsgrat-hold teufelsgrat.xml GM_TIME_1P $s/teufelsgrat-hold.script
 make nussjagd-story nussjagd.xml GM_STORY $s/nussjagd-story.script
 make mutternarena-ctz mutternarena.xml GM_CTZ $s/mutternarena-ctz.script
 make koenigshuegel-koh koenigshuegel.xml GM_KOH $s/koenigshuegel-koh.script
+# Input for the benchmarks and the whole-game run: both players driving.
+make mutternarena-ctz-both mutternarena.xml GM_CTZ $s/mutternarena-ctz-both.script --points 200
+make koenigshuegel-koh-both koenigshuegel.xml GM_KOH $s/koenigshuegel-koh-both.script --points 200
+make spielplatz-story spielplatz.xml GM_STORY $s/spielplatz-story.script --points 200
