@@ -19,18 +19,18 @@ namespace {
 
 const GameMode kAllModes[] = {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH};
 
-// The lean rhythm: four seconds a round, forward for half a second at its
-// start, back for half a second in its middle.
-constexpr int kLeanPeriod = 240;
-constexpr int kLeanLength = 30;
-constexpr int kLeanBackStart = 120;
-constexpr int kSecondPlayerLag = 60;
-
-struct DriverKeys {
-    SDLKey accelerate, leanForward, leanBack;
-};
-// The five-key layouts the menu starts with.
-const DriverKeys kPlayerKeys[2] = {{SDLK_UP, SDLK_RIGHT, SDLK_LEFT}, {SDLK_w, SDLK_d, SDLK_a}};
+// The replay name of each mode: tests/replays/<level>-<tag>[-both].replay.
+const char* modeTag(GameMode mode)
+{
+    switch (mode) {
+    case GM_STORY: return "story";
+    case GM_TIME_1P: return "1p";
+    case GM_TIME_2P: return "2p";
+    case GM_CTZ: return "ctz";
+    case GM_KOH: return "koh";
+    }
+    return "?";
+}
 
 std::string supportedModesOf(const std::string& levelFile)
 {
@@ -153,38 +153,63 @@ Engine& benchEngine()
     return *engine;
 }
 
-void ScriptedDrivers::set(SDLKey key, bool down)
+bool ReplayDrivers::load(const LevelMode& workload, std::string& error)
 {
-    auto it = std::find(held.begin(), held.end(), key);
-    if (down == (it != held.end()))
-        return;
-    if (down)
-        held.push_back(key);
-    else
-        held.erase(it);
-    SDL_Event event{};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.type = event.type;
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = key;
-    SDL_PushEvent(&event);
+    std::string stem = workload.file.substr(0, workload.file.rfind('.'));
+    std::string base = "tests/replays/" + stem + "-" + modeTag(workload.mode);
+    for (const std::string& candidate : {base + "-both.replay", base + ".replay"}) {
+        if (!std::ifstream(candidate))
+            continue;
+        if (!readReplayFile(candidate, replay, error)) {
+            error = candidate + ": " + error;
+            return false;
+        }
+        if (replay.settings.level != workload.file || replay.settings.mode != workload.mode) {
+            error = candidate + " plays another level or mode";
+            return false;
+        }
+        path = candidate;
+        return true;
+    }
+    error = "no replay " + base + "[-both].replay";
+    return false;
 }
 
-void ScriptedDrivers::beforeStep(int step)
+void ReplayDrivers::beforeStep(uint32_t tick)
 {
-    for (int player = 0; player < (twoPlayers ? 2 : 1); ++player) {
-        const DriverKeys& keys = kPlayerKeys[player];
-        int phase = ((step - player * kSecondPlayerLag) % kLeanPeriod + kLeanPeriod) % kLeanPeriod;
-        set(keys.accelerate, true);
-        set(keys.leanForward, phase < kLeanLength);
-        set(keys.leanBack, phase >= kLeanBackStart && phase < kLeanBackStart + kLeanLength);
+    if (tick <= 1)
+        next = 0;
+    for (; next < replay.input.size() && replay.input[next].tick <= tick; ++next) {
+        if (replay.input[next].tick < tick)
+            continue;
+        for (const KeyEvent& key : replay.input[next].events) {
+            auto it = std::find(held.begin(), held.end(), key.key);
+            if (key.down && it == held.end())
+                held.push_back(key.key);
+            else if (!key.down && it != held.end())
+                held.erase(it);
+            SDL_Event event{};
+            event.type = key.down ? SDL_KEYDOWN : SDL_KEYUP;
+            event.key.type = event.type;
+            event.key.state = key.down ? SDL_PRESSED : SDL_RELEASED;
+            event.key.keysym.sym = key.key;
+            event.key.keysym.unicode = key.unicode;
+            SDL_PushEvent(&event);
+        }
     }
 }
 
-void ScriptedDrivers::releaseAll()
+void ReplayDrivers::releaseAll()
 {
-    while (!held.empty())
-        set(held.back(), false);
+    for (SDLKey key : held) {
+        SDL_Event event{};
+        event.type = SDL_KEYUP;
+        event.key.type = SDL_KEYUP;
+        event.key.state = SDL_RELEASED;
+        event.key.keysym.sym = key;
+        SDL_PushEvent(&event);
+    }
+    held.clear();
 }
 
 namespace {
@@ -245,9 +270,11 @@ GameState* gameScreen(Engine& engine)
 
 } // namespace
 
-Match::Match(const LevelMode& workload)
-    : workload(workload), screen(gameScreen(benchEngine())), drivers(isTwoPlayerMode(workload.mode))
+Match::Match(const LevelMode& workload) : workload(workload), screen(gameScreen(benchEngine()))
 {
+    replayed = drivers.load(workload, why);
+    if (!replayed)
+        std::fprintf(stderr, "bench: %s: %s\n", workload.label.c_str(), why.c_str());
     benchEngine().pushState("Game", matchParameters(workload.mode, workload.file));
 }
 
@@ -262,29 +289,28 @@ Match::~Match()
 
 bool Match::ok() const
 {
-    return screen->getLevel() && screen->getPlayer1();
+    return replayed && screen->getLevel() && screen->getPlayer1();
 }
 
 void Match::skipCountdown()
 {
-    drivers.releaseAll();
-    drivingStep = 0;
     while (ok() && screen->getCountdown() > 1.0f)
-        benchEngine().tick();
+        step();
 }
 
 void Match::step()
 {
-    drivers.beforeStep(drivingStep++);
+    drivers.beforeStep(++tick);
     benchEngine().tick();
 }
 
-bool Match::restartIfDecided()
+bool Match::restartIfOver()
 {
-    if (screen->getWinner() == -1 && screen->getEndDelay() <= 0.0f)
+    if (screen->getWinner() == -1 && screen->getEndDelay() <= 0.0f && !drivers.over(tick + 1))
         return false;
     drivers.releaseAll();
     screen->loadLevel(workload.file);
+    tick = 0;
     skipCountdown();
     return true;
 }

@@ -2,11 +2,12 @@
 
 // What the benchmark programs share: one real engine on the display, the
 // shipped levels with their modes, the settings the menu would hand to the
-// game, a scripted pair of drivers, and per-step timing.
+// game, recorded play from the levels' replays, and per-step timing.
 
 #include "engine/Enums.h"
 #include "engine/ParameterMap.h"
 #include "engine/Vec2.h"
+#include "Replay.h"
 
 #include <benchmark/benchmark.h>
 #include <SDL.h>
@@ -53,26 +54,33 @@ int workload(int normal, int smoke = 1);
 /// display, "data" as search path, every object type registered.
 Engine& benchEngine();
 
-/// The fixed input standing in for recorded play: both players hold accelerate
-/// from the start and lean forward and back in a fixed rhythm, player 2 a
-/// second out of phase. Keys go in as real SDL key events, so they travel the
-/// game's own input path; an event pushed before a step is seen by that step.
-class ScriptedDrivers {
+/// Recorded play standing in for players: the key events of the shipped replay
+/// of a level and mode (tests/replays), each pushed as a real SDL key event just
+/// before the match step it was recorded for, so it travels the game's own
+/// input path. Replays where both players drive are preferred ("-both").
+class ReplayDrivers {
 public:
-    explicit ScriptedDrivers(bool twoPlayers) : twoPlayers(twoPlayers) {}
-    ~ScriptedDrivers() { releaseAll(); }
-    ScriptedDrivers(const ScriptedDrivers&) = delete;
-    ScriptedDrivers& operator=(const ScriptedDrivers&) = delete;
+    ReplayDrivers() = default;
+    ~ReplayDrivers() { releaseAll(); }
+    ReplayDrivers(const ReplayDrivers&) = delete;
+    ReplayDrivers& operator=(const ReplayDrivers&) = delete;
 
-    /// Pushes the key changes for driving step `step` (0 = first step with controls on).
-    void beforeStep(int step);
+    /// Reads the replay of `workload`; false, with the reason in `error`, when there is none.
+    bool load(const LevelMode& workload, std::string& error);
+    /// The replay file that `load` read.
+    const std::string& file() const { return path; }
+    /// Pushes the events of match step `tick` (1 = the first step after "Game" was pushed);
+    /// the ticks must come in order, starting again at 1 for a new match.
+    void beforeStep(uint32_t tick);
+    /// The recorded play has ended before step `tick`.
+    bool over(uint32_t tick) const { return tick > replay.ticks; }
     /// Lets go of every key still held.
     void releaseAll();
 
 private:
-    void set(SDLKey key, bool down);
-
-    bool twoPlayers;
+    std::string path;
+    Replay replay;
+    size_t next = 0;
     std::vector<SDLKey> held;
 };
 
@@ -108,7 +116,7 @@ void finishGl();
 class GameState;
 
 /// A match as the menu starts it: the real "Game" screen pushed on the engine's
-/// stack with the level and mode, driven by `ScriptedDrivers`.
+/// stack with the level and mode, driven by the level's replay (`ReplayDrivers`).
 class Match {
 public:
     explicit Match(const LevelMode& workload);
@@ -117,20 +125,24 @@ public:
     Match(const Match&) = delete;
     Match& operator=(const Match&) = delete;
 
-    /// False when the level could not be played (the game has said why).
+    /// False when the level could not be played or has no replay (`problem` says why).
     bool ok() const;
-    /// Runs the countdown up to the moment the controls come on.
+    const std::string& problem() const { return why; }
+    /// Runs the countdown, with the replay's keys, up to the moment the controls come on.
     void skipCountdown();
-    /// One game step with the drivers' keys for it: what the main loop's tick does.
+    /// One game step with the replay's keys for it: what the main loop's tick does.
     void step();
-    /// Once a match is decided its end screens would follow; a fresh start keeps
-    /// the workload a match in progress. True when it restarted (countdown run).
-    bool restartIfDecided();
+    /// Once a match is decided its end screens would follow, and once the replay
+    /// ends nobody drives: a fresh start from the replay's first step keeps the
+    /// workload a match in progress. True when it restarted (countdown run).
+    bool restartIfOver();
     GameState& game() const { return *screen; }
 
 private:
     LevelMode workload;
     GameState* screen;
-    ScriptedDrivers drivers;
-    int drivingStep = 0;
+    ReplayDrivers drivers;
+    bool replayed = false;
+    std::string why;
+    uint32_t tick = 0;
 };

@@ -47,13 +47,13 @@ void gameFrame(benchmark::State& state, const LevelMode& play)
     Engine& engine = benchEngine();
     Match match(play);
     if (!match.ok()) {
-        state.SkipWithError("the level cannot be played");
+        state.SkipWithError(match.problem().empty() ? "the level cannot be played" : match.problem().c_str());
         return;
     }
     match.skipCountdown();
     for (int i = 0; i < workload(kLeadInSteps, 1); ++i) {
         match.step();
-        match.restartIfDecided();
+        match.restartIfOver();
         if (i % (kLeadInSteps / kWarmUpFrames) == 0) {
             engine.renderCurrentState();
             finishGl();
@@ -63,7 +63,7 @@ void gameFrame(benchmark::State& state, const LevelMode& play)
     for (auto _ : state) {
         for (int i = 0; i < kStepsBetweenFrames; ++i) {
             match.step();
-            match.restartIfDecided();
+            match.restartIfOver();
         }
         finishGl();
         times.start();

@@ -1,9 +1,9 @@
 // zorbel-soak: the program as it ships - the engine's own main loop with the
-// five real screens, full screen - with scripted players instead of a person,
+// five real screens, full screen - with recorded play instead of a person,
 // for measuring whole runs from outside (scripts/whole-game-run).
 //
 //   zorbel-soak --match LEVEL MODE SECONDS  a match (menu below it, as the menu
-//                                           starts it) with both drivers scripted
+//                                           starts it), played by the level's replay
 //   zorbel-soak --menu SECONDS              the main menu left alone
 //   zorbel-soak --first-frame               says "first-frame" on stdout as soon
 //                                           as the menu's first frame is on screen
@@ -41,10 +41,17 @@ double secondsSince(WallClock::time_point start)
     return std::chrono::duration<double>(WallClock::now() - start).count();
 }
 
-// The game screen with both players' hands on the keys once the countdown lets them drive.
-class ScriptedGame : public GameState {
+// The game screen played by the recorded input of the level's replay.
+class ReplayedGame : public GameState {
 public:
-    ScriptedGame(Engine* engine, bool twoPlayers) : GameState(engine), drivers(twoPlayers) {}
+    using GameState::GameState;
+
+    /// Pushes the keys of the match's first step; right after "Game" was pushed.
+    void startDriving()
+    {
+        tick = 0;
+        drivers.beforeStep(1);
+    }
 
     void update() override
     {
@@ -59,18 +66,23 @@ public:
         lastStep = now;
         ++steps;
         GameState::update();
-        // Keys pushed now arrive with the next step's events.
-        if (getLevel() && getCountdown() <= 1.0f)
-            drivers.beforeStep(drivingStep++);
+        // Keys pushed now arrive with the next step's events; a replay that has
+        // run out starts over, so somebody keeps driving.
+        ++tick;
+        if (drivers.over(tick + 1)) {
+            drivers.releaseAll();
+            tick = 0;
+        }
+        drivers.beforeStep(tick + 1);
     }
 
+    ReplayDrivers drivers;
     int steps = 0;
     double longestGap = 0.0;
     int longestGapStep = 0;
 
 private:
-    ScriptedDrivers drivers;
-    int drivingStep = 0;
+    uint32_t tick = 0;
     WallClock::time_point lastStep;
 };
 
@@ -170,7 +182,14 @@ int main(int argc, char** argv)
     engine.addSearchPath("data");
     registerAllObjectTypes();
     auto* menu = new WatchedMenu(&engine);
-    auto* game = new ScriptedGame(&engine, isTwoPlayerMode(mode));
+    auto* game = new ReplayedGame(&engine);
+    if (match) {
+        std::string error;
+        if (!game->drivers.load(LevelMode{argv[2], mode, std::string(argv[2]) + "/" + argv[3]}, error)) {
+            std::fprintf(stderr, "zorbel-soak: %s\n", error.c_str());
+            return 1;
+        }
+    }
     engine.registerState(menu);
     engine.registerState(game);
     engine.registerState(new PhysicsState(&engine));
@@ -183,6 +202,8 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "zorbel-soak: %s cannot be played in %s\n", argv[2], argv[3]);
             return 1;
         }
+        game->startDriving();
+        std::printf("replay %s\n", game->drivers.file().c_str());
     }
 
     RunClock clock(engine, uint32_t(seconds * 1000.0), firstFrame ? menu : nullptr);

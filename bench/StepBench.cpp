@@ -22,7 +22,7 @@ void gameStep(benchmark::State& state, const LevelMode& play)
 {
     Match match(play);
     if (!match.ok()) {
-        state.SkipWithError("the level cannot be played");
+        state.SkipWithError(match.problem().empty() ? "the level cannot be played" : match.problem().c_str());
         return;
     }
     match.skipCountdown();
@@ -31,7 +31,7 @@ void gameStep(benchmark::State& state, const LevelMode& play)
         times.start();
         match.step();
         times.stop(state);
-        match.restartIfDecided();
+        match.restartIfOver();
     }
     times.report(state);
 }
