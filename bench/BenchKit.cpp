@@ -1,5 +1,7 @@
 #include "BenchKit.h"
 
+#include "ReplayHost.h"
+
 #include "engine/Engine.h"
 #include "states/GameState.h"
 #include "world/ObjectFactory.h"
@@ -61,18 +63,6 @@ std::vector<std::string> shippedLevels()
     return files;
 }
 
-std::string modeId(GameMode mode)
-{
-    switch (mode) {
-    case GM_STORY: return "GM_STORY";
-    case GM_TIME_1P: return "GM_TIME_1P";
-    case GM_TIME_2P: return "GM_TIME_2P";
-    case GM_CTZ: return "GM_CTZ";
-    case GM_KOH: return "GM_KOH";
-    }
-    return "";
-}
-
 bool isTwoPlayerMode(GameMode mode)
 {
     return mode == GM_TIME_2P || mode == GM_CTZ || mode == GM_KOH;
@@ -86,8 +76,8 @@ std::vector<LevelMode> shippedLevelModes()
         std::vector<std::string> listed((std::istream_iterator<std::string>(words)), std::istream_iterator<std::string>());
         std::string stem = file.substr(0, file.rfind('.'));
         for (GameMode mode : kAllModes) {
-            if (std::find(listed.begin(), listed.end(), modeId(mode)) != listed.end())
-                workloads.push_back(LevelMode{file, mode, stem + "/" + modeId(mode)});
+            if (std::find(listed.begin(), listed.end(), gameModeName(mode)) != listed.end())
+                workloads.push_back(LevelMode{file, mode, stem + "/" + gameModeName(mode)});
         }
     }
     return workloads;
@@ -188,27 +178,15 @@ void ReplayDrivers::beforeStep(uint32_t tick)
                 held.push_back(key.key);
             else if (!key.down && it != held.end())
                 held.erase(it);
-            SDL_Event event{};
-            event.type = key.down ? SDL_KEYDOWN : SDL_KEYUP;
-            event.key.type = event.type;
-            event.key.state = key.down ? SDL_PRESSED : SDL_RELEASED;
-            event.key.keysym.sym = key.key;
-            event.key.keysym.unicode = key.unicode;
-            SDL_PushEvent(&event);
+            pushKeyEvent(key);
         }
     }
 }
 
 void ReplayDrivers::releaseAll()
 {
-    for (SDLKey key : held) {
-        SDL_Event event{};
-        event.type = SDL_KEYUP;
-        event.key.type = SDL_KEYUP;
-        event.key.state = SDL_RELEASED;
-        event.key.keysym.sym = key;
-        SDL_PushEvent(&event);
-    }
+    for (SDLKey key : held)
+        pushKeyEvent(KeyEvent{key, false, 0});
     held.clear();
 }
 

@@ -29,8 +29,6 @@ struct LevelMode {
 std::vector<LevelMode> shippedLevelModes();
 /// The level files of "levels/levels.txt", in list order.
 std::vector<std::string> shippedLevels();
-/// The mode identifier as level files write it ("GM_KOH").
-std::string modeId(GameMode mode);
 bool isTwoPlayerMode(GameMode mode);
 /// What the main menu hands to "Game" for `mode` on `levelFile` (five-key layouts).
 ParameterMap matchParameters(GameMode mode, const std::string& levelFile, int pointsNeededToWin = 200);

@@ -148,10 +148,9 @@ private:
 
 GameMode parseMode(const std::string& text)
 {
-    for (GameMode mode : {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH}) {
-        if (modeId(mode) == text)
-            return mode;
-    }
+    GameMode mode = GM_STORY;
+    if (parseGameMode(text, mode))
+        return mode;
     std::fprintf(stderr, "zorbel-soak: unknown mode \"%s\"\n", text.c_str());
     std::exit(2);
 }

@@ -23,17 +23,6 @@ namespace {
 // The menu starts every game with this screen change.
 const float kTransitionTime = 0.75f;
 
-void pushKeyEvent(const KeyEvent& key)
-{
-    SDL_Event event{};
-    event.type = key.down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.type = event.type;
-    event.key.state = key.down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = key.key;
-    event.key.keysym.unicode = key.unicode;
-    SDL_PushEvent(&event);
-}
-
 PlayerState playerState(const PlayerObject* player)
 {
     PlayerState state;
@@ -56,6 +45,17 @@ PlayerState playerState(const PlayerObject* player)
 }
 
 } // namespace
+
+void pushKeyEvent(const KeyEvent& key)
+{
+    SDL_Event event{};
+    event.type = key.down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.type = event.type;
+    event.key.state = key.down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = key.key;
+    event.key.keysym.unicode = key.unicode;
+    SDL_PushEvent(&event);
+}
 
 ReplayHost::ReplayHost(Engine& engine) : engine(engine)
 {

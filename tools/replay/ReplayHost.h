@@ -10,6 +10,10 @@
 class Engine;
 class GameState;
 
+/// Puts `key` into SDL's event queue as the key event it was recorded as; the
+/// engine's next step takes it.
+void pushKeyEvent(const KeyEvent& key);
+
 /// The game's five screens on a real engine, set up the way the program sets
 /// them up, with a highscore file of their own (so no run depends on or
 /// changes the player's highscores). A run starts a match as the main menu
