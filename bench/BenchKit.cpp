@@ -250,8 +250,7 @@ GameState* gameScreen(Engine& engine)
 
 Match::Match(const LevelMode& workload) : workload(workload), screen(gameScreen(benchEngine()))
 {
-    replayed = drivers.load(workload, why);
-    if (!replayed)
+    if (!drivers.load(workload, why))
         std::fprintf(stderr, "bench: %s: %s\n", workload.label.c_str(), why.c_str());
     benchEngine().pushState("Game", matchParameters(workload.mode, workload.file));
 }
@@ -267,7 +266,7 @@ Match::~Match()
 
 bool Match::ok() const
 {
-    return replayed && screen->getLevel() && screen->getPlayer1();
+    return !drivers.file().empty() && screen->getLevel() && screen->getPlayer1();
 }
 
 void Match::skipCountdown()

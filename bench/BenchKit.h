@@ -140,7 +140,6 @@ private:
     LevelMode workload;
     GameState* screen;
     ReplayDrivers drivers;
-    bool replayed = false;
     std::string why;
     uint32_t tick = 0;
 };

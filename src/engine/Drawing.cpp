@@ -3,7 +3,6 @@
 #include <SDL.h>
 
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -29,11 +28,11 @@ void setTexturing(bool enabled)
         glDisable(GL_TEXTURE_2D);
 }
 
-void drawTurnedQuad(const Vec2f& centre, float angle, const Vec2f& halfSize, const Vec2f& texPos,
+void drawTurnedQuad(const Vec2f& centre, const Vec2f& axis, const Vec2f& halfSize, const Vec2f& texPos,
                     const Vec2f& texSize, bool flip, const RGBA& colour)
 {
-    const float c = std::cos(angle);
-    const float s = std::sin(angle);
+    const float c = axis.x;
+    const float s = axis.y;
     const float hw = flip ? -halfSize.x : halfSize.x;
     const float hh = halfSize.y;
     auto vertex = [&](float x, float y) { glVertex2f(centre.x + c * x - s * y, centre.y + s * x + c * y); };

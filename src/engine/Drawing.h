@@ -12,11 +12,12 @@
 void setBlendMode(GLenum source, GLenum destination);
 /// Switches 2D texturing on or off.
 void setTexturing(bool enabled);
-/// Draws one textured quad of `halfSize` (world units) around `centre`, turned by `angle`
-/// (radians), texture rectangle `texPos`/`texSize` (pixels, mirrored when `flip`), in
-/// `colour`. The corners are computed here instead of on the matrix stack, so quads
-/// drawn one after another with the same texture and blending share one draw call.
-void drawTurnedQuad(const Vec2f& centre, float angle, const Vec2f& halfSize, const Vec2f& texPos,
+/// Draws one textured quad of `halfSize` (world units) around `centre`, turned so that its
+/// x axis points along the unit vector `axis` (cosine, sine of the angle), texture rectangle
+/// `texPos`/`texSize` (pixels, mirrored when `flip`), in `colour`. The corners are computed
+/// here instead of on the matrix stack, so quads drawn one after another with the same
+/// texture and blending share one draw call.
+void drawTurnedQuad(const Vec2f& centre, const Vec2f& axis, const Vec2f& halfSize, const Vec2f& texPos,
                     const Vec2f& texSize, bool flip, const RGBA& colour);
 /// Hides the mouse pointer; the game is played with the keyboard only.
 void hideCursor();

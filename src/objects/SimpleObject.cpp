@@ -198,7 +198,7 @@ void SimpleObject::render()
 
 void SimpleObject::renderSprite() const
 {
-    drawTurnedQuad(position, angle, properties.get<Vec2f>("size") * 0.5f, Vec2f(0.0f, 0.0f),
+    drawTurnedQuad(position, Vec2f(std::cos(angle), std::sin(angle)), properties.get<Vec2f>("size") * 0.5f, Vec2f(0.0f, 0.0f),
                    Vec2f(float(texture->getWidth()), float(texture->getHeight())), false, getDrawColor());
 }
 

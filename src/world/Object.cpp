@@ -166,8 +166,7 @@ void Object::multBodyMatrix(int i) const
 void Object::drawSprite(int bodyIndex, const Vec2i& texPos, const Vec2i& texSize, bool flip,
                         const RGBA& color, const Vec2f& size) const
 {
-    const b2Body* body = getBody(bodyIndex);
-    const b2Vec2 at = body->GetPosition();
-    drawTurnedQuad(Vec2f(at.x, at.y), body->GetAngle(), size * 0.5f, Vec2f(float(texPos.x), float(texPos.y)),
+    const b2Transform& xf = getBody(bodyIndex)->GetTransform();
+    drawTurnedQuad(Vec2f(xf.p.x, xf.p.y), Vec2f(xf.q.c, xf.q.s), size * 0.5f, Vec2f(float(texPos.x), float(texPos.y)),
                    Vec2f(float(texSize.x), float(texSize.y)), flip, color);
 }
