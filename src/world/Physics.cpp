@@ -163,6 +163,18 @@ void setType(b2Body* body, b2BodyType type)
         body->SetType(type);
 }
 
+// Box2D adds ω×Δc to the linear velocity when a body's centre of mass moves;
+// the vehicle moves its centre with the rider's lean every step, and doing so
+// must not push it (in the air it would bend the flight path).
+template <typename Change>
+void keepingVelocity(b2Body* body, Change change)
+{
+    const b2Vec2 velocity = body->GetLinearVelocity();
+    change();
+    if (body->GetType() == b2_dynamicBody)
+        body->SetLinearVelocity(velocity);
+}
+
 } // namespace
 
 void setMassFromShapes(b2Body* body)
@@ -176,8 +188,10 @@ void setMassFromShapes(b2Body* body)
         mass += md.mass;
     }
     if (mass > 0.0f) {
-        setType(body, b2_dynamicBody);
-        body->ResetMassData();
+        keepingVelocity(body, [body] {
+            setType(body, b2_dynamicBody);
+            body->ResetMassData();
+        });
     } else {
         setType(body, b2_staticBody);
     }
@@ -189,14 +203,16 @@ void setMassData(b2Body* body, float mass, const b2Vec2& center, float inertia)
         setType(body, b2_staticBody);
         return;
     }
-    setType(body, b2_dynamicBody);
     b2MassData md;
     md.mass = mass;
     md.center = center;
     // Box2D takes the inertia about the body origin and subtracts m·|c|² again;
     // zero means "does not rotate" and must stay zero.
     md.I = inertia > 0.0f ? inertia + mass * b2Dot(center, center) : 0.0f;
-    body->SetMassData(&md);
+    keepingVelocity(body, [body, &md] {
+        setType(body, b2_dynamicBody);
+        body->SetMassData(&md);
+    });
 }
 
 uint16_t collisionBits(int layerIndex)

@@ -67,6 +67,30 @@ TEST(Physics, ExplicitMassDataTurnsAboutTheGivenCentreWithTheGivenInertia)
     EXPECT_EQ(fixed->GetType(), b2_staticBody);
 }
 
+TEST(Physics, MovingTheCentreOfMassOfASpinningBodyKeepsItsVelocity)
+{
+    // The rider leans by moving the chassis' centre of mass every step; in the
+    // air that must not kick the flight path, however fast the vehicle spins.
+    PhysicsWorld physicsWorld(b2Vec2(0, 0));
+    b2Body* chassis = boxBody(*physicsWorld.get(), 0.0f);
+    physics::setMassData(chassis, 1.0f, b2Vec2(0, 1.25f), 1.0f);
+    b2Body* crate = boxBody(*physicsWorld.get(), 3.0f, b2Vec2(10, 0));
+    physics::setMassFromShapes(crate);
+    for (b2Body* body : {chassis, crate}) {
+        body->SetLinearVelocity(b2Vec2(4.0f, -2.0f));
+        body->SetAngularVelocity(3.0f);
+    }
+    physics::setMassData(chassis, 1.0f, b2Vec2(2.0f, 1.25f), 1.0f);
+    b2PolygonShape lump;
+    lump.SetAsBox(0.5f, 0.5f, b2Vec2(3.0f, 0), 0.0f);
+    crate->CreateFixture(&lump, 0.0f)->SetDensity(3.0f);
+    physics::setMassFromShapes(crate);
+    for (b2Body* body : {chassis, crate}) {
+        EXPECT_EQ(body->GetLinearVelocity(), b2Vec2(4.0f, -2.0f));
+        EXPECT_EQ(body->GetAngularVelocity(), 3.0f);
+    }
+}
+
 TEST(Physics, SettingMassDataAgainKeepsTheContacts)
 {
     PhysicsWorld physicsWorld(b2Vec2(0, 10));
