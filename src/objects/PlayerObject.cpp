@@ -31,6 +31,7 @@ constexpr float kDriveTorque = 50.0f;
 constexpr float kBrakeTorque = 25.0f;
 // Below this relative wheel speed the brake key of the four-key layout turns the vehicle.
 constexpr float kTurnSpeed = 0.25f;
+constexpr int kHurtFlashSteps = 24;
 
 template <typename T>
 std::string text(const T& value)
@@ -76,6 +77,8 @@ PlayerObject::PlayerObject(Layer* layer, const TiXmlElement* element, const Para
     motorSound = engine->getSoundManager()->get("sounds/motor.ogg");
     level->keepResource(motorSound);
     motorVoice = motorSound->play(true, 0.0f, 1.0f);
+    hurtSound = engine->getSoundManager()->get("sounds/hurt.ogg");
+    level->keepResource(hurtSound);
     if (gameParams)
         controlMode = gameParams->get<ControlMode>("controlMode" + std::to_string(playerNo + 1));
     buildVehicle();
@@ -177,6 +180,12 @@ bool PlayerObject::isDown(SDLKey key) const
 
 void PlayerObject::update()
 {
+    if (hurtSteps > 0)
+        --hurtSteps;
+    if (strongestImpact > 0.0f) {
+        damage(crashDamage(strongestImpact));
+        strongestImpact = 0.0f;
+    }
     if (layerSwitchPending) {
         layerSwitchPending = false;
         if (Layer* target = level->findLayer(targetLayerId))
@@ -261,11 +270,29 @@ void PlayerObject::update()
         facingLeft = !facingLeft;
         buildVehicle();
     }
+    rider = bodies[kRider];
+    riderVelocity = rider->GetLinearVelocity();
+    riderCentre = rider->GetWorldCenter();
+    riderSpin = rider->GetAngularVelocity();
+}
+
+int PlayerObject::crashDamage(float speed)
+{
+    return speed > kCrashSpeed ? std::min(kCrashMostDamage, int(std::ceil((speed - kCrashSpeed) * kCrashDamage))) : 0;
 }
 
 void PlayerObject::onContact(const ContactInfo& contact)
 {
-    if (contact.otherBody->GetType() != b2_staticBody || contact.otherShape->IsSensor())
+    if (contact.otherShape->IsSensor() || contact.other == this)
+        return;
+    if (contact.body == bodies[kRider]) {
+        const b2Vec2 at = contact.point->position;
+        const b2Vec2 before = riderVelocity + b2Cross(riderSpin, at - riderCentre);
+        const float towards = b2Dot(before - contact.otherBody->GetLinearVelocityFromWorldPoint(at), contact.normal);
+        strongestImpact = std::max(strongestImpact, towards);
+        return;
+    }
+    if (contact.otherBody->GetType() != b2_staticBody)
         return;
     const float speedSquared = contact.body->GetLinearVelocity().LengthSquared();
     const Vec2f normal(contact.normal.x, contact.normal.y);
@@ -291,11 +318,21 @@ void PlayerObject::damage(int amount)
 {
     if (amount == 0 || !controlsEnabled)
         return;
+    const int before = life;
     life = std::clamp(life - amount, 0, 100);
+    if (life < before) {
+        hurtSteps = kHurtFlashSteps;
+        hurtSound->play(false, 1.0f, 1.0f);
+    }
     if (life == 0) {
         controlsEnabled = false;
         createFloatingText("TOT", RGBA(1.0f, 0.0f, 0.0f, 1.0f), nullptr, "10");
     }
+}
+
+float PlayerObject::getHurtFlash() const
+{
+    return float(hurtSteps) / float(kHurtFlashSteps);
 }
 
 void PlayerObject::addPoints(int amount)

@@ -36,15 +36,24 @@ public:
 
     void update() override;
     void render() override;
-    /// Wheels touching solid static shapes are pressed onto them, more the faster they go.
+    /// Wheels touching solid static shapes are pressed onto them, more the faster they go;
+    /// the rider striking anything solid is hurt in the next update (see `crashDamage`).
     void onContact(const ContactInfo& contact) override;
 
     /// Rebuilds all bodies and joints for the current facing direction, keeping
     /// place, angle and the bodies' velocities.
     void buildVehicle();
     /// Takes `amount` of life (a negative amount heals); nothing while the controls are off.
-    /// At life 0 the controls go off for good and "TOT" floats up.
+    /// A loss sounds and flashes the player's view; at life 0 the controls go off for good
+    /// and "TOT" floats up.
     void damage(int amount);
+    /// Life lost by a rider who strikes something at `speed` units/s towards it:
+    /// none up to `kCrashSpeed` (tipping over, landing a jump on the wheels),
+    /// then `kCrashDamage` for each unit/s more, at most `kCrashMostDamage`.
+    static int crashDamage(float speed);
+    static constexpr float kCrashSpeed = 16.0f;
+    static constexpr float kCrashDamage = 3.0f;
+    static constexpr int kCrashMostDamage = 60;
     /// Adds points with a floating text; nothing while the controls are off.
     void addPoints(int amount);
     /// Moves the vehicle to layer `layerId` in its next update (safe from contact handlers).
@@ -73,6 +82,8 @@ public:
     /// The smoothed drive speed in radians per second.
     float getDriveSpeed() const { return driveSpeed; }
     const Handle<SoundInstance>& getMotorVoice() const { return motorVoice; }
+    /// How strongly the player's view flashes red after a loss of life: 1 at the loss, 0 after 0.4 s.
+    float getHurtFlash() const;
 
 private:
     /// The keys of one player for the current layout and facing direction.
@@ -105,4 +116,12 @@ private:
     ControlMode controlMode = CM_FIVE_KEYS;
     bool layerSwitchPending = false;
     std::string targetLayerId;
+    Handle<Sound> hurtSound;
+    int hurtSteps = 0; ///< steps of the red flash still to show
+    // The rider's motion before the world's step, to tell how hard it struck
+    // what it touches after the step (the step has already stopped it).
+    b2Vec2 riderVelocity{0.0f, 0.0f};
+    b2Vec2 riderCentre{0.0f, 0.0f};
+    float riderSpin = 0.0f;
+    float strongestImpact = 0.0f; ///< units/s, the hardest strike of the last step
 };

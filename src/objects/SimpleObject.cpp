@@ -21,6 +21,10 @@ namespace {
 
 constexpr float kBoxFadeTime = 2.0f;
 constexpr int kNutPoints = 50;
+// Spikes hurt a vehicle at most once in this many steps (one second), however
+// many of its parts touch them and however long it stays on them.
+constexpr int kSpikesPause = 60;
+constexpr int kSpikesDamage = 20;
 
 enum class Shape { None, Box, Circle };
 
@@ -41,6 +45,7 @@ const KindInfo kKinds[] = {
     {"Medkit", "sprites/medkit.png", 128, 2.0f, Shape::Box, true},
     {"Accelerator", "sprites/accelerator.png", 64, 1.0f, Shape::Box, true},
     {"LayerSwitch", "sprites/spiral.png", 256, 1.0f, Shape::Circle, true},
+    {"Spikes", "sprites/spikes.png", 128, 2.0f, Shape::Box, true},
 };
 
 } // namespace
@@ -117,6 +122,19 @@ bool SimpleObject::readProperties(const TiXmlElement* element, const std::string
         properties.set("amount", result == TIXML_SUCCESS ? amount : 0);
         return true;
     }
+    case Kind::Spikes: {
+        int amount = kSpikesDamage;
+        if (element->QueryIntAttribute("amount", &amount) == TIXML_WRONG_TYPE || amount < 0) {
+            level->report(what, "\"amount\" \"" + std::string(element->Attribute("amount")) + "\" is not a positive number; "
+                                + std::to_string(kSpikesDamage) + " is kept");
+            amount = kSpikesDamage;
+        }
+        properties.set("amount", amount);
+        Handle<Sound> sound = engine->getSoundManager()->get("sounds/spikes.ogg");
+        level->keepResource(sound);
+        properties.set("sound", sound);
+        return true;
+    }
     case Kind::Accelerator: {
         double speed = 0.0;
         element->QueryDoubleAttribute("speed", &speed);
@@ -153,7 +171,10 @@ void SimpleObject::buildBody()
         material.density = 0.1f;
         material.friction = 0.5f;
     }
-    if (info.shape == Shape::Box)
+    if (kind == Kind::Spikes)
+        // The spikes stand in the lower half of their picture.
+        objectkit::addBox(body, 0.9f, 0.45f, material, b2Vec2(0.0f, 0.5f));
+    else if (info.shape == Shape::Box)
         objectkit::addBox(body, 0.5f, 0.5f, material);
     else
         objectkit::addCircle(body, 0.5f, material);
@@ -163,6 +184,7 @@ void SimpleObject::buildBody()
 void SimpleObject::update()
 {
     pushed.clear();
+    ++steps;
     if (!fading)
         return;
     ++fadeSteps;
@@ -233,6 +255,15 @@ void SimpleObject::onContact(const ContactInfo& contact)
     case Kind::LayerSwitch:
         player->switchToLayer(properties.get<std::string>("targetLayer"));
         break;
+    case Kind::Spikes: {
+        auto last = lastHurt.find(player);
+        if (!player->areControlsEnabled() || (last != lastHurt.end() && steps - last->second < kSpikesPause))
+            break;
+        lastHurt[player] = steps;
+        player->damage(properties.get<int>("amount"));
+        properties.get<Handle<Sound>>("sound")->play(false, 1.0f, 1.0f);
+        break;
+    }
     case Kind::Sprite:
         break;
     }

@@ -6,6 +6,7 @@
 #include "resources/Texture.h"
 #include "world/Object.h"
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -14,9 +15,11 @@ class PlayerObject;
 /// The small level objects chosen by "type": a decorative "Sprite", a pushable
 /// "Box" that fades away once a player touched it, a "Nut" worth points in the
 /// story, a "Medkit" that heals, an "Accelerator" that pushes players along its
-/// direction and a "LayerSwitch" that moves players to another layer.
+/// direction, a "LayerSwitch" that moves players to another layer and "Spikes"
+/// that hurt every vehicle touching them, once a second at most.
 /// The values that differ per object ("size", "color", "amount", "speed",
-/// "targetLayer", the accelerator's "sound" and "soundInst") are its properties.
+/// "targetLayer", the accelerator's and the spikes' "sound", the accelerator's
+/// "soundInst") are its properties.
 class SimpleObject : public Object {
 public:
     /// An unknown or missing "type", or a kind's broken required attribute, is
@@ -37,7 +40,7 @@ public:
     RGBA getDrawColor() const;
 
 private:
-    enum class Kind { Sprite, Box, Nut, Medkit, Accelerator, LayerSwitch };
+    enum class Kind { Sprite, Box, Nut, Medkit, Accelerator, LayerSwitch, Spikes };
 
     /// Reads the kind's own attributes into the properties; false when the object cannot exist.
     bool readProperties(const TiXmlElement* element, const std::string& what);
@@ -54,4 +57,7 @@ private:
     // Players the accelerator has pushed in the current step: one push per step,
     // however many parts of the vehicle overlap it.
     std::set<const PlayerObject*> pushed;
+    // The spikes' steps and the step each player was last hurt in, for the pause between hurts.
+    int steps = 0;
+    std::map<const PlayerObject*, int> lastHurt;
 };

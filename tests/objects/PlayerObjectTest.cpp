@@ -343,6 +343,52 @@ TEST_F(PlayerTest, DeathStopsTheVehicleForGood)
     EXPECT_NEAR(p->getPosition().x, x, 0.05f);
 }
 
+TEST_F(PlayerTest, RiderStrikingTheGroundCostsLifeByHowHardItStruck)
+{
+    // Dropped from `height` above the ground on its wheels or on its head; the
+    // rider strikes at about sqrt(2 g height) units/s.
+    struct Case {
+        float height;
+        bool upsideDown;
+        bool hurt;
+    };
+    const Case cases[] = {{0.3f, true, false}, {6.0f, true, false}, {16.0f, true, true},
+                          {40.0f, true, true}, {16.0f, false, false}};
+    const float gravity = 15.0f;
+    for (const Case& c : cases) {
+        SCOPED_TRACE("height " + std::to_string(c.height) + (c.upsideDown ? " upside down" : " upright"));
+        LevelSpec course;
+        course.gravity = "(0, 15)";
+        course.height = 60;
+        course.groundRow = 55;
+        // Upside down the rider hangs 1.5 below the chassis' centre, upright the wheels 1.0.
+        const float bottom = c.upsideDown ? 1.5f : 1.0f;
+        course.objects = playerXml(0, 40.0f, 55.0f - bottom - c.height, c.upsideDown ? "angle=\"180\"" : "");
+        load(course, GM_STORY);
+        PlayerObject* p = player(0);
+        ASSERT_TRUE(p);
+        int lostAt = -1;
+        for (int i = 0; i < 240 && lostAt < 0; ++i) {
+            step();
+            if (p->getLife() < 100)
+                lostAt = i;
+        }
+        const int lost = 100 - p->getLife();
+        if (!c.hurt) {
+            EXPECT_EQ(lost, 0);
+        } else {
+            const float speed = std::sqrt(2.0f * gravity * c.height);
+            EXPECT_GE(lost, PlayerObject::crashDamage(speed * 0.9f));
+            EXPECT_LE(lost, PlayerObject::crashDamage(speed * 1.02f));
+            EXPECT_GT(p->getHurtFlash(), 0.9f) << "the view does not flash at the loss";
+            step(30);
+            EXPECT_EQ(p->getHurtFlash(), 0.0f);
+            EXPECT_EQ(p->getLife(), 100 - lost) << "a rider lying on the ground goes on losing life";
+        }
+        level.reset();
+    }
+}
+
 TEST_F(PlayerTest, PointsFloatUpAsColouredTexts)
 {
     LevelSpec course;

@@ -100,6 +100,30 @@ TEST_F(SimpleTest, DisabledPlayerConsumesPickupsButGainsNothing)
     EXPECT_TRUE(all<TextObject>().empty());
 }
 
+TEST_F(SimpleTest, SpikesHurtEveryVehicleOnThemOnceASecond)
+{
+    LevelSpec course;
+    course.objects = playerXml(0, 40.0f, 14.0f) + playerXml(1, 60.0f, 14.0f)
+                   + simpleXml("spikesA", "Spikes", 40.0f, 14.0f, "amount=\"15\"")
+                   + simpleXml("spikesB", "Spikes", 60.0f, 14.0f);
+    load(course, GM_CTZ);
+    PlayerObject* a = player(0);
+    PlayerObject* b = player(1);
+    ASSERT_TRUE(a && b);
+    step(150);
+    EXPECT_EQ(a->getLife(), 100 - 3 * 15);
+    EXPECT_EQ(b->getLife(), 100 - 3 * 20);
+    // No loss while the controls are off, and none saved up for later.
+    a->disableControls();
+    step(120);
+    a->enableControls();
+    EXPECT_EQ(a->getLife(), 55);
+    step(1);
+    EXPECT_EQ(a->getLife(), 40);
+    step(58);
+    EXPECT_EQ(a->getLife(), 40);
+}
+
 TEST_F(SimpleTest, TouchedBoxFadesInItsLastSecondAndGoesAfterTwo)
 {
     LevelSpec course;
@@ -268,7 +292,8 @@ TEST_F(SimpleTest, BrokenElementsAreReportedAndSkipped)
                    + simpleXml("badsize", "Sprite", 20.0f, 8.0f, "file=\"box.png\" size=\"big\"")
                    + simpleXml("badcolor", "Sprite", 20.0f, 8.0f, "file=\"box.png\" size=\"(1, 1)\" color=\"red\"")
                    + simpleXml("nowhere", "LayerSwitch", 20.0f, 8.0f)
-                   + simpleXml("noamount", "Medkit", 30.0f, 8.0f);
+                   + simpleXml("noamount", "Medkit", 30.0f, 8.0f)
+                   + simpleXml("blunt", "Spikes", 30.0f, 8.0f, "amount=\"sharp\"");
     testing::internal::CaptureStderr();
     load(course, GM_STORY);
     const std::string messages = testing::internal::GetCapturedStderr();
@@ -276,7 +301,7 @@ TEST_F(SimpleTest, BrokenElementsAreReportedAndSkipped)
         EXPECT_FALSE(level->findObject(id)) << id;
         EXPECT_NE(messages.find(std::string("SimpleObject \"") + id + "\""), std::string::npos) << id << "\n" << messages;
     }
-    for (const char* id : {"badcolor", "noamount"}) {
+    for (const char* id : {"badcolor", "noamount", "blunt"}) {
         EXPECT_NE(messages.find(std::string("SimpleObject \"") + id + "\""), std::string::npos) << id << "\n" << messages;
     }
     auto* badColor = find<SimpleObject>("badcolor");
@@ -285,6 +310,7 @@ TEST_F(SimpleTest, BrokenElementsAreReportedAndSkipped)
     auto* noAmount = find<SimpleObject>("noamount");
     ASSERT_TRUE(noAmount);
     EXPECT_EQ(noAmount->getProperties().get<int>("amount"), 0);
+    EXPECT_EQ(find<SimpleObject>("blunt")->getProperties().get<int>("amount"), 20);
     std::istringstream lines(messages);
     for (std::string line; std::getline(lines, line);)
         EXPECT_EQ(line.rfind("zorbel: ", 0), 0u) << line;

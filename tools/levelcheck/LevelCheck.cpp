@@ -61,6 +61,7 @@ const std::map<std::string, SimpleKind> kSimpleKinds = {
     {"Medkit", {{"amount"}, {"amount"}}},
     {"Accelerator", {{"speed"}, {"speed"}}},
     {"LayerSwitch", {{"targetLayer"}, {"targetLayer"}}},
+    {"Spikes", {{"amount"}, {}}},
 };
 
 std::string describe(const TiXmlElement* element)
