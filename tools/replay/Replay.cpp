@@ -413,6 +413,9 @@ private:
             ok = parseFloat(value, state.matchTime);
         } else if (key == "countdown") {
             ok = parseFloat(value, state.countdown);
+        } else if (key == "record" && parseInt(value, -1, 0xFFFFFFFFLL, whole)) {
+            state.record = whole;
+            ok = true;
         }
         if (!ok)
             error = "\"" + text(words) + "\" is not an expected value";
@@ -534,6 +537,7 @@ void writeState(std::ostream& out, const MatchState& state)
     out << "winner " << state.winner << "\n";
     out << "matchTime " << number(state.matchTime) << "\n";
     out << "countdown " << number(state.countdown) << "\n";
+    out << "record " << state.record << "\n";
     for (int i = 0; i < 2; ++i) {
         const PlayerState& p = state.players[i];
         out << "player" << i + 1;
@@ -635,6 +639,8 @@ bool conditionValue(const MatchState& state, const Condition& condition, double&
             value = state.countdown;
         else if (f == "ticks")
             value = state.ticks;
+        else if (f == "record")
+            value = double(state.record);
         else
             return false;
         return true;
@@ -704,6 +710,8 @@ std::vector<std::string> compareStates(const MatchState& expected, const MatchSt
         report("matchTime", number(expected.matchTime), number(actual.matchTime));
     if (differs(expected.countdown, actual.countdown, tolerances.time))
         report("countdown", number(expected.countdown), number(actual.countdown));
+    if (expected.record != actual.record)
+        report("record", std::to_string(expected.record), std::to_string(actual.record));
     for (int i = 0; i < 2; ++i) {
         const PlayerState& e = expected.players[i];
         const PlayerState& a = actual.players[i];

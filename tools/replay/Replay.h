@@ -59,6 +59,9 @@ struct MatchState {
     int winner = -1;
     float matchTime = 0.0f;
     float countdown = 0.0f;
+    /// Best score of the level's highscore list for the mode (hundredths of a second in the
+    /// time trials, points in the story); -1 while the list is empty and in the other modes.
+    long long record = -1;
     PlayerState players[2];
 };
 

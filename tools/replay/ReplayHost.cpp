@@ -8,6 +8,7 @@
 #include "states/CreditsState.h"
 #include "states/GameState.h"
 #include "states/HighscoreState.h"
+#include "states/HighscoreTable.h"
 #include "states/MainMenuState.h"
 #include "states/PhysicsState.h"
 #include "world/Layer.h"
@@ -130,6 +131,15 @@ MatchState ReplayHost::state() const
     state.winner = game->getWinner();
     state.matchTime = game->getMatchTime();
     state.countdown = game->getCountdown();
+    const GameMode mode = game->getGameMode();
+    const int scoreType = mode == GM_STORY ? ST_POINTS : (mode == GM_TIME_1P || mode == GM_TIME_2P) ? ST_TIME : 0;
+    if (scoreType != 0 && !highscoreDir.empty()) {
+        SearchPathList paths;
+        addSearchPath(paths, highscoreDir);
+        std::vector<HighscoreEntry> list = HighscoreTable(paths).getEntries(game->getLevelFilename(), scoreType);
+        if (!list.empty())
+            state.record = list.front().score;
+    }
     state.players[0] = playerState(game->getPlayer1());
     state.players[1] = playerState(game->getPlayer2());
     state.players[0].finishTime = game->getFinishTime(0);
