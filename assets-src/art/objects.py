@@ -1,5 +1,5 @@
 """Level objects: crate, nuts, medkit, accelerator, layer portal, dummy ball,
-finish gate and the area that home bases and the king's hill tint."""
+finish gate, spikes and the area that home bases and the king's hill tint."""
 import math
 
 from svg import *
@@ -180,6 +180,35 @@ def checkpoint():
     return doc(256, 256, b, d)
 
 
+def spikes():
+    # a row of steel spikes on a red base plate, all in the lower half, so the
+    # picture suits a hazard drawn 2 x 1 units (the bottom half) or 2 x 2 units
+    d = [lingrad("plate", 0, 106, 0, 122, [(0, P1["dark"]), (1, P1["deep"])])]
+    b = []
+    count, left, right, base, tip = 5, 8, 120, 108, 62
+    w = (right - left) / float(count)
+    for i in range(count):
+        x0, x1 = left + i * w, left + (i + 1) * w
+        xm = (x0 + x1) / 2.0
+        # light on the left facet, shade on the right one, as if lit from the upper left
+        b.append(path(poly_d([(x0, base), (xm, tip), (xm, base)]), fill=METAL["light"]))
+        b.append(path(poly_d([(xm, base), (xm, tip), (x1, base)]), fill=METAL["dark"]))
+        b.append(path(poly_d([(xm - w * 0.16, base), (xm, tip + 10), (xm, base)]), fill=METAL["main"]))
+        b.append(path(poly_d([(x0, base), (xm, tip), (x1, base)]), fill="none", stroke=INK, stroke_width=3.5,
+                      stroke_linejoin="round"))
+        b.append(path("M%s,%s L%s,%s" % (f(x0 + w * 0.2), f(base - 6), f(xm - 1.5), f(tip + 8)), stroke=WHITE,
+                      stroke_width=2, stroke_linecap="round", opacity=0.9))
+    b.append(rect(5, 106, 118, 16, 4, fill="url(#plate)", stroke=INK, stroke_width=4))
+    # warning stripes on the plate
+    stripes = [path(poly_d([(x, 122), (x + 8, 106), (x + 16, 106), (x + 8, 122)]), fill=GOLD["main"], opacity=0.85)
+               for x in range(0, 128, 20)]
+    b.append(group(stripes, clip_path="url(#plateclip)"))
+    b.append(rect(5, 106, 118, 16, 4, fill="none", stroke=INK, stroke_width=4))
+    b.append(path("M10,109.5 H118", stroke=P1["light"], stroke_width=2, stroke_linecap="round", opacity=0.7))
+    d.append(clip("plateclip", rect(7, 108, 114, 12, 3)))
+    return doc(128, 128, b, d)
+
+
 def zorbellnut():
     return hex_nut(128, "zn", zorbell=True)
 
@@ -209,4 +238,5 @@ def pictures():
             ("sprites/dummy.png", 256, 64, dummy()),
             ("sprites/checkpoint.png", 256, 256, checkpoint()),
             ("sprites/zorbellnut.png", 128, 128, zorbellnut()),
-            ("sprites/area.png", 128, 128, area())]
+            ("sprites/area.png", 128, 128, area()),
+            ("sprites/spikes.png", 128, 128, spikes())]

@@ -168,6 +168,7 @@ TEST(PictureAssets, EveryPictureHasTheSizeItsDrawingCodeMaps)
         {"data/sprites/checkpoint.png", 192, 256, false, true},
         {"data/sprites/zorbellnut.png", 128, 128, true, true},
         {"data/sprites/area.png", 128, 128, true, true},
+        {"data/sprites/spikes.png", 128, 128, true, true},
         {"data/sprites/heart.png", 160, 32, true, true},
         {"data/sprites/hud.png", 300, 1024, false, true},
         {"data/sprites/logo.png", 907, 653, false, false},
@@ -246,6 +247,8 @@ TEST(PictureAssets, ObjectSpritesHaveArtInsideAndClearCorners)
         {"data/sprites/zorbellnut.png", {0, 0, 128, 128}, 0.3},
         {"data/sprites/checkpoint.png", {0, 0, 192, 256}, 0.15},
         {"data/sprites/monster.png", {0, 0, 512, 512}, 0.4},
+        // Spikes drawn only one unit high show the lower half, so the art stands there.
+        {"data/sprites/spikes.png", {0, 64, 128, 64}, 0.4},
     };
     for (const Sprite& s : sprites) {
         SCOPED_TRACE(s.path);

@@ -407,4 +407,79 @@ Mono makeScream() {
   return out;
 }
 
+Mono makeHurt() {
+  Mono out = silence(0.32);
+  addThump(out, 0.0, 0.9);
+  Rng rng(0x68757274ull);
+  Oscillator voice, sub(0.5);
+  Biquad low(Type::BandPass, 500, 3.0), mid(Type::BandPass, 1000, 4.0), knock(Type::LowPass, 900, 0.7);
+  const Envelope env{0.012, 0.06, 0.5, 0.1};
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const double t = timeOf(i);
+    // A short pained "uh": a rough voice that sags in pitch, through the
+    // formants of a half-open mouth.
+    const double pitch = 165.0 * std::pow(0.65, std::min(1.0, t / 0.2)) * (1.0 + 0.03 * rng.bipolar());
+    const double source = voice.saw(pitch) + 0.5 * sub.pulse(pitch * 0.5, 0.5) + 0.3 * rng.bipolar();
+    const auto x = static_cast<float>(source);
+    const double grunt = std::tanh(2.0 * (low.process(x) + 0.6 * mid.process(x)));
+    const double hit = std::exp(-t / 0.015) * knock.process(static_cast<float>(rng.bipolar()));
+    out[i] += static_cast<float>(0.55 * env.at(t, 0.12) * grunt + 0.8 * hit);
+  }
+  finish(out, 0.8);
+  return out;
+}
+
+Mono makeSpikes() {
+  Mono out = silence(0.42);
+  // Inharmonic partials of a struck steel bar; the high ones die first.
+  struct Partial {
+    double hz, amp, decay;
+  };
+  const Partial clang[] = {{587.0, 0.5, 0.09}, {1613.0, 0.35, 0.06}, {2741.0, 0.3, 0.045},
+                           {3907.0, 0.2, 0.03}, {5380.0, 0.12, 0.02}};
+  for (const Partial& p : clang) {
+    Oscillator osc(p.hz / 10000.0);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      const double t = timeOf(i);
+      out[i] += static_cast<float>(p.amp * std::min(1.0, t / 0.001) * std::exp(-t / p.decay) * osc.sine(p.hz));
+    }
+  }
+  // Then metal scraping on metal: a narrow band of noise sliding down.
+  Rng rng(0x7370696bull);
+  Biquad scrape;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const double t = timeOf(i);
+    scrape.set(Type::BandPass, 4200.0 - 2500.0 * std::min(1.0, t / 0.3), 6.0);
+    const double env = std::min(1.0, t / 0.02) * std::exp(-t / 0.1) * (0.8 + 0.2 * std::sin(kTwoPi * 45.0 * t));
+    out[i] += static_cast<float>(0.9 * env * scrape.process(static_cast<float>(rng.bipolar())));
+  }
+  finish(out, 0.75);
+  return out;
+}
+
+Mono makeTimeUp() {
+  Mono out = silence(1.35);
+  // Three falling buzzer notes, the last held and rasping.
+  struct Note {
+    double start, gate, midi, rasp;
+  };
+  const Note notes[] = {{0.0, 0.16, 74, 0.0}, {0.24, 0.16, 70, 0.0}, {0.48, 0.55, 62, 0.25}};
+  const Envelope env{0.006, 0.1, 0.8, 0.12};
+  for (const Note& n : notes) {
+    const double hz = midiToHz(n.midi);
+    Oscillator a, b(0.3);
+    Biquad lowPass(Type::LowPass, 2600, 0.8);
+    const std::size_t first = toFrames(n.start);
+    const std::size_t frames = toFrames(env.length(n.gate));
+    for (std::size_t i = 0; i < frames; ++i) {
+      const double t = timeOf(i);
+      const double rasp = 1.0 - n.rasp + n.rasp * std::sin(kTwoPi * 28.0 * t);
+      const double tone = 0.6 * a.pulse(hz, 0.5) + 0.4 * b.saw(hz * 1.006);
+      addAt(out, first + i, 0.6 * rasp * env.at(t, n.gate) * lowPass.process(static_cast<float>(tone)));
+    }
+  }
+  finish(out, 0.75);
+  return out;
+}
+
 }  // namespace sound

@@ -20,5 +20,8 @@ Mono makeMenuMove();
 Mono makeMenuConfirm();
 Mono makeError();
 Mono makeScream();
+Mono makeHurt();         // the rider takes a hit: a thud and a short grunt
+Mono makeSpikes();       // a clang and scrape of metal on the spikes
+Mono makeTimeUp();       // the story's clock has run out
 
 }  // namespace sound

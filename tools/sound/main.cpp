@@ -48,6 +48,9 @@ int main(int argc, char** argv) {
       {"error.ogg", sound::makeError},
       {"neon.ogg", sound::makeNeon},
       {"scream.ogg", sound::makeScream},
+      {"hurt.ogg", sound::makeHurt},
+      {"spikes.ogg", sound::makeSpikes},
+      {"timeup.ogg", sound::makeTimeUp},
   };
   const MusicFile music[] = {
       {"mainmenu.ogg", sound::makeMainMenuMusic},
