@@ -31,6 +31,7 @@ screen Game
 winner 1
 matchTime 2.01666665
 countdown 0
+record 2466
 player1 position 12.5 -3.25 angle 0.0999999642 layer boden points 0 life 100 finishTime 0
 player2 position 13 -3.5 angle -0.5 layer boden2 points 2 life 40 finishTime 1.98333335
 tolerance position 0.05 angle 0.01 time 0.02
@@ -136,13 +137,15 @@ TEST(ReplayFormat, ComparesWithinTolerancesAndReportsEachDifference)
     actual.players[1].layer = "boden";
     actual.screen = "Highscore";
     actual.matchTime = NAN;
+    actual.record = 2465;
     std::vector<std::string> differences = compareStates(replay.expected, actual, replay.tolerances);
-    ASSERT_EQ(differences.size(), 5u);
+    ASSERT_EQ(differences.size(), 6u);
     EXPECT_EQ(differences[0], "screen: expected Game, got Highscore");
     EXPECT_NE(differences[1].find("matchTime"), std::string::npos) << "NaN is never close to anything";
-    EXPECT_NE(differences[2].find("player1 angle"), std::string::npos);
-    EXPECT_NE(differences[3].find("player2 layer"), std::string::npos);
-    EXPECT_NE(differences[4].find("player2 points: expected 2, got 3"), std::string::npos);
+    EXPECT_EQ(differences[2], "record: expected 2466, got 2465");
+    EXPECT_NE(differences[3].find("player1 angle"), std::string::npos);
+    EXPECT_NE(differences[4].find("player2 layer"), std::string::npos);
+    EXPECT_NE(differences[5].find("player2 points: expected 2, got 3"), std::string::npos);
 
     actual = replay.expected;
     actual.players[1] = PlayerState();
