@@ -8,6 +8,7 @@
 #include "resources/SoundManager.h"
 #include "resources/TextureManager.h"
 #include "states/HighscoreTable.h"
+#include "states/TimeFormat.h"
 #include "world/Level.h"
 
 #include <AL/al.h>
@@ -44,13 +45,6 @@ const char* modeName(GameMode mode)
         return "King of the Hill";
     }
     return "this mode";
-}
-
-// Times go into the table as whole hundredths, cut off rather than rounded,
-// so the stored time never beats the one the clock showed.
-uint32_t hundredths(float seconds)
-{
-    return uint32_t(std::trunc(seconds * 100.0f));
 }
 
 } // namespace
@@ -376,8 +370,8 @@ void GameState::checkScoreAndLife()
 bool GameState::endMatch()
 {
     HighscoreTable table = highscoreTable();
-    uint32_t score1 = hundredths(finishTime1);
-    uint32_t score2 = hundredths(finishTime2);
+    uint32_t score1 = toHundredths(finishTime1);
+    uint32_t score2 = toHundredths(finishTime2);
     bool q1 = finishTime1 != 0.0f && table.qualifies(score1, levelFilename, ST_TIME);
     bool q2 = finishTime2 != 0.0f && table.qualifies(score2, levelFilename, ST_TIME);
     if (!q1 && !q2) {

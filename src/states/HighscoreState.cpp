@@ -167,7 +167,7 @@ std::vector<HighscoreRow> HighscoreState::layoutRows(const std::vector<Highscore
     return rows;
 }
 
-std::string HighscoreState::scoreText(uint32_t score) const
+std::string HighscoreState::scoreText(uint32_t score, int scoreType)
 {
     return scoreType == ST_TIME ? formatHundredths(score) : std::to_string(score);
 }
@@ -202,6 +202,6 @@ void HighscoreState::render()
         else
             text += entries[row.entry].name;
         font->draw(Vec2f(8.0f, row.y), 1.0f, colour, text);
-        font->draw(Vec2f(18.0f, row.y), 1.0f, colour, scoreText(pending ? score1 : entries[row.entry].score));
+        font->draw(Vec2f(18.0f, row.y), 1.0f, colour, scoreText(pending ? score1 : entries[row.entry].score, scoreType));
     }
 }

@@ -44,6 +44,9 @@ public:
     static std::vector<HighscoreRow> layoutRows(const std::vector<HighscoreEntry>& entries, uint32_t pendingScore,
                                                 int scoreType);
 
+    /// How the list writes `score` of `scoreType`.
+    static std::string scoreText(uint32_t score, int scoreType);
+
     /// The name being typed (empty when no result waits).
     const std::string& getTypedName() const { return name1; }
     /// The result waiting for the name being typed; 0 when none.
@@ -54,7 +57,6 @@ private:
     void leaveScreen();
     void typeKey(const SDL_keysym& key);
     void confirmName();
-    std::string scoreText(uint32_t score) const;
 
     Handle<Font> font;
     Handle<Font> titleFont;

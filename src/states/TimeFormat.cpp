@@ -1,5 +1,6 @@
 #include "states/TimeFormat.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -19,6 +20,11 @@ std::string formatTime(float seconds)
 {
     long long whole = static_cast<long long>(seconds);
     return format(whole, static_cast<long long>((seconds - float(whole)) * 100.0f));
+}
+
+uint32_t toHundredths(float seconds)
+{
+    return uint32_t(std::trunc(seconds * 100.0f));
 }
 
 std::string formatHundredths(uint32_t hundredths)

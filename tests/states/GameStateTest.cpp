@@ -3,9 +3,9 @@
 #include "objects/CheckpointObject.h"
 #include "states/HighscoreState.h"
 #include "states/HighscoreTable.h"
+#include "states/TimeFormat.h"
 #include "world/Level.h"
 
-#include <cmath>
 #include <fstream>
 #include <iterator>
 
@@ -14,11 +14,6 @@ using namespace game_test;
 namespace {
 
 using GameScreen = GameTest;
-
-uint32_t hundredths(float seconds)
-{
-    return uint32_t(std::trunc(seconds * 100.0f));
-}
 
 // Ten times of `seconds` each for `levelName`, so only a better time qualifies.
 void fillTable(const SearchPathList& paths, const std::string& levelName, uint32_t score)
@@ -85,7 +80,7 @@ TEST_F(GameScreen, OnePlayerTimeTrialRunsFromCountdownToTheHighscoreScreenAndBac
     EXPECT_EQ(handed.get<std::string>("levelFilename"), "solo.xml");
     EXPECT_EQ(handed.get<std::string>("name1"), "Spieler 1");
     ASSERT_TRUE(handed.has<unsigned int>("score1"));
-    EXPECT_EQ(handed.get<unsigned int>("score1"), hundredths(finishTime));
+    EXPECT_EQ(handed.get<unsigned int>("score1"), toHundredths(finishTime));
     EXPECT_FALSE(handed.contains("score2"));
 
     // Back from the highscores the level starts again, countdown sound and all.
@@ -129,7 +124,7 @@ TEST_F(GameScreen, TypingANameAfterTheRaceWritesTheTableAndBecomesTheRecord)
     EXPECT_EQ(game->getRecordTime(), -1.0f);
     runCountdown();
     ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
-    uint32_t score = hundredths(game->getFinishTime(0));
+    uint32_t score = toHundredths(game->getFinishTime(0));
     runTicks(engine, 181);
     ASSERT_EQ(engine.getCurrentState(), highscores);
     EXPECT_EQ(highscores->getTypedName(), "Spieler 1");
@@ -188,9 +183,9 @@ TEST_F(GameScreen, TwoPlayerRaceStartsTogetherAndHandsOverBothTimesInOrder)
     ASSERT_EQ(engine.getCurrentState(), highscores);
     const ParameterMap& handed = highscores->entered;
     EXPECT_EQ(handed.get<std::string>("name1"), "Spieler 1");
-    EXPECT_EQ(handed.get<unsigned int>("score1"), hundredths(game->getFinishTime(0)));
+    EXPECT_EQ(handed.get<unsigned int>("score1"), toHundredths(game->getFinishTime(0)));
     EXPECT_EQ(handed.get<std::string>("name2"), "Spieler 2");
-    EXPECT_EQ(handed.get<unsigned int>("score2"), hundredths(game->getFinishTime(1)));
+    EXPECT_EQ(handed.get<unsigned int>("score2"), toHundredths(game->getFinishTime(1)));
 }
 
 TEST_F(GameScreen, AWinnerAloneEndsTheRaceWithReturnAndIsOfferedAsTheFirstEntry)
@@ -210,7 +205,7 @@ TEST_F(GameScreen, AWinnerAloneEndsTheRaceWithReturnAndIsOfferedAsTheFirstEntry)
     ASSERT_EQ(engine.getCurrentState(), highscores);
     const ParameterMap& handed = highscores->entered;
     EXPECT_EQ(handed.get<std::string>("name1"), "Spieler 2");
-    EXPECT_EQ(handed.get<unsigned int>("score1"), hundredths(game->getFinishTime(1)));
+    EXPECT_EQ(handed.get<unsigned int>("score1"), toHundredths(game->getFinishTime(1)));
     EXPECT_FALSE(handed.contains("name2"));
     EXPECT_FALSE(handed.contains("score2")) << "player 1 never finished";
 }
