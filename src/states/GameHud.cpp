@@ -181,12 +181,13 @@ void GameHud::drawStripBackground(const GameState& game)
 std::string shownTime(const GameState& game, int player)
 {
     float finishTime = game.getFinishTime(player);
-    return formatTime(finishTime != 0.0f ? finishTime : game.getMatchTime());
+    return formatHundredths(toHundredths(finishTime != 0.0f ? finishTime : game.getMatchTime()));
 }
 
 std::string shownRecord(const GameState& game)
 {
-    return game.getRecordTime() != -1.0f ? formatTime(game.getRecordTime()) : std::string();
+    int64_t record = game.getRecordHundredths();
+    return record >= 0 ? formatHundredths(uint32_t(record)) : std::string();
 }
 
 void GameHud::drawHud(const GameState& game)

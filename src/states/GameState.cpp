@@ -13,7 +13,6 @@
 
 #include <AL/al.h>
 
-#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -196,7 +195,7 @@ bool GameState::loadLevel(const std::string& name)
     winner = -1;
     finishTime1 = finishTime2 = 0.0f;
     endDelay = 0.0f;
-    recordTime = -1.0f;
+    recordHundredths = -1;
 
     GameMode mode = getGameMode();
     if (mode != GM_STORY) {
@@ -216,7 +215,7 @@ bool GameState::loadLevel(const std::string& name)
             HighscoreTable table = highscoreTable();
             std::vector<HighscoreEntry> entries = table.getEntries(name, ST_TIME);
             if (!entries.empty())
-                recordTime = float(entries.front().score / 100.0);
+                recordHundredths = entries.front().score;
         }
     }
     levelFilename = name;

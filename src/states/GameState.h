@@ -13,6 +13,7 @@
 #include "states/GameHud.h"
 #include "states/HighscoreTable.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -68,8 +69,8 @@ public:
     float getCountdown() const { return countdown; }
     /// Match clock when the player crossed the finish; 0 while not finished.
     float getFinishTime(int player) const { return player == 0 ? finishTime1 : finishTime2; }
-    /// Best time of the level's list in seconds; -1 when the list is empty.
-    float getRecordTime() const { return recordTime; }
+    /// Best time of the level's list in hundredths, as stored; -1 when the list is empty.
+    int64_t getRecordHundredths() const { return recordHundredths; }
     float getEndDelay() const { return endDelay; }
 
     const Handle<Texture>& getHudTexture() const { return hudTexture; }
@@ -115,7 +116,7 @@ private:
     Handle<SoundInstance> countdownVoice;
     float finishTime1 = 0.0f;
     float finishTime2 = 0.0f;
-    float recordTime = -1.0f;
+    int64_t recordHundredths = -1;
     float endDelay = 0.0f;
     bool restartOnActivate = false;
     /// Set when the level turned out unusable; the next step goes back to the menu.

@@ -100,7 +100,7 @@ TEST_F(GameScreen, ATimeThatDoesNotQualifyRestartsAtOnceAndTheRecordIsShown)
     std::string level = writeLevel("slow.xml", playerXml(0, kStartX) + finishXml());
     fillTable(scorePaths, level, 10);
     start(GM_TIME_1P, level);
-    EXPECT_FLOAT_EQ(game->getRecordTime(), 0.1f);
+    EXPECT_EQ(game->getRecordHundredths(), 10);
     runCountdown();
     ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
     int steps = 0;
@@ -121,7 +121,7 @@ TEST_F(GameScreen, TypingANameAfterTheRaceWritesTheTableAndBecomesTheRecord)
     auto* highscores = new HighscoreState(&engine, scorePaths);
     engine.registerState(highscores);
     start(GM_TIME_1P, writeLevel("named.xml", playerXml(0, kStartX) + finishXml()));
-    EXPECT_EQ(game->getRecordTime(), -1.0f);
+    EXPECT_EQ(game->getRecordHundredths(), -1);
     runCountdown();
     ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
     uint32_t score = toHundredths(game->getFinishTime(0));
@@ -142,7 +142,7 @@ TEST_F(GameScreen, TypingANameAfterTheRaceWritesTheTableAndBecomesTheRecord)
 
     tap(SDLK_RETURN, '\r');
     ASSERT_EQ(engine.getCurrentState(), game);
-    EXPECT_FLOAT_EQ(game->getRecordTime(), float(score / 100.0));
+    EXPECT_EQ(game->getRecordHundredths(), score);
     EXPECT_EQ(game->getCountdown(), 4.0f);
 }
 
