@@ -384,15 +384,10 @@ bool GameState::endMatch()
     if (q1) {
         map.set("name1", std::string("Spieler 1"));
         map.set("score1", unsigned(score1));
-        if (q2) {
-            map.set("name2", std::string("Spieler 2"));
-            map.set("score2", unsigned(score2));
-        }
-    } else {
-        // The highscore screen asks for the first name only, so player 2's
-        // lone result takes the first place.
-        map.set("name1", std::string("Spieler 2"));
-        map.set("score1", unsigned(score2));
+    }
+    if (q2) {
+        map.set("name2", std::string("Spieler 2"));
+        map.set("score2", unsigned(score2));
     }
     restartOnActivate = true;
     engine->pushState("Highscore", map);

@@ -74,6 +74,8 @@ void HighscoreState::enter(const ParameterMap& params)
         score2 = 0;
         name2.clear();
     }
+    if (score1 == 0 && score2 != 0)
+        takeSecondResult();
     entries = table.getEntries(levelFilename, scoreType);
 }
 
@@ -128,13 +130,22 @@ void HighscoreState::confirmName()
     // The first name may have pushed the second result out of the list; asking
     // for a name that is not stored would only mislead.
     if (score2 != 0 && table.qualifies(score2, levelFilename, scoreType)) {
-        name1 = name2;
-        score1 = score2;
-        inputPlayer += 1;
-    } else {
-        name1.clear();
-        score1 = 0;
+        takeSecondResult();
+        return;
     }
+    name1.clear();
+    score1 = 0;
+    name2.clear();
+    score2 = 0;
+}
+
+void HighscoreState::takeSecondResult()
+{
+    // Typed on the first line, the result stays player 2's: the name it is
+    // stored under is remembered for player 2.
+    name1 = name2;
+    score1 = score2;
+    inputPlayer = 1;
     name2.clear();
     score2 = 0;
 }

@@ -23,7 +23,8 @@ struct HighscoreRow {
 /// the other and stores them. Its table is the only one that writes the file.
 ///
 /// Takes "levelFilename" (string) and "scoreType" (ScoreType), and from the game
-/// "score1"/"score2" (unsigned int) with the proposed names "name1"/"name2".
+/// player 1's and player 2's results "score1"/"score2" (unsigned int) with the
+/// proposed names "name1"/"name2"; either may come alone.
 class HighscoreState : public State {
 public:
     static constexpr unsigned kMaxNameLength = 17;
@@ -57,6 +58,8 @@ private:
     void leaveScreen();
     void typeKey(const SDL_keysym& key);
     void confirmName();
+    /// Player 2's result becomes the one being named.
+    void takeSecondResult();
 
     Handle<Font> font;
     Handle<Font> titleFont;

@@ -188,26 +188,62 @@ TEST_F(GameScreen, TwoPlayerRaceStartsTogetherAndHandsOverBothTimesInOrder)
     EXPECT_EQ(handed.get<unsigned int>("score2"), toHundredths(game->getFinishTime(1)));
 }
 
-TEST_F(GameScreen, AWinnerAloneEndsTheRaceWithReturnAndIsOfferedAsTheFirstEntry)
+TEST_F(GameScreen, ALoneSecondPlayerResultIsProposedAndStoredUnderPlayerTwosName)
 {
-    RecordingState* highscores = highscoreRecorder();
-    start(GM_TIME_2P, fullCourse());
+    auto* highscores = new HighscoreState(&engine, scorePaths);
+    engine.registerState(highscores);
+    std::string level = fullCourse();
+    auto name = [&](const std::string& typed) {
+        for (size_t i = highscores->getTypedName().size(); i > 0; --i)
+            tap(SDLK_BACKSPACE, '\b');
+        for (char c : typed)
+            tap(SDLKey(c), Uint16(c));
+        tap(SDLK_RETURN, '\r');
+    };
+
+    // Both finish once and are named.
+    start(GM_TIME_2P, level);
+    runCountdown();
+    ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
+    ASSERT_TRUE(driveToFinish(SDLK_w, 1));
+    runTicks(engine, 181);
+    ASSERT_EQ(engine.getCurrentState(), highscores);
+    name("Anna");
+    name("Bert");
+    tap(SDLK_RETURN, '\r');
+    ASSERT_EQ(engine.getCurrentState(), game);
+
+    // Only player 2 finishes; Return ends the race at the next step.
     runCountdown();
     ASSERT_TRUE(driveToFinish(SDLK_w, 1));
     EXPECT_EQ(game->getWinner(), 1);
-    EXPECT_EQ(game->getEndDelay(), 0.0f);
     runTicks(engine, 30);
-    EXPECT_EQ(highscores->enters, 0);
-
-    tap(SDLK_RETURN);
-    EXPECT_EQ(highscores->enters, 0) << "Return ends the match at the next step";
+    EXPECT_EQ(engine.getCurrentState(), game) << "the winner waits for the other player";
+    uint32_t score = toHundredths(game->getFinishTime(1));
+    tap(SDLK_RETURN, '\r');
+    EXPECT_EQ(engine.getCurrentState(), game);
     engine.tick();
     ASSERT_EQ(engine.getCurrentState(), highscores);
-    const ParameterMap& handed = highscores->entered;
-    EXPECT_EQ(handed.get<std::string>("name1"), "Spieler 2");
-    EXPECT_EQ(handed.get<unsigned int>("score1"), toHundredths(game->getFinishTime(1)));
-    EXPECT_FALSE(handed.contains("name2"));
-    EXPECT_FALSE(handed.contains("score2")) << "player 1 never finished";
+    EXPECT_EQ(highscores->getTypedName(), "Bert");
+    EXPECT_EQ(highscores->getPendingScore(), score);
+    tap(SDLK_RETURN, '\r');
+    int annas = 0;
+    bool stored = false;
+    for (const HighscoreEntry& entry : HighscoreTable(scorePaths).getEntries(level, ST_TIME)) {
+        annas += entry.name == "Anna";
+        stored |= entry.name == "Bert" && entry.score == score;
+    }
+    EXPECT_EQ(annas, 1);
+    EXPECT_TRUE(stored);
+    tap(SDLK_RETURN, '\r');
+
+    // Player 1's remembered name is still player 1's.
+    runCountdown();
+    ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
+    tap(SDLK_RETURN, '\r');
+    engine.tick();
+    ASSERT_EQ(engine.getCurrentState(), highscores);
+    EXPECT_EQ(highscores->getTypedName(), "Anna");
 }
 
 TEST_F(GameScreen, CaptureAndKingAreDecidedByPointsAndLife)
