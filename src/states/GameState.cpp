@@ -128,6 +128,40 @@ void GameState::activate()
 void GameState::deactivate()
 {
     stopCountdownVoice();
+    // Without a level the only voice is the error sound of a level that failed,
+    // which should be heard out in the menu.
+    if (level) {
+        for (const Handle<SoundInstance>& voice : matchVoices())
+            voice->stop();
+    }
+    pausedVoices.clear();
+}
+
+std::vector<Handle<SoundInstance>> GameState::matchVoices() const
+{
+    std::vector<Handle<SoundInstance>> voices;
+    engine->getSoundManager()->forEach([&](Sound* sound) {
+        if (!sound->isStreaming())
+            voices.insert(voices.end(), sound->getInstances().begin(), sound->getInstances().end());
+    });
+    return voices;
+}
+
+void GameState::pauseVoices()
+{
+    for (const Handle<SoundInstance>& voice : matchVoices()) {
+        if (voice->isPlaying()) {
+            voice->pause();
+            pausedVoices.push_back(voice);
+        }
+    }
+}
+
+void GameState::resumeVoices()
+{
+    for (const Handle<SoundInstance>& voice : pausedVoices)
+        voice->resume();
+    pausedVoices.clear();
 }
 
 void GameState::stopCountdownVoice()
@@ -225,6 +259,9 @@ bool GameState::loadLevel(const std::string& name)
 void GameState::restart()
 {
     loadLevel(levelFilename);
+    // The new vehicles' motors wait for the pause to end like everything else.
+    if (paused && level)
+        pauseVoices();
     engine->startTransition(new CubeTransition(engine, kTransitionTime));
 }
 
@@ -239,8 +276,13 @@ void GameState::update()
     if (!level)
         return;
 
-    if (engine->wasKeyPressed(SDLK_PAUSE))
+    if (engine->wasKeyPressed(SDLK_PAUSE)) {
         paused = !paused;
+        if (paused)
+            pauseVoices();
+        else
+            resumeVoices();
+    }
     GameMode mode = getGameMode();
 
     if (!paused) {

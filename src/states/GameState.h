@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class Level;
 class PlayerObject;
@@ -24,8 +25,9 @@ class PlayerObject;
 /// players back during the start countdown, runs the match clock, applies the
 /// mode's rules (finish line, target points, life), announces the result and,
 /// 3 s after the match is decided, hands qualifying times to "Highscore" or
-/// starts the level again. Pause freezes everything; Return restarts (or ends
-/// a decided match at once); Escape goes back to the menu.
+/// starts the level again. Pause freezes everything, the match's voices
+/// included; Return restarts (or ends a decided match at once); Escape goes
+/// back to the menu. Under another screen the match is silent.
 ///
 /// Takes "gameMode" (GameMode), "levelFilename" (string, under "levels/"),
 /// "pointsNeededToWin" (int, capture and king modes) and "controlMode1"/"controlMode2"
@@ -90,6 +92,11 @@ private:
     bool endMatch();
     void restart();
     void stopCountdownVoice();
+    /// Every voice of the match: those of the short sounds, as music streams are the engine's.
+    std::vector<Handle<SoundInstance>> matchVoices() const;
+    /// Pauses the match's playing voices and keeps them for `resumeVoices`.
+    void pauseVoices();
+    void resumeVoices();
     HighscoreTable highscoreTable() const;
 
     ParameterMap params;
@@ -114,6 +121,7 @@ private:
     float countdown = 0.0f;
     Handle<Sound> countdownSound;
     Handle<SoundInstance> countdownVoice;
+    std::vector<Handle<SoundInstance>> pausedVoices;
     float finishTime1 = 0.0f;
     float finishTime2 = 0.0f;
     int64_t recordHundredths = -1;

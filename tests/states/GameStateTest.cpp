@@ -6,6 +6,8 @@
 #include "states/TimeFormat.h"
 #include "world/Level.h"
 
+#include <AL/al.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -22,6 +24,23 @@ void fillTable(const SearchPathList& paths, const std::string& levelName, uint32
     for (int i = 0; i < 10; ++i)
         table.insert(score, levelName, ST_TIME, "Platz " + std::to_string(i + 1));
     ASSERT_TRUE(table.save());
+}
+
+// Voices of the short sounds whose OpenAL source is in `state`; the streamed music is not the match's.
+int voicesIn(ALint state)
+{
+    int count = 0;
+    testEngine().getSoundManager()->forEach([&](Sound* sound) {
+        if (sound->isStreaming())
+            return;
+        for (const Handle<SoundInstance>& voice : sound->getInstances()) {
+            ALint now = 0;
+            if (voice->isValid())
+                alGetSourcei(voice->getSource(), AL_SOURCE_STATE, &now);
+            count += now == state;
+        }
+    });
+    return count;
 }
 
 int stderrLines(const std::string& text)
@@ -201,13 +220,15 @@ TEST_F(GameScreen, ALoneSecondPlayerResultIsProposedAndStoredUnderPlayerTwosName
         tap(SDLK_RETURN, '\r');
     };
 
-    // Both finish once and are named.
+    // Both finish once and are named; under the highscores the match is silent.
     start(GM_TIME_2P, level);
     runCountdown();
     ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
     ASSERT_TRUE(driveToFinish(SDLK_w, 1));
+    ASSERT_GE(voicesIn(AL_PLAYING), 2) << "both motors hum";
     runTicks(engine, 181);
     ASSERT_EQ(engine.getCurrentState(), highscores);
+    EXPECT_EQ(voicesIn(AL_PLAYING) + voicesIn(AL_PAUSED), 0);
     name("Anna");
     name("Bert");
     tap(SDLK_RETURN, '\r');
@@ -300,20 +321,26 @@ TEST_F(GameScreen, PauseFreezesTheMatchWhileReturnAndEscapeStillWork)
     RecordingState* highscores = highscoreRecorder();
     start(GM_CTZ, fullCourse(), 3);
     runTicks(engine, 20);
+    ASSERT_GE(voicesIn(AL_PLAYING), 3) << "the countdown and both motors";
     tap(SDLK_PAUSE);
     ASSERT_TRUE(game->isPaused());
+    EXPECT_EQ(voicesIn(AL_PLAYING), 0) << "every voice of the match pauses with it";
+    EXPECT_GE(voicesIn(AL_PAUSED), 3);
     float countdown = game->getCountdown();
     Vec2f position = game->getPlayer1()->getPosition();
     runTicks(engine, 30);
     EXPECT_EQ(game->getCountdown(), countdown);
     EXPECT_EQ(game->getPlayer1()->getPosition(), position);
 
-    // Return while paused restarts and stays paused.
+    // Return while paused restarts and stays paused, the new motors too.
     tap(SDLK_RETURN);
     EXPECT_TRUE(game->isPaused());
     EXPECT_EQ(game->getCountdown(), 4.0f);
+    EXPECT_EQ(voicesIn(AL_PLAYING), 0);
     tap(SDLK_PAUSE);
     EXPECT_FALSE(game->isPaused());
+    EXPECT_EQ(voicesIn(AL_PAUSED), 0);
+    EXPECT_GE(voicesIn(AL_PLAYING), 2) << "the motors hum on";
 
     runCountdown();
     runTicks(engine, 10);
