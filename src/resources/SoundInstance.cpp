@@ -122,6 +122,12 @@ void SoundInstance::pause()
         alSourcePause(source);
 }
 
+void SoundInstance::resume()
+{
+    if (source != 0 && sourceState() == AL_PAUSED)
+        alSourcePlay(source);
+}
+
 void SoundInstance::setGain(float gain)
 {
     if (source != 0)

@@ -48,6 +48,8 @@ public:
     /// Ends playback for good: joins the service thread, frees the source and the decoder.
     void stop();
     void pause();
+    /// Plays a paused voice on from where it stood; other voices are left as they are.
+    void resume();
     void setGain(float gain);
     void setPitch(float pitch);
     /// Current gain; 0 without a source.

@@ -178,6 +178,18 @@ void GameHud::drawStripBackground(const GameState& game)
     glEnd();
 }
 
+std::string shownTime(const GameState& game, int player)
+{
+    float finishTime = game.getFinishTime(player);
+    return formatHundredths(toHundredths(finishTime != 0.0f ? finishTime : game.getMatchTime()));
+}
+
+std::string shownRecord(const GameState& game)
+{
+    int64_t record = game.getRecordHundredths();
+    return record >= 0 ? formatHundredths(uint32_t(record)) : std::string();
+}
+
 void GameHud::drawHud(const GameState& game)
 {
     GameMode mode = game.getGameMode();
@@ -209,15 +221,15 @@ void GameHud::drawTimes(const GameState& game)
         label->draw(Vec2f(kStripMargin, top), 0.05f, kWhite, name);
         label->draw(Vec2f(kStripMargin, top + 0.055f), 0.03f, kLightBlue, layoutLabel(player, params.get<ControlMode>(key)));
         // The time stops and turns red when the player crosses the finish.
-        std::string time = formatTime(finishTime != 0.0f ? finishTime : game.getMatchTime());
+        std::string time = shownTime(game, player);
         number->draw(Vec2f(kStripMargin, top + 0.09f), fittedHeight(*number, 0.07f, time, textWidth),
                      finishTime != 0.0f ? kRed : kLightBlue, time);
     };
 
     drawPlayer(0, 0.13f);
-    if (game.getRecordTime() != -1.0f) {
+    std::string record = shownRecord(game);
+    if (!record.empty()) {
         label->draw(Vec2f(kStripMargin, 0.4575f), 0.035f, kWhite, "Rekordzeit");
-        std::string record = formatTime(game.getRecordTime());
         number->draw(Vec2f(kStripMargin, 0.4925f), fittedHeight(*number, 0.05f, record, textWidth), kLightBlue, record);
     }
     if (game.getGameMode() == GM_TIME_2P)

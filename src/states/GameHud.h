@@ -24,6 +24,11 @@ struct HeartOffsets {
 };
 HeartOffsets heartOffsets(int life);
 
+/// The time the strip shows for `player` (0 or 1) in the time modes: the match clock, stopped at the finish.
+std::string shownTime(const GameState& game, int player);
+/// The record the strip shows in the time modes; "" when the level's list is empty.
+std::string shownRecord(const GameState& game);
+
 /// The game screen's drawing: one view per player (stacked in the two-player
 /// modes), the strip on the left with names, layouts, times or points, and the
 /// countdown, winner and "GAME OVER" texts over the views. It reads the match

@@ -8,11 +8,11 @@
 #include "resources/SoundManager.h"
 #include "resources/TextureManager.h"
 #include "states/HighscoreTable.h"
+#include "states/TimeFormat.h"
 #include "world/Level.h"
 
 #include <AL/al.h>
 
-#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -44,13 +44,6 @@ const char* modeName(GameMode mode)
         return "King of the Hill";
     }
     return "this mode";
-}
-
-// Times go into the table as whole hundredths, cut off rather than rounded,
-// so the stored time never beats the one the clock showed.
-uint32_t hundredths(float seconds)
-{
-    return uint32_t(std::trunc(seconds * 100.0f));
 }
 
 } // namespace
@@ -135,6 +128,40 @@ void GameState::activate()
 void GameState::deactivate()
 {
     stopCountdownVoice();
+    // Without a level the only voice is the error sound of a level that failed,
+    // which should be heard out in the menu.
+    if (level) {
+        for (const Handle<SoundInstance>& voice : matchVoices())
+            voice->stop();
+    }
+    pausedVoices.clear();
+}
+
+std::vector<Handle<SoundInstance>> GameState::matchVoices() const
+{
+    std::vector<Handle<SoundInstance>> voices;
+    engine->getSoundManager()->forEach([&](Sound* sound) {
+        if (!sound->isStreaming())
+            voices.insert(voices.end(), sound->getInstances().begin(), sound->getInstances().end());
+    });
+    return voices;
+}
+
+void GameState::pauseVoices()
+{
+    for (const Handle<SoundInstance>& voice : matchVoices()) {
+        if (voice->isPlaying()) {
+            voice->pause();
+            pausedVoices.push_back(voice);
+        }
+    }
+}
+
+void GameState::resumeVoices()
+{
+    for (const Handle<SoundInstance>& voice : pausedVoices)
+        voice->resume();
+    pausedVoices.clear();
 }
 
 void GameState::stopCountdownVoice()
@@ -202,7 +229,7 @@ bool GameState::loadLevel(const std::string& name)
     winner = -1;
     finishTime1 = finishTime2 = 0.0f;
     endDelay = 0.0f;
-    recordTime = -1.0f;
+    recordHundredths = -1;
 
     GameMode mode = getGameMode();
     if (mode != GM_STORY) {
@@ -222,7 +249,7 @@ bool GameState::loadLevel(const std::string& name)
             HighscoreTable table = highscoreTable();
             std::vector<HighscoreEntry> entries = table.getEntries(name, ST_TIME);
             if (!entries.empty())
-                recordTime = float(entries.front().score / 100.0);
+                recordHundredths = entries.front().score;
         }
     }
     levelFilename = name;
@@ -232,6 +259,9 @@ bool GameState::loadLevel(const std::string& name)
 void GameState::restart()
 {
     loadLevel(levelFilename);
+    // The new vehicles' motors wait for the pause to end like everything else.
+    if (paused && level)
+        pauseVoices();
     engine->startTransition(new CubeTransition(engine, kTransitionTime));
 }
 
@@ -246,8 +276,13 @@ void GameState::update()
     if (!level)
         return;
 
-    if (engine->wasKeyPressed(SDLK_PAUSE))
+    if (engine->wasKeyPressed(SDLK_PAUSE)) {
         paused = !paused;
+        if (paused)
+            pauseVoices();
+        else
+            resumeVoices();
+    }
     GameMode mode = getGameMode();
 
     if (!paused) {
@@ -376,8 +411,8 @@ void GameState::checkScoreAndLife()
 bool GameState::endMatch()
 {
     HighscoreTable table = highscoreTable();
-    uint32_t score1 = hundredths(finishTime1);
-    uint32_t score2 = hundredths(finishTime2);
+    uint32_t score1 = toHundredths(finishTime1);
+    uint32_t score2 = toHundredths(finishTime2);
     bool q1 = finishTime1 != 0.0f && table.qualifies(score1, levelFilename, ST_TIME);
     bool q2 = finishTime2 != 0.0f && table.qualifies(score2, levelFilename, ST_TIME);
     if (!q1 && !q2) {
@@ -391,15 +426,10 @@ bool GameState::endMatch()
     if (q1) {
         map.set("name1", std::string("Spieler 1"));
         map.set("score1", unsigned(score1));
-        if (q2) {
-            map.set("name2", std::string("Spieler 2"));
-            map.set("score2", unsigned(score2));
-        }
-    } else {
-        // The highscore screen asks for the first name only, so player 2's
-        // lone result takes the first place.
-        map.set("name1", std::string("Spieler 2"));
-        map.set("score1", unsigned(score2));
+    }
+    if (q2) {
+        map.set("name2", std::string("Spieler 2"));
+        map.set("score2", unsigned(score2));
     }
     restartOnActivate = true;
     engine->pushState("Highscore", map);

@@ -13,8 +13,10 @@
 #include "states/GameHud.h"
 #include "states/HighscoreTable.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class Level;
 class PlayerObject;
@@ -23,8 +25,9 @@ class PlayerObject;
 /// players back during the start countdown, runs the match clock, applies the
 /// mode's rules (finish line, target points, life), announces the result and,
 /// 3 s after the match is decided, hands qualifying times to "Highscore" or
-/// starts the level again. Pause freezes everything; Return restarts (or ends
-/// a decided match at once); Escape goes back to the menu.
+/// starts the level again. Pause freezes everything, the match's voices
+/// included; Return restarts (or ends a decided match at once); Escape goes
+/// back to the menu. Under another screen the match is silent.
 ///
 /// Takes "gameMode" (GameMode), "levelFilename" (string, under "levels/"),
 /// "pointsNeededToWin" (int, capture and king modes) and "controlMode1"/"controlMode2"
@@ -68,8 +71,8 @@ public:
     float getCountdown() const { return countdown; }
     /// Match clock when the player crossed the finish; 0 while not finished.
     float getFinishTime(int player) const { return player == 0 ? finishTime1 : finishTime2; }
-    /// Best time of the level's list in seconds; -1 when the list is empty.
-    float getRecordTime() const { return recordTime; }
+    /// Best time of the level's list in hundredths, as stored; -1 when the list is empty.
+    int64_t getRecordHundredths() const { return recordHundredths; }
     float getEndDelay() const { return endDelay; }
 
     const Handle<Texture>& getHudTexture() const { return hudTexture; }
@@ -89,6 +92,11 @@ private:
     bool endMatch();
     void restart();
     void stopCountdownVoice();
+    /// Every voice of the match: those of the short sounds, as music streams are the engine's.
+    std::vector<Handle<SoundInstance>> matchVoices() const;
+    /// Pauses the match's playing voices and keeps them for `resumeVoices`.
+    void pauseVoices();
+    void resumeVoices();
     HighscoreTable highscoreTable() const;
 
     ParameterMap params;
@@ -113,9 +121,10 @@ private:
     float countdown = 0.0f;
     Handle<Sound> countdownSound;
     Handle<SoundInstance> countdownVoice;
+    std::vector<Handle<SoundInstance>> pausedVoices;
     float finishTime1 = 0.0f;
     float finishTime2 = 0.0f;
-    float recordTime = -1.0f;
+    int64_t recordHundredths = -1;
     float endDelay = 0.0f;
     bool restartOnActivate = false;
     /// Set when the level turned out unusable; the next step goes back to the menu.

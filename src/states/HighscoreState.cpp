@@ -74,6 +74,8 @@ void HighscoreState::enter(const ParameterMap& params)
         score2 = 0;
         name2.clear();
     }
+    if (score1 == 0 && score2 != 0)
+        takeSecondResult();
     entries = table.getEntries(levelFilename, scoreType);
 }
 
@@ -128,13 +130,22 @@ void HighscoreState::confirmName()
     // The first name may have pushed the second result out of the list; asking
     // for a name that is not stored would only mislead.
     if (score2 != 0 && table.qualifies(score2, levelFilename, scoreType)) {
-        name1 = name2;
-        score1 = score2;
-        inputPlayer += 1;
-    } else {
-        name1.clear();
-        score1 = 0;
+        takeSecondResult();
+        return;
     }
+    name1.clear();
+    score1 = 0;
+    name2.clear();
+    score2 = 0;
+}
+
+void HighscoreState::takeSecondResult()
+{
+    // Typed on the first line, the result stays player 2's: the name it is
+    // stored under is remembered for player 2.
+    name1 = name2;
+    score1 = score2;
+    inputPlayer = 1;
     name2.clear();
     score2 = 0;
 }
@@ -167,7 +178,7 @@ std::vector<HighscoreRow> HighscoreState::layoutRows(const std::vector<Highscore
     return rows;
 }
 
-std::string HighscoreState::scoreText(uint32_t score) const
+std::string HighscoreState::scoreText(uint32_t score, int scoreType)
 {
     return scoreType == ST_TIME ? formatHundredths(score) : std::to_string(score);
 }
@@ -202,6 +213,6 @@ void HighscoreState::render()
         else
             text += entries[row.entry].name;
         font->draw(Vec2f(8.0f, row.y), 1.0f, colour, text);
-        font->draw(Vec2f(18.0f, row.y), 1.0f, colour, scoreText(pending ? score1 : entries[row.entry].score));
+        font->draw(Vec2f(18.0f, row.y), 1.0f, colour, scoreText(pending ? score1 : entries[row.entry].score, scoreType));
     }
 }

@@ -23,7 +23,8 @@ struct HighscoreRow {
 /// the other and stores them. Its table is the only one that writes the file.
 ///
 /// Takes "levelFilename" (string) and "scoreType" (ScoreType), and from the game
-/// "score1"/"score2" (unsigned int) with the proposed names "name1"/"name2".
+/// player 1's and player 2's results "score1"/"score2" (unsigned int) with the
+/// proposed names "name1"/"name2"; either may come alone.
 class HighscoreState : public State {
 public:
     static constexpr unsigned kMaxNameLength = 17;
@@ -44,6 +45,9 @@ public:
     static std::vector<HighscoreRow> layoutRows(const std::vector<HighscoreEntry>& entries, uint32_t pendingScore,
                                                 int scoreType);
 
+    /// How the list writes `score` of `scoreType`.
+    static std::string scoreText(uint32_t score, int scoreType);
+
     /// The name being typed (empty when no result waits).
     const std::string& getTypedName() const { return name1; }
     /// The result waiting for the name being typed; 0 when none.
@@ -54,7 +58,8 @@ private:
     void leaveScreen();
     void typeKey(const SDL_keysym& key);
     void confirmName();
-    std::string scoreText(uint32_t score) const;
+    /// Player 2's result becomes the one being named.
+    void takeSecondResult();
 
     Handle<Font> font;
     Handle<Font> titleFont;

@@ -1,6 +1,9 @@
 #include "GameTestKit.h"
 
 #include "states/GameHud.h"
+#include "states/HighscoreState.h"
+#include "states/HighscoreTable.h"
+#include "states/TimeFormat.h"
 
 #include <GL/gl.h>
 
@@ -160,6 +163,31 @@ TEST_F(GameHudScreen, TheRunningTimeTurnsRedAtTheFinish)
     Frame finished;
     EXPECT_GT(finished.count(0, top, 204, bottom, red, 10), 100);
     EXPECT_EQ(finished.count(0, top, 204, bottom, lightBlue, 10), 0);
+}
+
+TEST_F(GameHudScreen, TheStripShowsEveryTimeAsTheHighscoreListWritesIt)
+{
+    // 53 hundredths is a record that seconds in a float hold a little short.
+    std::string level = writeLevel("hudlist.xml", playerXml(0, kStartX) + finishXml());
+    HighscoreTable table(scorePaths);
+    table.insert(53, level, ST_TIME, "Flink");
+    ASSERT_TRUE(table.save());
+    start(GM_TIME_1P, level);
+    EXPECT_EQ(shownRecord(*game), HighscoreState::scoreText(53, ST_TIME));
+
+    // Ten minutes of the match clock: at every step the strip shows what the list
+    // would show for a finish at that step.
+    runCountdown();
+    int differing = 0;
+    std::string first;
+    for (int step = 0; step <= 10 * 60 * 60; ++step) {
+        std::string shown = shownTime(*game, 0);
+        std::string listed = HighscoreState::scoreText(toHundredths(game->getMatchTime()), ST_TIME);
+        if (shown != listed && differing++ == 0)
+            first = "step " + std::to_string(step) + ": strip " + shown + ", list " + listed;
+        engine.tick();
+    }
+    EXPECT_EQ(differing, 0) << first;
 }
 
 } // namespace

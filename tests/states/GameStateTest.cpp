@@ -3,9 +3,11 @@
 #include "objects/CheckpointObject.h"
 #include "states/HighscoreState.h"
 #include "states/HighscoreTable.h"
+#include "states/TimeFormat.h"
 #include "world/Level.h"
 
-#include <cmath>
+#include <AL/al.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -15,11 +17,6 @@ namespace {
 
 using GameScreen = GameTest;
 
-uint32_t hundredths(float seconds)
-{
-    return uint32_t(std::trunc(seconds * 100.0f));
-}
-
 // Ten times of `seconds` each for `levelName`, so only a better time qualifies.
 void fillTable(const SearchPathList& paths, const std::string& levelName, uint32_t score)
 {
@@ -27,6 +24,23 @@ void fillTable(const SearchPathList& paths, const std::string& levelName, uint32
     for (int i = 0; i < 10; ++i)
         table.insert(score, levelName, ST_TIME, "Platz " + std::to_string(i + 1));
     ASSERT_TRUE(table.save());
+}
+
+// Voices of the short sounds whose OpenAL source is in `state`; the streamed music is not the match's.
+int voicesIn(ALint state)
+{
+    int count = 0;
+    testEngine().getSoundManager()->forEach([&](Sound* sound) {
+        if (sound->isStreaming())
+            return;
+        for (const Handle<SoundInstance>& voice : sound->getInstances()) {
+            ALint now = 0;
+            if (voice->isValid())
+                alGetSourcei(voice->getSource(), AL_SOURCE_STATE, &now);
+            count += now == state;
+        }
+    });
+    return count;
 }
 
 int stderrLines(const std::string& text)
@@ -85,7 +99,7 @@ TEST_F(GameScreen, OnePlayerTimeTrialRunsFromCountdownToTheHighscoreScreenAndBac
     EXPECT_EQ(handed.get<std::string>("levelFilename"), "solo.xml");
     EXPECT_EQ(handed.get<std::string>("name1"), "Spieler 1");
     ASSERT_TRUE(handed.has<unsigned int>("score1"));
-    EXPECT_EQ(handed.get<unsigned int>("score1"), hundredths(finishTime));
+    EXPECT_EQ(handed.get<unsigned int>("score1"), toHundredths(finishTime));
     EXPECT_FALSE(handed.contains("score2"));
 
     // Back from the highscores the level starts again, countdown sound and all.
@@ -105,7 +119,7 @@ TEST_F(GameScreen, ATimeThatDoesNotQualifyRestartsAtOnceAndTheRecordIsShown)
     std::string level = writeLevel("slow.xml", playerXml(0, kStartX) + finishXml());
     fillTable(scorePaths, level, 10);
     start(GM_TIME_1P, level);
-    EXPECT_FLOAT_EQ(game->getRecordTime(), 0.1f);
+    EXPECT_EQ(game->getRecordHundredths(), 10);
     runCountdown();
     ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
     int steps = 0;
@@ -126,10 +140,10 @@ TEST_F(GameScreen, TypingANameAfterTheRaceWritesTheTableAndBecomesTheRecord)
     auto* highscores = new HighscoreState(&engine, scorePaths);
     engine.registerState(highscores);
     start(GM_TIME_1P, writeLevel("named.xml", playerXml(0, kStartX) + finishXml()));
-    EXPECT_EQ(game->getRecordTime(), -1.0f);
+    EXPECT_EQ(game->getRecordHundredths(), -1);
     runCountdown();
     ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
-    uint32_t score = hundredths(game->getFinishTime(0));
+    uint32_t score = toHundredths(game->getFinishTime(0));
     runTicks(engine, 181);
     ASSERT_EQ(engine.getCurrentState(), highscores);
     EXPECT_EQ(highscores->getTypedName(), "Spieler 1");
@@ -147,7 +161,7 @@ TEST_F(GameScreen, TypingANameAfterTheRaceWritesTheTableAndBecomesTheRecord)
 
     tap(SDLK_RETURN, '\r');
     ASSERT_EQ(engine.getCurrentState(), game);
-    EXPECT_FLOAT_EQ(game->getRecordTime(), float(score / 100.0));
+    EXPECT_EQ(game->getRecordHundredths(), score);
     EXPECT_EQ(game->getCountdown(), 4.0f);
 }
 
@@ -188,31 +202,69 @@ TEST_F(GameScreen, TwoPlayerRaceStartsTogetherAndHandsOverBothTimesInOrder)
     ASSERT_EQ(engine.getCurrentState(), highscores);
     const ParameterMap& handed = highscores->entered;
     EXPECT_EQ(handed.get<std::string>("name1"), "Spieler 1");
-    EXPECT_EQ(handed.get<unsigned int>("score1"), hundredths(game->getFinishTime(0)));
+    EXPECT_EQ(handed.get<unsigned int>("score1"), toHundredths(game->getFinishTime(0)));
     EXPECT_EQ(handed.get<std::string>("name2"), "Spieler 2");
-    EXPECT_EQ(handed.get<unsigned int>("score2"), hundredths(game->getFinishTime(1)));
+    EXPECT_EQ(handed.get<unsigned int>("score2"), toHundredths(game->getFinishTime(1)));
 }
 
-TEST_F(GameScreen, AWinnerAloneEndsTheRaceWithReturnAndIsOfferedAsTheFirstEntry)
+TEST_F(GameScreen, ALoneSecondPlayerResultIsProposedAndStoredUnderPlayerTwosName)
 {
-    RecordingState* highscores = highscoreRecorder();
-    start(GM_TIME_2P, fullCourse());
+    auto* highscores = new HighscoreState(&engine, scorePaths);
+    engine.registerState(highscores);
+    std::string level = fullCourse();
+    auto name = [&](const std::string& typed) {
+        for (size_t i = highscores->getTypedName().size(); i > 0; --i)
+            tap(SDLK_BACKSPACE, '\b');
+        for (char c : typed)
+            tap(SDLKey(c), Uint16(c));
+        tap(SDLK_RETURN, '\r');
+    };
+
+    // Both finish once and are named; under the highscores the match is silent.
+    start(GM_TIME_2P, level);
+    runCountdown();
+    ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
+    ASSERT_TRUE(driveToFinish(SDLK_w, 1));
+    ASSERT_GE(voicesIn(AL_PLAYING), 2) << "both motors hum";
+    runTicks(engine, 181);
+    ASSERT_EQ(engine.getCurrentState(), highscores);
+    EXPECT_EQ(voicesIn(AL_PLAYING) + voicesIn(AL_PAUSED), 0);
+    name("Anna");
+    name("Bert");
+    tap(SDLK_RETURN, '\r');
+    ASSERT_EQ(engine.getCurrentState(), game);
+
+    // Only player 2 finishes; Return ends the race at the next step.
     runCountdown();
     ASSERT_TRUE(driveToFinish(SDLK_w, 1));
     EXPECT_EQ(game->getWinner(), 1);
-    EXPECT_EQ(game->getEndDelay(), 0.0f);
     runTicks(engine, 30);
-    EXPECT_EQ(highscores->enters, 0);
-
-    tap(SDLK_RETURN);
-    EXPECT_EQ(highscores->enters, 0) << "Return ends the match at the next step";
+    EXPECT_EQ(engine.getCurrentState(), game) << "the winner waits for the other player";
+    uint32_t score = toHundredths(game->getFinishTime(1));
+    tap(SDLK_RETURN, '\r');
+    EXPECT_EQ(engine.getCurrentState(), game);
     engine.tick();
     ASSERT_EQ(engine.getCurrentState(), highscores);
-    const ParameterMap& handed = highscores->entered;
-    EXPECT_EQ(handed.get<std::string>("name1"), "Spieler 2");
-    EXPECT_EQ(handed.get<unsigned int>("score1"), hundredths(game->getFinishTime(1)));
-    EXPECT_FALSE(handed.contains("name2"));
-    EXPECT_FALSE(handed.contains("score2")) << "player 1 never finished";
+    EXPECT_EQ(highscores->getTypedName(), "Bert");
+    EXPECT_EQ(highscores->getPendingScore(), score);
+    tap(SDLK_RETURN, '\r');
+    int annas = 0;
+    bool stored = false;
+    for (const HighscoreEntry& entry : HighscoreTable(scorePaths).getEntries(level, ST_TIME)) {
+        annas += entry.name == "Anna";
+        stored |= entry.name == "Bert" && entry.score == score;
+    }
+    EXPECT_EQ(annas, 1);
+    EXPECT_TRUE(stored);
+    tap(SDLK_RETURN, '\r');
+
+    // Player 1's remembered name is still player 1's.
+    runCountdown();
+    ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
+    tap(SDLK_RETURN, '\r');
+    engine.tick();
+    ASSERT_EQ(engine.getCurrentState(), highscores);
+    EXPECT_EQ(highscores->getTypedName(), "Anna");
 }
 
 TEST_F(GameScreen, CaptureAndKingAreDecidedByPointsAndLife)
@@ -269,20 +321,26 @@ TEST_F(GameScreen, PauseFreezesTheMatchWhileReturnAndEscapeStillWork)
     RecordingState* highscores = highscoreRecorder();
     start(GM_CTZ, fullCourse(), 3);
     runTicks(engine, 20);
+    ASSERT_GE(voicesIn(AL_PLAYING), 3) << "the countdown and both motors";
     tap(SDLK_PAUSE);
     ASSERT_TRUE(game->isPaused());
+    EXPECT_EQ(voicesIn(AL_PLAYING), 0) << "every voice of the match pauses with it";
+    EXPECT_GE(voicesIn(AL_PAUSED), 3);
     float countdown = game->getCountdown();
     Vec2f position = game->getPlayer1()->getPosition();
     runTicks(engine, 30);
     EXPECT_EQ(game->getCountdown(), countdown);
     EXPECT_EQ(game->getPlayer1()->getPosition(), position);
 
-    // Return while paused restarts and stays paused.
+    // Return while paused restarts and stays paused, the new motors too.
     tap(SDLK_RETURN);
     EXPECT_TRUE(game->isPaused());
     EXPECT_EQ(game->getCountdown(), 4.0f);
+    EXPECT_EQ(voicesIn(AL_PLAYING), 0);
     tap(SDLK_PAUSE);
     EXPECT_FALSE(game->isPaused());
+    EXPECT_EQ(voicesIn(AL_PAUSED), 0);
+    EXPECT_GE(voicesIn(AL_PLAYING), 2) << "the motors hum on";
 
     runCountdown();
     runTicks(engine, 10);

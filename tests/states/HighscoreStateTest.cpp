@@ -156,16 +156,14 @@ private:
 
 TEST(TimeFormat, MinutesSecondsAndHundredthsAreTruncated)
 {
-    EXPECT_EQ(formatTime(0.0f), "00:00.00");
-    EXPECT_EQ(formatTime(83.456f), "01:23.45");
-    EXPECT_EQ(formatTime(600.0f), "10:00.00");
-    EXPECT_EQ(formatTime(5.0f), "00:05.00");
-    EXPECT_EQ(formatTime(59.999f), "00:59.99");
+    EXPECT_EQ(toHundredths(83.456f), 8345u);
+    EXPECT_EQ(toHundredths(5.0f), 500u);
+    EXPECT_EQ(toHundredths(59.999f), 5999u);
 
     EXPECT_EQ(formatHundredths(0), "00:00.00");
     EXPECT_EQ(formatHundredths(6000), "01:00.00");
     EXPECT_EQ(formatHundredths(12345), "02:03.45");
-    // Stored times read exactly as stored, where a float would lose a hundredth.
+    EXPECT_EQ(formatHundredths(60000), "10:00.00");
     EXPECT_EQ(formatHundredths(8346), "01:23.46");
     EXPECT_EQ(formatHundredths(29), "00:00.29");
 }
