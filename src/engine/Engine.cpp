@@ -6,6 +6,7 @@
 #include "resources/FontManager.h"
 #include "resources/SoundInstance.h"
 #include "resources/SoundManager.h"
+#include "resources/Texture.h"
 #include "resources/TextureManager.h"
 
 #include <SDL_image.h>
@@ -45,7 +46,7 @@ Engine::Engine(int width, int height, float fps, const std::string& caption, con
     if (!caption.empty())
         SDL_WM_SetCaption(caption.c_str(), nullptr);
     if (!iconFile.empty()) {
-        if (SDL_Surface* icon = IMG_Load(iconFile.c_str())) {
+        if (SDL_Surface* icon = loadIcon(iconFile)) {
             SDL_WM_SetIcon(icon, nullptr);
             SDL_FreeSurface(icon);
         }
@@ -80,6 +81,15 @@ Engine::Engine(int width, int height, float fps, const std::string& caption, con
     fontManager = std::make_unique<FontManager>(&searchPaths, this);
 
     createCaptureTextures();
+}
+
+SDL_Surface* Engine::loadIcon(const std::string& iconFile)
+{
+    // The texture loader's checks keep a damaged PNG from hanging SDL_image.
+    SDL_Surface* icon = Texture::loadSurface(iconFile);
+    if (!icon)
+        std::fprintf(stderr, "zorbel: cannot use the window icon \"%s\": %s\n", iconFile.c_str(), IMG_GetError());
+    return icon;
 }
 
 void Engine::openAudio()

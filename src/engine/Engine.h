@@ -46,6 +46,9 @@ public:
     /// Destroys the screens, caches, audio device, effect and window, in that order.
     ~Engine();
 
+    /// The window icon from `iconFile`, or null after one line on stderr saying why it cannot be used.
+    static SDL_Surface* loadIcon(const std::string& iconFile);
+
     /// The main loop: fixed steps, at most four catch-up steps a pass, until quit; then pops every screen.
     void run();
     /// One fixed step: events, sounds, current screen, effect, game time.

@@ -17,6 +17,14 @@ Sound::Sound(const std::string& filename, ResourceManager* manager, const Parame
         return;
     }
     const vorbis_info* info = ov_info(&decoder, -1);
+    // OpenAL has 16-bit formats for one and two channels only; more would be
+    // heard as garbled, slowed stereo.
+    if (info->channels > 2) {
+        std::fprintf(stderr, "zorbel: cannot play sound \"%s\": %d channels, only mono and stereo are played\n",
+                     filename.c_str(), info->channels);
+        ov_clear(&decoder);
+        return;
+    }
     format = info->channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
     frequency = int(info->rate);
     duration = ov_time_total(&decoder, -1);

@@ -138,6 +138,11 @@ SDL_Surface* Texture::createRgbaSurface(int w, int h)
     return SDL_CreateRGBSurface(0, w, h, 32, kRedMask, kGreenMask, kBlueMask, kAlphaMask);
 }
 
+SDL_Surface* Texture::loadSurface(const std::string& filename)
+{
+    return loadImage(filename);
+}
+
 uint32_t Texture::packColor(float r, float g, float b, float a)
 {
     return packBytes(r, g, b, a);

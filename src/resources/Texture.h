@@ -47,6 +47,8 @@ public:
     static uint32_t packColor(float r, float g, float b, float a);
     /// A new empty surface with the texture pixel layout.
     static SDL_Surface* createRgbaSurface(int width, int height);
+    /// The picture in `filename` in the texture pixel layout, or null with IMG_GetError saying why.
+    static SDL_Surface* loadSurface(const std::string& filename);
 
 private:
     void upload(SDL_Surface* rgba, bool mipMapping, DownscaleFilter filter);

@@ -46,6 +46,18 @@ const RGBA kSelectedColour(1.0f, 1.0f, 1.0f, 1.0f);
 const RGBA kItemColour(0.15f, 0.65f, 0.82f, 1.0f);
 const RGBA kTypedColour(1.0f, 0.0f, 1.0f, 1.0f);
 
+// Typed text is only shown, in the corner above the first item and left of
+// the sign: four lines of about 32 letters fit there.
+constexpr int kTypedLines = 4;
+constexpr int kTypedLineLength = 32;
+
+// Latin-1 letters and signs the font can draw; control characters and
+// characters beyond Latin-1 have no byte that would show them.
+bool isShownCharacter(Uint16 unicode)
+{
+    return (unicode >= 0x20 && unicode < 0x7F) || (unicode >= 0xA0 && unicode <= 0xFF);
+}
+
 // The sign keeps the 395 x 653 pixel shape of its half of the picture at 12 units wide.
 constexpr float kLogoLeft = 19.5f;
 constexpr float kLogoRight = 31.5f;
@@ -186,9 +198,12 @@ void MainMenuState::readTypedKeys()
             if (!typedText.empty())
                 typedText.pop_back();
         } else if (key.sym == SDLK_RETURN) {
-            typedText += '\n';
-        } else {
-            typedText += char(key.unicode & 0xFF);
+            if (std::count(typedText.begin(), typedText.end(), '\n') + 1 < kTypedLines)
+                typedText += '\n';
+        } else if (isShownCharacter(key.unicode)) {
+            const size_t lineStart = typedText.rfind('\n') + 1;
+            if (typedText.size() - lineStart < size_t(kTypedLineLength))
+                typedText += char(key.unicode);
         }
     }
 }

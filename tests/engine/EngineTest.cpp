@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -361,4 +362,28 @@ TEST(EngineKeys, AnObserverSeesEveryEventWithItsStep)
     EXPECT_TRUE(e.isKeyDown(SDLK_DOWN)) << "the engine still handles events after the observer";
     pushKey(SDLK_DOWN, false);
     e.tick();
+}
+
+// A damaged icon must not keep the game from its menu: it is checked like any
+// picture before SDL_image sees it. The huge one comes first so that a loader
+// without the check fails here at once instead of hanging on the next one.
+TEST(EngineWindow, ADamagedIconIsSkippedWithOneLine)
+{
+    SDL_Surface* icon = Engine::loadIcon("data/sprites/icon.png");
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->w, 64);
+    SDL_FreeSurface(icon);
+
+    for (const auto& [file, reason] : {std::pair<std::string, std::string>{"declares-1x999999.png", "999999 pixels"},
+                                       {"fuzz-chunk-past-end-hangs.png", "more bytes than the file has"}}) {
+        const std::string path = "tests/data/bad/texture/" + file;
+        testing::internal::CaptureStderr();
+        icon = Engine::loadIcon(path);
+        const std::string messages = testing::internal::GetCapturedStderr();
+        ASSERT_EQ(icon, nullptr) << path;
+        ASSERT_EQ(messages.rfind("zorbel: ", 0), 0u) << messages;
+        ASSERT_EQ(std::count(messages.begin(), messages.end(), '\n'), 1) << messages;
+        ASSERT_NE(messages.find(path), std::string::npos) << messages;
+        ASSERT_NE(messages.find(reason), std::string::npos) << messages;
+    }
 }

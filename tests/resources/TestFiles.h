@@ -47,8 +47,10 @@ int lineCount(const std::string& text);
 
 // Runs engine ticks about 5 ms apart until `done` holds or `timeoutMs` has
 // passed; returns whether `done` held. Voices play in real time, so tests
-// that wait for a sound to play out need the wall clock to move.
-bool tickUntil(const std::function<bool()>& done, int timeoutMs = 3000);
+// that wait for a sound to play out need the wall clock to move. The default
+// only keeps a broken voice from hanging the test: it is a hundred times the
+// longest sound the tests play, so a busy machine does not reach it.
+bool tickUntil(const std::function<bool()>& done, int timeoutMs = 60000);
 
 // A pixel-exact 2D view of the test window (y down, one unit per pixel),
 // cleared to black, with blending, alpha test and depth test off.

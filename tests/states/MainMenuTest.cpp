@@ -374,7 +374,20 @@ TEST_F(MainMenuTest, TypedCharactersCollectOnTheMenu)
     tap(SDLK_RETURN, 13);
     tap(SDLK_a, 'a');
     EXPECT_EQ(menu->getTypedText(), "Hi\xFC\na");
-    for (int i = 0; i < 6; ++i)
+
+    // Only what can be shown in the corner above the items stays: no control
+    // characters or characters outside Latin-1, at most four lines of 32.
+    for (Uint16 unicode : {9, 27, 127, 0x85, 0x100, 0x20AC})
+        tap(SDLK_WORLD_0, unicode);
+    EXPECT_EQ(menu->getTypedText(), "Hi\xFC\na");
+    for (int i = 0; i < 40; ++i)
+        tap(SDLK_w, 'w');
+    for (int i = 0; i < 5; ++i)
+        tap(SDLK_RETURN, 13);
+    tap(SDLK_z, 'z');
+    EXPECT_EQ(menu->getTypedText(), "Hi\xFC\na" + std::string(31, 'w') + "\n\nz");
+
+    for (int i = 0; i < 40; ++i)
         tap(SDLK_BACKSPACE, 8);
     EXPECT_EQ(menu->getTypedText(), "");
 }
