@@ -20,7 +20,6 @@ namespace {
 const RGBA kWhite(1.0f, 1.0f, 1.0f, 1.0f);
 const RGBA kLightBlue(0.15f, 0.65f, 0.82f, 1.0f);
 const RGBA kRed(1.0f, 0.0f, 0.0f, 1.0f);
-const RGBA kYellow(1.0f, 1.0f, 0.0f, 1.0f);
 
 // The strip takes this share of the window width; its picture reaches a little
 // further and overlaps the views' left edge.
@@ -34,9 +33,6 @@ const float kLowerViewTop = 0.505f;
 // The stacked views are half as tall, so they look from closer by this much.
 const float kSplitZoomOffset = 4.0f;
 
-// Units of the story texts' grid across the game view; the grid is square.
-const float kStoryGridWidth = 32.0f;
-const float kStoryRowY = 0.3f;
 
 const char* layoutLabel(int player, ControlMode mode)
 {
@@ -144,6 +140,9 @@ void GameHud::drawViews(const GameState& game)
         level->zoom = game.getViewZoom(player) - zoomOffset;
         level->clampCamera();
         level->render(drawLast);
+        PlayerObject* viewer = player == 0 ? game.getPlayer1() : game.getPlayer2();
+        if (viewer && viewer->getHurtFlash() > 0.0f)
+            drawHurtFlash(viewer->getHurtFlash());
     };
 
     GameMode mode = game.getGameMode();
@@ -224,6 +223,9 @@ void GameHud::drawTimes(const GameState& game)
         std::string time = shownTime(game, player);
         number->draw(Vec2f(kStripMargin, top + 0.09f), fittedHeight(*number, 0.07f, time, textWidth),
                      finishTime != 0.0f ? kRed : kLightBlue, time);
+        PlayerObject* object = player == 0 ? game.getPlayer1() : game.getPlayer2();
+        if (object)
+            drawLifeBar(object->getLife(), kStripMargin, top + 0.175f, kStripMargin + textWidth, top + 0.188f);
     };
 
     drawPlayer(0, 0.13f);
@@ -259,6 +261,8 @@ void GameHud::drawPoints(const GameState& game)
         Vec2f score = number->draw(Vec2f(kStripMargin, top + 0.09f), 0.1f, kLightBlue, std::to_string(object->getPoints()));
         // The target stands small right after the score, bottoms nearly aligned.
         label->draw(Vec2f(kStripMargin + score.x, top + 0.09f + score.y - 0.035f), 0.035f, kLightBlue, target);
+        // Life decides over points, so it stands beside them.
+        drawLifeBar(object->getLife(), kStripMargin, top + 0.18f, engine->getAspectRatio() - 1.5f * kStripMargin, top + 0.191f);
     };
     drawPlayer(0, game.getPlayer1(), 0.13f);
     drawPlayer(1, game.getPlayer2(), 0.68f);
@@ -269,98 +273,100 @@ void GameHud::drawPoints(const GameState& game)
 
 void GameHud::drawStory(const GameState& game)
 {
+    loadOrtho(engine->getAspectRatio(), 1.0);
+    Font* label = game.getLabelFont().get();
+    Font* number = game.getNumberFont().get();
+    PlayerObject* player = game.getPlayer1();
+    const int life = std::clamp(player->getLife(), 0, 100);
+    const float right = engine->getAspectRatio() - kStripMargin;
+
+    // The player's panel: name, layout and the points in big figures.
+    label->draw(Vec2f(kStripMargin, 0.13f), 0.05f, kWhite, "Spieler 1");
+    label->draw(Vec2f(kStripMargin, 0.185f), 0.03f, kLightBlue,
+                layoutLabel(0, game.getParams().get<ControlMode>("controlMode1")));
+    const std::string points = std::to_string(player->getPoints());
+    const float unitWidth = label->measure(0.03f, " Punkte").x;
+    Vec2f score = number->draw(Vec2f(kStripMargin, 0.22f),
+                               fittedHeight(*number, 0.1f, points, right - kStripMargin - unitWidth), kLightBlue, points);
+    label->draw(Vec2f(kStripMargin + score.x, 0.22f + score.y - 0.035f), 0.03f, kLightBlue, " Punkte");
+
+    // The middle panel: the seconds left, red for the last ten.
+    const int secondsLeft = game.getStorySecondsLeft();
+    label->draw(Vec2f(kStripMargin, 0.4575f), 0.035f, kWhite, "Restzeit");
+    number->draw(Vec2f(kStripMargin, 0.4925f), 0.055f, secondsLeft <= 10 ? kRed : kLightBlue,
+                 std::to_string(secondsLeft));
+
+    // The lower panel: life as a figure, a large bar and three hearts.
+    label->draw(Vec2f(kStripMargin, 0.68f), 0.05f, kWhite, "Leben");
+    const std::string lifeText = std::to_string(life);
+    label->draw(Vec2f(right - label->measure(0.05f, lifeText).x, 0.68f), 0.05f, life < 20 ? kRed : kWhite, lifeText);
+    drawLifeBar(life, kStripMargin, 0.745f, right, 0.785f);
     if (!heartTexture)
         heartTexture = engine->getTextureManager()->get("sprites/heart.png", ParameterMap());
-    int life = std::clamp(game.getPlayer1()->getLife(), 0, 100);
-    float v = float(life);
-
-    // Panel: a band along the strip's foot with the life bar, in the strip's 0..1 square.
-    setTexturing(false);
-    glBegin(GL_QUADS);
-    colouredVertex(RGBA(0.0f, 0.5f, 1.0f), -1.0f, 1.0f);
-    colouredVertex(RGBA(0.0f, 0.5f, 1.0f), 1.0f, 1.0f);
-    colouredVertex(RGBA(0.0f, 0.25f, 0.5f), 1.0f, 0.8f);
-    colouredVertex(RGBA(0.0f, 0.25f, 0.5f), -1.0f, 0.8f);
-
-    const RGBA black(0.0f, 0.0f, 0.0f);
-    colouredVertex(black, 0.3f, 0.9105f);
-    colouredVertex(black, 0.3f, 0.8355f);
-    colouredVertex(black, -0.025f, 0.8355f);
-    colouredVertex(black, -0.025f, 0.9105f);
-
-    const RGBA grey(0.8f, 0.8f, 0.8f);
-    colouredVertex(kWhite, 0.2875f, 0.898f);
-    colouredVertex(grey, 0.2875f, 0.848f);
-    colouredVertex(grey, -0.0125f, 0.848f);
-    colouredVertex(kWhite, -0.0125f, 0.898f);
-
-    // The fill grows leftwards from the bar's right end. The right end's red
-    // part would be 100 / life, which has no value at life 0 and is clamped to 1
-    // by GL for every other life, so it is 1 throughout.
-    float w = v / 100.0f * 0.3f;
-    RGBA rightEnd(1.0f, v / 100.0f, 0.0f);
-    RGBA leftEnd = life < 20 ? kRed : RGBA(0.0f, 1.0f, 0.0f);
-    colouredVertex(rightEnd, 0.2875f, 0.898f);
-    colouredVertex(rightEnd, 0.2875f, 0.848f);
-    colouredVertex(leftEnd, 0.2875f - w, 0.848f);
-    colouredVertex(leftEnd, 0.2875f - w, 0.898f);
-
-    colouredVertex(RGBA(1.0f, 1.0f, 1.0f, 0.55f), -0.995f, 0.992f);
-    colouredVertex(RGBA(1.0f, 1.0f, 1.0f, 0.55f), 0.995f, 0.992f);
-    colouredVertex(RGBA(1.0f, 1.0f, 1.0f, 0.15f), 0.995f, 0.88f);
-    colouredVertex(RGBA(1.0f, 1.0f, 1.0f, 0.15f), -0.995f, 0.88f);
-    glEnd();
-
-    // Three hearts under the bar, square on screen.
-    float a = engine->getAspectRatio();
     setTexturing(true);
     setBlendMode(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     heartTexture->bind();
-    HeartOffsets hearts = heartOffsets(life);
-    glTranslatef(0.2f, 0.95f, 0.0f);
+    const HeartOffsets hearts = heartOffsets(life);
+    const int offsets[3] = {hearts.left, hearts.centre, hearts.right};
+    const float heartSize = 0.065f;
+    const float first = 0.5f * engine->getAspectRatio() - 1.5f * heartSize;
     glBegin(GL_QUADS);
-    auto heart = [&](float left, int u) {
-        float right = left + 0.06f;
-        glTexCoord2f(float(u), 0.0f);
-        glVertex2f(left, 0.03f * a);
-        glTexCoord2f(float(u + 32), 0.0f);
-        glVertex2f(right, 0.03f * a);
-        glTexCoord2f(float(u + 32), 32.0f);
-        glVertex2f(right, -0.03f * a);
-        glTexCoord2f(float(u), 32.0f);
-        glVertex2f(left, -0.03f * a);
-    };
-    heart(-0.03f, hearts.centre);
-    heart(-0.09f, hearts.left);
-    heart(0.03f, hearts.right);
-    glEnd();
-    glTranslatef(-0.2f, -0.95f, 0.0f);
-
-    // The figures stand in a row across the top of the game view, on a square
-    // grid 32 units wide, so they stay readable next to the narrow strip.
-    Vec2i size = engine->getScreenSize();
-    int left = pixels(kStripShare, size.x);
-    int width = pixels(1.0f - kStripShare, size.x);
-    engine->setViewport(left, 0, width, size.y);
-    loadOrtho(kStoryGridWidth, kStoryGridWidth / engine->getAspectRatio());
-    Font* label = game.getLabelFont().get();
-    const float columns[3] = {0.0f, 14.5f, 28.8f};
-    const char* labels[3] = {"Time:", "Life:", "Points:"};
-    std::string values[3] = {std::to_string(99 - int(game.getMatchTime())), std::to_string(life),
-                             std::to_string(game.getPlayer1()->getPoints())};
-    // A dark shadow keeps the yellow readable over bright level backgrounds.
-    const RGBA shadow(0.0f, 0.0f, 0.0f, 0.6f);
-    const float shadowOffset = 0.08f;
     for (int i = 0; i < 3; ++i) {
-        for (int row = 0; row < 2; ++row) {
-            const std::string& text = row == 0 ? std::string(labels[i]) : values[i];
-            Vec2f at(columns[i], kStoryRowY + float(row));
-            label->draw(at + Vec2f(shadowOffset, shadowOffset), 1.0f, shadow, text);
-            label->draw(at, 1.0f, kYellow, text);
-        }
+        const float left = first + float(i) * heartSize;
+        const float u = float(offsets[i]);
+        glTexCoord2f(u, 0.0f);
+        glVertex2f(left, 0.8f);
+        glTexCoord2f(u + 32.0f, 0.0f);
+        glVertex2f(left + heartSize, 0.8f);
+        glTexCoord2f(u + 32.0f, 32.0f);
+        glVertex2f(left + heartSize, 0.8f + heartSize);
+        glTexCoord2f(u, 32.0f);
+        glVertex2f(left, 0.8f + heartSize);
     }
-    engine->setViewport(0, 0, pixels(kStripShare, size.x), size.y);
+    glEnd();
+
+    if (game.isTimeUp())
+        drawBanner(game, "ZEIT UM!", RGBA(1.0f, 0.8f, 0.0f));
+}
+
+void GameHud::drawLifeBar(int life, float left, float top, float right, float bottom)
+{
+    setTexturing(false);
+    setBlendMode(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    const float fill = left + (right - left) * float(std::clamp(life, 0, 100)) / 100.0f;
+    const RGBA colour = life < 20 ? kRed : life < 50 ? RGBA(1.0f, 0.6f, 0.0f) : RGBA(0.2f, 0.85f, 0.2f);
+    const RGBA shine(std::min(1.0f, colour.r + 0.35f), std::min(1.0f, colour.g + 0.35f), std::min(1.0f, colour.b + 0.35f));
+    const RGBA trough(0.0f, 0.0f, 0.0f, 0.6f);
+    glBegin(GL_QUADS);
+    colouredVertex(trough, left, top);
+    colouredVertex(trough, right, top);
+    colouredVertex(trough, right, bottom);
+    colouredVertex(trough, left, bottom);
+    // Lighter along its top edge, like the strip's panels.
+    colouredVertex(shine, left, top);
+    colouredVertex(shine, fill, top);
+    colouredVertex(colour, fill, bottom);
+    colouredVertex(colour, left, bottom);
+    glEnd();
+}
+
+void GameHud::drawHurtFlash(float strength)
+{
+    loadOrtho(1.0, 1.0);
+    setTexturing(false);
+    setBlendMode(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // Red at the edges, fainter in the middle, so the vehicle stays in sight.
+    const RGBA edge(0.9f, 0.0f, 0.0f, 0.45f * strength);
+    const RGBA middle(0.9f, 0.0f, 0.0f, 0.12f * strength);
+    glBegin(GL_TRIANGLE_FAN);
+    colouredVertex(middle, 0.5f, 0.5f);
+    colouredVertex(edge, 0.0f, 0.0f);
+    colouredVertex(edge, 1.0f, 0.0f);
+    colouredVertex(edge, 1.0f, 1.0f);
+    colouredVertex(edge, 0.0f, 1.0f);
+    colouredVertex(edge, 0.0f, 0.0f);
+    glEnd();
 }
 
 void GameHud::setWindowProjection()

@@ -47,6 +47,10 @@ private:
     void drawTimes(const GameState& game);
     void drawPoints(const GameState& game);
     void drawStory(const GameState& game);
+    /// A bar filled to `life` (0 to 100) in the current projection, coloured by how much is left.
+    void drawLifeBar(int life, float left, float top, float right, float bottom);
+    /// Red over the current viewport, `strength` 1 just after a loss of life.
+    void drawHurtFlash(float strength);
     void drawCountdown(const GameState& game);
     /// `text` pulsing in `colour` over the middle of the game views.
     void drawBanner(const GameState& game, const std::string& text, const RGBA& colour);

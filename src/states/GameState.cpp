@@ -13,6 +13,7 @@
 
 #include <AL/al.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -64,6 +65,7 @@ void GameState::loadResources()
     loserSound = sounds->get("sounds/loser.ogg", ParameterMap());
     countdownSound = sounds->get("sounds/countdown.ogg", ParameterMap());
     errorSound = sounds->get("sounds/error.ogg", ParameterMap());
+    timeUpSound = sounds->get("sounds/timeup.ogg", ParameterMap());
 }
 
 GameState::GameState(Engine* engine, const SearchPathList& highscorePaths) : GameState(engine)
@@ -229,6 +231,7 @@ bool GameState::loadLevel(const std::string& name)
     winner = -1;
     finishTime1 = finishTime2 = 0.0f;
     endDelay = 0.0f;
+    storyOver = timeUp = false;
     recordHundredths = -1;
 
     GameMode mode = getGameMode();
@@ -301,6 +304,8 @@ void GameState::update()
             checkFinishLine();
         else if ((mode == GM_CTZ || mode == GM_KOH) && winner == -1)
             checkScoreAndLife();
+        else if (mode == GM_STORY)
+            checkStoryEnd();
     }
 
     if (engine->wasKeyPressed(SDLK_RETURN)) {
@@ -338,6 +343,9 @@ void GameState::followPlayers()
 
 void GameState::runClock()
 {
+    // A story run's clock stops at its end, so the display stays at 0.
+    if (storyOver)
+        return;
     float dt = engine->getFrameTime();
     if (countdown <= 1.0f) {
         // During "LOS!" the players already drive and the clock runs.
@@ -385,6 +393,34 @@ void GameState::checkFinishLine()
         *finishTimes[i] = matchTime;
         player->disableControls();
     }
+    // The winner of the two-player race waits for the other one, but not for a dead one.
+    if (mode == GM_TIME_2P && winner != -1 && endDelay <= 0.0f) {
+        PlayerObject* other = players[1 - winner];
+        if (other && *finishTimes[1 - winner] == 0.0f && other->getLife() == 0)
+            endDelay = kEndDelay;
+    }
+}
+
+int GameState::getStorySecondsLeft() const
+{
+    return std::max(0, int(kStoryTime) - int(matchTime));
+}
+
+void GameState::checkStoryEnd()
+{
+    if (storyOver)
+        return;
+    if (player1->getLife() == 0) {
+        loserSound->play();
+    } else if (getStorySecondsLeft() == 0) {
+        timeUp = true;
+        player1->disableControls();
+        timeUpSound->play();
+    } else {
+        return;
+    }
+    storyOver = true;
+    endDelay = kEndDelay;
 }
 
 void GameState::checkScoreAndLife()
@@ -408,21 +444,14 @@ void GameState::checkScoreAndLife()
     endDelay = kEndDelay;
 }
 
-bool GameState::endMatch()
+bool GameState::offerTimes(ParameterMap& map)
 {
     HighscoreTable table = highscoreTable();
     uint32_t score1 = toHundredths(finishTime1);
     uint32_t score2 = toHundredths(finishTime2);
     bool q1 = finishTime1 != 0.0f && table.qualifies(score1, levelFilename, ST_TIME);
     bool q2 = finishTime2 != 0.0f && table.qualifies(score2, levelFilename, ST_TIME);
-    if (!q1 && !q2) {
-        restart();
-        return false;
-    }
-
-    ParameterMap map;
     map.set("scoreType", ST_TIME);
-    map.set("levelFilename", levelFilename);
     if (q1) {
         map.set("name1", std::string("Spieler 1"));
         map.set("score1", unsigned(score1));
@@ -430,6 +459,29 @@ bool GameState::endMatch()
     if (q2) {
         map.set("name2", std::string("Spieler 2"));
         map.set("score2", unsigned(score2));
+    }
+    return q1 || q2;
+}
+
+bool GameState::offerPoints(ParameterMap& map)
+{
+    const int points = player1->getPoints();
+    if (points <= 0 || !highscoreTable().qualifies(uint32_t(points), levelFilename, ST_POINTS))
+        return false;
+    map.set("scoreType", ST_POINTS);
+    map.set("name1", std::string("Spieler 1"));
+    map.set("score1", unsigned(points));
+    return true;
+}
+
+bool GameState::endMatch()
+{
+    ParameterMap map;
+    map.set("levelFilename", levelFilename);
+    const bool offered = getGameMode() == GM_STORY ? offerPoints(map) : offerTimes(map);
+    if (!offered) {
+        restart();
+        return false;
     }
     restartOnActivate = true;
     engine->pushState("Highscore", map);

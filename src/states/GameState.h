@@ -37,6 +37,8 @@ class GameState : public State {
 public:
     static constexpr float kCountdownStart = 4.0f;
     static constexpr float kEndDelay = 3.0f;
+    /// Seconds a story run lasts.
+    static constexpr float kStoryTime = 99.0f;
 
     /// Highscore lists are read through the engine's data directories.
     explicit GameState(Engine* engine);
@@ -74,6 +76,10 @@ public:
     /// Best time of the level's list in hundredths, as stored; -1 when the list is empty.
     int64_t getRecordHundredths() const { return recordHundredths; }
     float getEndDelay() const { return endDelay; }
+    /// Whole seconds a story run has left, as its display shows them: 99 down to 0.
+    int getStorySecondsLeft() const;
+    /// The story run ended because its time ran out.
+    bool isTimeUp() const { return timeUp; }
 
     const Handle<Texture>& getHudTexture() const { return hudTexture; }
     const Handle<Font>& getLabelFont() const { return labelFont; }
@@ -88,6 +94,12 @@ private:
     void runClock();
     void checkFinishLine();
     void checkScoreAndLife();
+    /// Ends a story run when its time is up or its rider is dead.
+    void checkStoryEnd();
+    /// The time trials' hand-over of qualifying times; false when there was none.
+    bool offerTimes(ParameterMap& map);
+    /// The story's hand-over of player 1's points; false when they do not qualify.
+    bool offerPoints(ParameterMap& map);
     /// True when the highscore screen was opened and this step is over.
     bool endMatch();
     void restart();
@@ -115,6 +127,7 @@ private:
     Handle<Sound> winnerSound;
     Handle<Sound> loserSound;
     Handle<Sound> errorSound;
+    Handle<Sound> timeUpSound;
     int pointsNeededToWin = 0;
     int winner = -1;
     float matchTime = 0.0f;
@@ -126,6 +139,8 @@ private:
     float finishTime2 = 0.0f;
     int64_t recordHundredths = -1;
     float endDelay = 0.0f;
+    bool storyOver = false;
+    bool timeUp = false;
     bool restartOnActivate = false;
     /// Set when the level turned out unusable; the next step goes back to the menu.
     bool levelFailed = false;
