@@ -56,7 +56,7 @@ std::string Layer::nextGeneratedId()
 
 void Layer::addObject(Object* object)
 {
-    if (updating)
+    if (updating || level->isUpdating())
         pendingAdd.push_back(object);
     else
         storeObject(object);
@@ -64,7 +64,7 @@ void Layer::addObject(Object* object)
 
 void Layer::removeObject(Object* object, bool deleteIt)
 {
-    if (!updating) {
+    if (!updating && !level->isUpdating()) {
         takeOutObject(object, deleteIt);
         return;
     }
@@ -126,7 +126,11 @@ void Layer::updateObjects()
             removeAndDeleteObject(object);
     }
     updating = false;
+    applyPendingChanges();
+}
 
+void Layer::applyPendingChanges()
+{
     std::list<Object*> added;
     added.swap(pendingAdd);
     for (Object* object : added)

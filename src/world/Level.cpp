@@ -96,9 +96,16 @@ void Level::loadLayers(const TiXmlElement* layersElement)
 
 void Level::update()
 {
+    // Objects join and leave layers only when the whole step is over: one moved on
+    // to a later layer would otherwise update twice, and one deleted while the
+    // world reports contacts would be used after its deletion.
+    updating = true;
     for (Layer* layer : layers)
         layer->update();
     physics.step(engine->getFrameTime());
+    updating = false;
+    for (Layer* layer : layers)
+        layer->applyPendingChanges();
 }
 
 void Level::render(Object* drawLast)
