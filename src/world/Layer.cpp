@@ -94,12 +94,17 @@ void Layer::storeObject(Object* object)
 {
     auto it = objects.find(object->getId());
     if (it != objects.end() && it->second != object) {
-        // Left in the world, the replaced object's bodies would go on colliding unseen.
-        level->report(object->getId(), "two objects with this id in layer \"" + id + "\"; the earlier one is deleted");
         Object* replaced = it->second;
         objects.erase(it);
-        replaced->onRemoved();
-        delete replaced;
+        // One already queued to leave goes by its queue, which deletes it if it is to be deleted.
+        bool leaving = std::any_of(pendingRemove.begin(), pendingRemove.end(),
+                                   [&](const std::pair<Object*, bool>& entry) { return entry.first == replaced; });
+        if (!leaving) {
+            // Left in the world, the replaced object's bodies would go on colliding unseen.
+            level->report(object->getId(), "two objects with this id in layer \"" + id + "\"; the earlier one is deleted");
+            replaced->onRemoved();
+            delete replaced;
+        }
     }
     objects[object->getId()] = object;
     object->onAdded();

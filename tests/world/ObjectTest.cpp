@@ -208,6 +208,22 @@ TEST(Object, ASecondObjectWithTheSameIdReplacesAndDeletesTheFirst)
     ASSERT_NE(level->findObject("twin"), nullptr);
     EXPECT_EQ(level->findObject("twin")->getPosition(), Vec2f(5, 5));
     EXPECT_EQ(level->getWorld()->GetBodyCount(), 2) << "the ground body and the survivor's body";
+
+    // One that is already leaving hands its id on and is deleted by its own removal only.
+    auto* leaving = dynamic_cast<ProbeObject*>(level->findObject("twin"));
+    bool leavingDeleted = false;
+    leaving->deletedFlag = &leavingDeleted;
+    ProbeObject* heir = nullptr;
+    leaving->onUpdate = [&](ProbeObject& self) {
+        self.getLayer()->removeAndDeleteObject(&self);
+        TiXmlElement element("ProbeObject");
+        element.SetAttribute("id", "twin");
+        heir = new ProbeObject(self.getLayer(), &element, self.getGameParams());
+        self.getLayer()->addObject(heir);
+    };
+    level->update();
+    EXPECT_TRUE(leavingDeleted);
+    EXPECT_EQ(level->findObject("twin"), heir);
 }
 
 TEST(Object, InactiveObjectsAreDeletedAtOnceAndUnknownNamesSkipped)
