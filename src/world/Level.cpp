@@ -89,8 +89,19 @@ void Level::loadLayers(const TiXmlElement* layersElement)
             delete layer;
             layer = nullptr;
         }
-        if (layer)
-            addLayer(layer);
+        if (!layer)
+            continue;
+        // The bits stay as they always were, so that levels play as they did; but
+        // a layer without bits of its own must not go unnoticed.
+        if (index >= 16) {
+            uint16_t bits = physics::collisionBits(index);
+            report(child->ValueStr() + " \"" + layer->getId() + "\"",
+                   "layer element " + std::to_string(index) + " (counted from 0) "
+                       + (bits == 0 ? std::string("collides with nothing")
+                                    : "collides like layer element " + std::to_string(index % 32))
+                       + ": only the first 16 layers have collision bits");
+        }
+        addLayer(layer);
     }
 }
 
