@@ -56,7 +56,7 @@ std::string Layer::nextGeneratedId()
 
 void Layer::addObject(Object* object)
 {
-    if (updating)
+    if (updating || level->isUpdating())
         pendingAdd.push_back(object);
     else
         storeObject(object);
@@ -64,7 +64,7 @@ void Layer::addObject(Object* object)
 
 void Layer::removeObject(Object* object, bool deleteIt)
 {
-    if (!updating) {
+    if (!updating && !level->isUpdating()) {
         takeOutObject(object, deleteIt);
         return;
     }
@@ -94,12 +94,17 @@ void Layer::storeObject(Object* object)
 {
     auto it = objects.find(object->getId());
     if (it != objects.end() && it->second != object) {
-        // Left in the world, the replaced object's bodies would go on colliding unseen.
-        level->report(object->getId(), "two objects with this id in layer \"" + id + "\"; the earlier one is deleted");
         Object* replaced = it->second;
         objects.erase(it);
-        replaced->onRemoved();
-        delete replaced;
+        // One already queued to leave goes by its queue, which deletes it if it is to be deleted.
+        bool leaving = std::any_of(pendingRemove.begin(), pendingRemove.end(),
+                                   [&](const std::pair<Object*, bool>& entry) { return entry.first == replaced; });
+        if (!leaving) {
+            // Left in the world, the replaced object's bodies would go on colliding unseen.
+            level->report(object->getId(), "two objects with this id in layer \"" + id + "\"; the earlier one is deleted");
+            replaced->onRemoved();
+            delete replaced;
+        }
     }
     objects[object->getId()] = object;
     object->onAdded();
@@ -126,7 +131,11 @@ void Layer::updateObjects()
             removeAndDeleteObject(object);
     }
     updating = false;
+    applyPendingChanges();
+}
 
+void Layer::applyPendingChanges()
+{
     std::list<Object*> added;
     added.swap(pendingAdd);
     for (Object* object : added)

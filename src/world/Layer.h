@@ -17,8 +17,8 @@ class Object;
 class TiXmlElement;
 
 /// Base of the level's layers: the common attributes, depth transform and
-/// blending, and the layer's objects. Objects added or removed while the layer
-/// updates them are queued and applied when the update ends.
+/// blending, and the layer's objects. Objects added or removed while the layer or
+/// the level updates are queued and applied when that update ends.
 class Layer : NonCopyable {
 public:
     /// Reads "id", "z", "color", "blendMode" and "visible", then creates the
@@ -41,6 +41,8 @@ public:
     /// and deletes it if `deleteIt`.
     void removeObject(Object* object, bool deleteIt);
     void removeAndDeleteObject(Object* object);
+    /// Applies the queued adds, then the queued removes.
+    void applyPendingChanges();
     /// The object stored under `id`, or null.
     Object* findObject(const std::string& id) const;
     /// The stored objects by id.

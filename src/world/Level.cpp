@@ -89,16 +89,34 @@ void Level::loadLayers(const TiXmlElement* layersElement)
             delete layer;
             layer = nullptr;
         }
-        if (layer)
-            addLayer(layer);
+        if (!layer)
+            continue;
+        // The bits stay as they always were, so that levels play as they did; but
+        // a layer without bits of its own must not go unnoticed.
+        if (index >= 16) {
+            uint16_t bits = physics::collisionBits(index);
+            report(child->ValueStr() + " \"" + layer->getId() + "\"",
+                   "layer element " + std::to_string(index) + " (counted from 0) "
+                       + (bits == 0 ? std::string("collides with nothing")
+                                    : "collides like layer element " + std::to_string(index % 32))
+                       + ": only the first 16 layers have collision bits");
+        }
+        addLayer(layer);
     }
 }
 
 void Level::update()
 {
+    // Objects join and leave layers only when the whole step is over: one moved on
+    // to a later layer would otherwise update twice, and one deleted while the
+    // world reports contacts would be used after its deletion.
+    updating = true;
     for (Layer* layer : layers)
         layer->update();
     physics.step(engine->getFrameTime());
+    updating = false;
+    for (Layer* layer : layers)
+        layer->applyPendingChanges();
 }
 
 void Level::render(Object* drawLast)

@@ -32,8 +32,11 @@ public:
     /// Deletes the layers (and their objects), then the world, then drops the resources.
     ~Level() override;
 
-    /// Once per step: every layer, then one world step with contact reporting.
+    /// Once per step: every layer, then one world step with contact reporting; then
+    /// the objects added to or removed from layers meanwhile join or leave them.
     void update();
+    /// True while `update` runs, until those objects join or leave.
+    bool isUpdating() const { return updating; }
     /// Draws the level from the camera into the current viewport; the projection matrix stays selected.
     void render(Object* drawLast);
     /// Keeps zoom and camera position inside the level.
@@ -102,4 +105,5 @@ private:
     Vec2f gravity;
     PhysicsWorld physics;
     b2Body* groundBody = nullptr;
+    bool updating = false;
 };

@@ -14,7 +14,15 @@ Object::Object(Layer* layer, const TiXmlElement* element, const ParameterMap* ga
     : layer(layer), level(layer->getLevel()), engine(level->getEngine()), gameParams(gameParams)
 {
     const char* text = element ? element->Attribute("id") : nullptr;
-    id = text ? text : nextGeneratedId();
+    if (text) {
+        id = text;
+        return;
+    }
+    // Authors may write ids that look generated; taking one of theirs would delete
+    // their object under the duplicate-id rule.
+    do
+        id = nextGeneratedId();
+    while (layer->findObject(id) || level->findObject(id));
 }
 
 Object::~Object()

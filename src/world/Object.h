@@ -28,7 +28,7 @@ class TiXmlElement;
 /// `level->keepResource`, and last calls `readPlacement(element)`.
 class Object : NonCopyable {
 public:
-    /// Reads "id" (or takes the next "Object#" name). `element` may be one built in memory.
+    /// Reads "id" (or takes the next "Object#" name no object of the level has). `element` may be one built in memory.
     Object(Layer* layer, const TiXmlElement* element, const ParameterMap* gameParams);
     /// Destroys the joints, then the bodies.
     virtual ~Object();

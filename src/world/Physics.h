@@ -80,7 +80,8 @@ void setMassFromShapes(b2Body* body);
 void setMassData(b2Body* body, float mass, const b2Vec2& center, float inertia);
 
 /// Category and mask bits of the shapes of layer `layerIndex`: 1 << (index mod 32),
-/// truncated to 16 bits, so indices 16 and above collide with nothing.
+/// truncated to 16 bits, so indices 16 and above collide with nothing (the level
+/// reports such layers when it loads).
 uint16_t collisionBits(int layerIndex);
 /// Sets category and mask of every shape of `body` to `bits`, keeping the group.
 void setCollisionBits(b2Body* body, uint16_t bits);

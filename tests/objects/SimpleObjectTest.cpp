@@ -58,6 +58,26 @@ TEST_F(SimpleTest, NutGivesFiftyPointsOnceAndOnlyInTheStory)
     }
 }
 
+TEST_F(SimpleTest, NutNamedLikeTheNextGeneratedIdOutlivesItsPointsText)
+{
+    // Authors may write any id, also the one the "+50" text would be given next.
+    const std::string current = Object::nextGeneratedId();
+    const std::string nutId = "Object#" + std::to_string(std::stoi(current.substr(7)) + 1);
+    LevelSpec course;
+    course.objects = playerXml(0, 40.0f, 14.0f) + simpleXml(nutId, "Nut", 40.0f, 13.5f);
+    load(course, GM_STORY);
+    ASSERT_TRUE(find<SimpleObject>(nutId));
+    step();
+    EXPECT_EQ(player(0)->getPoints(), 50);
+    auto texts = all<TextObject>();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NE(texts[0]->getId(), nutId);
+    EXPECT_TRUE(find<SimpleObject>(nutId)) << "the taken nut goes at its layer's next update, not before";
+    step();
+    EXPECT_FALSE(level->findObject(nutId));
+    EXPECT_EQ(all<TextObject>().size(), 1u);
+}
+
 TEST_F(SimpleTest, MedkitHealsUpToFullLifeAndStaysForAHealthyPlayer)
 {
     LevelSpec course;

@@ -10,6 +10,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -91,6 +92,25 @@ TEST(Level, LayersReadTheCommonAttributesAndCountEveryElement)
     EXPECT_EQ(front->getIndex(), 2) << "the skipped element still takes an index";
     EXPECT_EQ(level->findLayer("fog"), nullptr);
     EXPECT_EQ(level->getLayers().back(), front);
+}
+
+TEST(Level, LayersFromIndexSixteenOnAreReportedForTheirCollision)
+{
+    std::string layers;
+    for (int i = 0; i <= 32; ++i)
+        layers += "<ImageLayer id=\"l" + std::to_string(i) + "\" imageFilename=\"bg-sky.png\"/>";
+    testing::internal::CaptureStderr();
+    auto level = makeLevel("<Level><Layers>" + layers + "</Layers></Level>");
+    std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(level->getLayers().size(), 33u);
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 17) << messages;
+    EXPECT_EQ(messages.find("\"l15\""), std::string::npos);
+    EXPECT_NE(messages.find("zorbel: test.xml: ImageLayer \"l16\": layer element 16 (counted from 0) collides with "
+                            "nothing: only the first 16 layers have collision bits\n"),
+              std::string::npos);
+    EXPECT_NE(messages.find("zorbel: test.xml: ImageLayer \"l32\": layer element 32 (counted from 0) collides like "
+                            "layer element 0: only the first 16 layers have collision bits\n"),
+              std::string::npos);
 }
 
 TEST(Level, GeneratedLayerAndObjectIdsCountOnAcrossLevels)

@@ -152,11 +152,12 @@ TEST(Object, LayerChangesDuringAnUpdateWaitUntilItEnds)
     ProbeObject* spawned = nullptr;
     bool sawSpawnDuringUpdate = true;
     bool sawMovedInOldLayer = false;
-    bool done = false;
+    int step = 1;
     p->onUpdate = [&](ProbeObject& self) {
-        if (done)
+        if (step == 2)
+            self.moveToLayer(a);
+        if (step != 1 || spawned)
             return;
-        done = true;
         TiXmlElement element("ProbeObject");
         element.SetAttribute("id", "spawn");
         spawned = new ProbeObject(self.getLayer(), &element, self.getGameParams());
@@ -180,13 +181,19 @@ TEST(Object, LayerChangesDuringAnUpdateWaitUntilItEnds)
     EXPECT_EQ(p->getLayer(), b);
     EXPECT_EQ(p->removed, 1);
     EXPECT_EQ(p->added, 2);
+    EXPECT_EQ(p->updates, 1) << "moved on to a later layer, it must not update there again";
     EXPECT_FALSE(spawnDeleted);
 
     r->kill();
     EXPECT_FALSE(rDeleted);
+    step = 2;
     level->update();
     EXPECT_TRUE(rDeleted) << "a dead object goes at its layer's next update";
     EXPECT_EQ(level->findObject("r"), nullptr);
+    EXPECT_EQ(a->findObject("p"), p) << "moved back to an earlier layer, it is there when the update ends";
+    step = 3;
+    level->update();
+    EXPECT_EQ(p->updates, 3);
 }
 
 TEST(Object, ASecondObjectWithTheSameIdReplacesAndDeletesTheFirst)
@@ -201,6 +208,22 @@ TEST(Object, ASecondObjectWithTheSameIdReplacesAndDeletesTheFirst)
     ASSERT_NE(level->findObject("twin"), nullptr);
     EXPECT_EQ(level->findObject("twin")->getPosition(), Vec2f(5, 5));
     EXPECT_EQ(level->getWorld()->GetBodyCount(), 2) << "the ground body and the survivor's body";
+
+    // One that is already leaving hands its id on and is deleted by its own removal only.
+    auto* leaving = dynamic_cast<ProbeObject*>(level->findObject("twin"));
+    bool leavingDeleted = false;
+    leaving->deletedFlag = &leavingDeleted;
+    ProbeObject* heir = nullptr;
+    leaving->onUpdate = [&](ProbeObject& self) {
+        self.getLayer()->removeAndDeleteObject(&self);
+        TiXmlElement element("ProbeObject");
+        element.SetAttribute("id", "twin");
+        heir = new ProbeObject(self.getLayer(), &element, self.getGameParams());
+        self.getLayer()->addObject(heir);
+    };
+    level->update();
+    EXPECT_TRUE(leavingDeleted);
+    EXPECT_EQ(level->findObject("twin"), heir);
 }
 
 TEST(Object, InactiveObjectsAreDeletedAtOnceAndUnknownNamesSkipped)

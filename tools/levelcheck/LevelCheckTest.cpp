@@ -117,16 +117,22 @@ TEST_F(LevelCheckTest, FindsBadElementsFilesAndAttributes)
 TEST_F(LevelCheckTest, FindsPhysicsFaults)
 {
     // A grass tuft (no shapes) in the physics layer, a hole in the frame, a vehicle
-    // in the air, a box inside the ground and a nut outside the level.
+    // in the air, a box inside the ground, a nut outside the level, and a layer
+    // too far down the list to collide with anything.
     std::string objects = "<PlayerObject id=\"player1\" playerNo=\"0\" position=\"(4, 1.5)\"/>" + kFinish
                           + "<SimpleObject id=\"box\" type=\"Box\" position=\"(7.5, 6.5)\"/>"
                           + "<TextObject id=\"far\" text=\"?\" position=\"(30, 4)\"/>";
-    auto found = check("checker-physics.xml", level("GM_TIME_1P", objects, "0,1,1,1,60,1,1,1,1,1,1,90"));
+    std::string layers;
+    for (int i = 2; i <= 16; ++i)
+        layers += "<ImageLayer id=\"l" + std::to_string(i) + "\" imageFilename=\"bg-sky.png\"/>";
+    auto found = check("checker-physics.xml", level("GM_TIME_1P", objects, "0,1,1,1,60,1,1,1,1,1,1,90", layers));
     EXPECT_TRUE(mentions(found, "cell(s) hold tiles without shapes, the first tile 60 at column 4, row 6"));
     EXPECT_TRUE(mentions(found, "border is open in 1 cell(s), the first at column 0, row 6"));
     EXPECT_TRUE(mentions(found, "\"player1\" is not resting on the ground after one second"));
     EXPECT_TRUE(mentions(found, "object \"box\" at (7.50, 6.50) is stuck in the ground"));
     EXPECT_TRUE(mentions(found, "object \"far\" at (30.00, 4.00) lies outside the level"));
+    EXPECT_TRUE(mentions(found, "ImageLayer \"l16\": layer element 16 (counted from 0) collides with nothing"));
+    EXPECT_FALSE(mentions(found, "\"l15\""));
 }
 
 } // namespace
