@@ -191,3 +191,40 @@ TEST_F(GameHudScreen, TheStripShowsEveryTimeAsTheHighscoreListWritesIt)
 }
 
 } // namespace
+
+TEST_F(GameHudScreen, TheStoryStripShowsLifeAndTheLastTenSecondsInRedAndALossFlashesTheView)
+{
+    start(GM_STORY, writeLevel("hudstory.xml", playerXml(0, kStartX)));
+    PlayerObject* rider = game->getPlayer1();
+    ASSERT_NE(rider, nullptr);
+    // The seconds left stand in the middle panel; the life bar crosses the lower one.
+    const int top = int(0.4925f * 768), bottom = int(0.5475f * 768), barRow = int(0.78f * 768);
+    const Rgb lightBlue{38, 166, 209};
+    const Rgb red{255, 0, 0};
+    auto barLength = [&](const Frame& frame) {
+        int n = 0;
+        for (int x = 0; x < 204; ++x)
+            n += frame.at(x, barRow).g > 120 && frame.at(x, barRow).b < 120;
+        return n;
+    };
+    engine.renderCurrentState();
+    Frame full;
+    EXPECT_GT(full.count(0, top, 204, bottom, lightBlue, 10), 50);
+    EXPECT_EQ(full.count(0, top, 204, bottom, red, 10), 0);
+    const Rgb corner = full.at(220, 10);
+
+    rider->damage(40);
+    engine.renderCurrentState();
+    Frame hurt;
+    EXPECT_NEAR(double(barLength(hurt)) / barLength(full), 0.6, 0.05);
+    EXPECT_GT(hurt.at(220, 10).r, corner.r + 60) << "the view does not flash red";
+    runTicks(engine, 30);
+    engine.renderCurrentState();
+    EXPECT_LT(std::abs(Frame().at(220, 10).r - corner.r), 10) << "the flash does not fade";
+
+    runTicks(engine, int((GameState::kStoryTime - 9.5f) * 60.0f) - 30);
+    engine.renderCurrentState();
+    Frame late;
+    EXPECT_GT(late.count(0, top, 204, bottom, red, 10), 50);
+    EXPECT_EQ(late.count(0, top, 204, bottom, lightBlue, 10), 0);
+}

@@ -382,6 +382,68 @@ TEST_F(GameScreen, StoryStartsAtOnceWithoutCountdown)
     EXPECT_EQ(game->getWinner(), -1);
 }
 
+TEST_F(GameScreen, AStoryRunEndsWhenItsTimeIsUpOrItsRiderDiesAndOffersItsPoints)
+{
+    auto* highscores = new HighscoreState(&engine, scorePaths);
+    engine.registerState(highscores);
+    struct Case {
+        const char* what;
+        int points;
+        int diesAtStep; ///< -1: lives to the end
+    };
+    const Case cases[] = {{"time up", 150, -1}, {"dead at 10 s", 100, 600}, {"time up with nothing", 0, -1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string name = writeLevel("story" + std::to_string(&c - cases) + ".xml", playerXml(0, kStartX));
+        start(GM_STORY, name);
+        PlayerObject* rider = game->getPlayer1();
+        ASSERT_NE(rider, nullptr);
+        rider->addPoints(c.points);
+        int steps = 0;
+        // Up to the last step before the end nothing ends, and the display never goes below 0.
+        const int lastStep = c.diesAtStep >= 0 ? c.diesAtStep : int(GameState::kStoryTime * 60.0f) - 1;
+        for (; steps < lastStep; ++steps) {
+            engine.tick();
+            ASSERT_EQ(game->getEndDelay(), 0.0f) << "ended early at step " << steps;
+        }
+        if (c.diesAtStep >= 0)
+            rider->damage(100);
+        engine.tick();
+        EXPECT_GT(game->getEndDelay(), 0.0f);
+        EXPECT_EQ(game->isTimeUp(), c.diesAtStep < 0);
+        EXPECT_FALSE(rider->areControlsEnabled());
+        for (int i = 0; i < 200 && engine.getCurrentState() == game && game->getEndDelay() > 0.0f; ++i) {
+            engine.tick();
+            EXPECT_GE(game->getStorySecondsLeft(), 0);
+        }
+        if (c.points == 0) {
+            EXPECT_EQ(engine.getCurrentState(), game) << "a run without points is offered to the list";
+            EXPECT_LT(game->getMatchTime(), 0.1f) << "the run does not start again";
+        } else {
+            ASSERT_EQ(engine.getCurrentState(), highscores);
+            EXPECT_EQ(highscores->getPendingScore(), uint32_t(c.points));
+            tap(SDLK_RETURN, '\r');
+            std::vector<HighscoreEntry> list = HighscoreTable(scorePaths).getEntries(name, ST_POINTS);
+            ASSERT_FALSE(list.empty());
+            EXPECT_EQ(list.front().score, uint32_t(c.points));
+            EXPECT_EQ(list.front().name, "Spieler 1");
+        }
+        engine.popState();
+        engine.popState();
+        engine.pushState("MainMenu", ParameterMap());
+    }
+}
+
+TEST_F(GameScreen, TheWinnerOfATwoPlayerRaceDoesNotWaitForADeadRider)
+{
+    start(GM_TIME_2P, fullCourse());
+    runCountdown();
+    game->getPlayer2()->damage(100);
+    ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
+    EXPECT_EQ(game->getWinner(), 0);
+    EXPECT_GT(game->getEndDelay(), 0.0f);
+}
+
 TEST_F(GameScreen, AnUnusableLevelIsReportedOnceAndTheScreenGoesBackToTheMenu)
 {
     struct Case {
