@@ -188,7 +188,7 @@ def capture_and_king_are_started_and_left():
         check(game.wait_exit() == 0, "exit status")
 
 
-def story_level_pause_and_restart():
+def story_run_paused_restarted_and_played_to_its_end():
     with Game("story") as game:
         start_game(game, level_steps=3, mode_steps=4)  # Die große Nussjagd, Story
         time.sleep(1.0)
@@ -206,6 +206,33 @@ def story_level_pause_and_restart():
         game.key("Pause")
         time.sleep(1.0)
         hud_and_view_shown(game.screenshot("restarted"), split=False)
+
+        # A run lasts 99 s of game time; then its points go to the highscores.
+        game.keydown("Up")
+        began = time.time()
+        reached = False
+        while time.time() - began < 240:  # game time may run slower than wall time on a busy machine
+            time.sleep(3.0)
+            if is_highscore_screen(game.screenshot()):
+                reached = True
+                break
+        game.keyup("Up")
+        check(reached, "the story run never reached the highscore screen")
+        game.screenshot("story-highscore")
+        for _ in range(12):
+            game.key("BackSpace", pause=0.03)
+        game.type("Sammler")
+        game.key("Return")
+        time.sleep(0.5)
+        with open(game.data_file("highscore.xml"), "rb") as f:
+            content = f.read()
+        level = content.find(b'filename="nussjagd.xml"')
+        points = content.find(b'type="2"', level)
+        entry = content.find(b'name="Sammler"', points)
+        check(level >= 0 and points > level and entry > points,
+              "the story's points are not under the points list of nussjagd.xml in highscore.xml")
+        game.key("Return")
+        time.sleep(1.0)
         game.key("Escape")
         time.sleep(1.0)
         game.key("Escape")
@@ -216,5 +243,5 @@ run({
     "one_player_time_trial_to_the_highscore": one_player_time_trial_to_the_highscore,
     "two_player_time_trial_both_driving": two_player_time_trial_both_driving,
     "capture_and_king_are_started_and_left": capture_and_king_are_started_and_left,
-    "story_level_pause_and_restart": story_level_pause_and_restart,
+    "story_run_paused_restarted_and_played_to_its_end": story_run_paused_restarted_and_played_to_its_end,
 })
