@@ -117,9 +117,9 @@ TEST_F(LevelCheckTest, FindsBadElementsFilesAndAttributes)
 TEST_F(LevelCheckTest, FindsPhysicsFaults)
 {
     // A grass tuft (no shapes) in the physics layer, a hole in the frame, a vehicle
-    // in the air, a box inside the ground, a nut outside the level, and a layer
-    // too far down the list to collide with anything.
-    std::string objects = "<PlayerObject id=\"player1\" playerNo=\"0\" position=\"(4, 1.5)\"/>" + kFinish
+    // placed upside down, a box inside the ground, a nut outside the level, and a
+    // layer too far down the list to collide with anything.
+    std::string objects = "<PlayerObject id=\"player1\" playerNo=\"0\" position=\"(4, 1.5)\" angle=\"180\"/>" + kFinish
                           + "<SimpleObject id=\"box\" type=\"Box\" position=\"(7.5, 6.5)\"/>"
                           + "<TextObject id=\"far\" text=\"?\" position=\"(30, 4)\"/>";
     std::string layers;
