@@ -23,8 +23,10 @@ make teufelsgrat-1p teufelsgrat.xml GM_TIME_1P $s/teufelsgrat-1p.script
 make teufelsgrat-2p teufelsgrat.xml GM_TIME_2P $s/teufelsgrat-2p.script
 make teufelsgrat-hold teufelsgrat.xml GM_TIME_1P $s/teufelsgrat-hold.script
 make nussjagd-story nussjagd.xml GM_STORY $s/nussjagd-story.script
+make nussjagd-spikes nussjagd.xml GM_STORY $s/nussjagd-spikes.script
 make mutternarena-ctz mutternarena.xml GM_CTZ $s/mutternarena-ctz.script
 make koenigshuegel-koh koenigshuegel.xml GM_KOH $s/koenigshuegel-koh.script
+make koenigshuegel-koh-life koenigshuegel.xml GM_KOH $s/koenigshuegel-koh-life.script
 # Input for the benchmarks and the whole-game run: both players driving.
 make mutternarena-ctz-both mutternarena.xml GM_CTZ $s/mutternarena-ctz-both.script --points 200
 make koenigshuegel-koh-both koenigshuegel.xml GM_KOH $s/koenigshuegel-koh-both.script --points 200

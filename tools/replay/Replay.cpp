@@ -91,7 +91,8 @@ bool parseControlMode(const std::string& name, ControlMode& mode)
     return false;
 }
 
-// "+up", "-w", "+a/97".
+} // namespace
+
 bool parseEvent(const std::string& word, KeyEvent& event)
 {
     if (word.size() < 2 || (word[0] != '+' && word[0] != '-'))
@@ -109,6 +110,8 @@ bool parseEvent(const std::string& word, KeyEvent& event)
     }
     return parseKeyName(name, event.key);
 }
+
+namespace {
 
 std::string eventText(const KeyEvent& event)
 {

@@ -95,6 +95,9 @@ std::string keyName(SDLKey key);
 /// The inverse of `keyName`; false for anything else.
 bool parseKeyName(const std::string& name, SDLKey& key);
 
+/// Reads "+up", "-w" or "+a/97" (the character the key types after the slash); false for anything else.
+bool parseEvent(const std::string& word, KeyEvent& event);
+
 /// "GM_STORY" ... "GM_KOH".
 std::string gameModeName(GameMode mode);
 bool parseGameMode(const std::string& name, GameMode& mode);

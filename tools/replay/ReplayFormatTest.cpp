@@ -188,17 +188,19 @@ TEST(DrivingScript, ReadsCommandsAndRejectsMistakesWithTheirLine)
     std::string error;
     std::istringstream good("# teaches the ridge\n\npress up\nwait 10\nuntil player1 x >= 40 within 600\n"
                             "tap space\nbalance player1 on 0.3\nrelease up\nrequire player1 finishTime > 0\n"
-                            "tolerance position 0.1 time 0.05\n");
+                            "tolerance position 0.1 time 0.05\ntap return/13\n");
     ASSERT_TRUE(readScript(good, script, error)) << error;
     EXPECT_EQ(script.notes, std::vector<std::string>{"teaches the ridge"});
-    ASSERT_EQ(script.commands.size(), 8u);
+    ASSERT_EQ(script.commands.size(), 9u);
     EXPECT_EQ(script.commands[2].count, 600u);
     EXPECT_EQ(script.commands[2].line, 5);
     EXPECT_FLOAT_EQ(script.commands[4].threshold, 0.3f);
     EXPECT_FLOAT_EQ(script.commands[7].tolerances.time, 0.05f);
+    // A name entry takes only keys that type a character, as Return does at the keyboard.
+    EXPECT_EQ(script.commands[8].keys.at(0).unicode, 13);
 
     for (const char* bad : {"wait 0", "wait -3", "press", "press warp", "until player1 x >= 4 within 0",
-                            "balance player3 on", "hold up", "tolerance colour 1"}) {
+                            "balance player3 on", "hold up", "tolerance colour 1", "tap return/0"}) {
         std::istringstream in(std::string("press up\n") + bad + "\n");
         EXPECT_FALSE(readScript(in, script, error)) << bad;
         EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << bad << ": " << error;

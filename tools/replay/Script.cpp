@@ -32,8 +32,7 @@ bool parseKeys(const std::vector<std::string>& words, bool down, ScriptCommand& 
     }
     for (size_t i = 1; i < words.size(); ++i) {
         KeyEvent event;
-        event.down = down;
-        if (!parseKeyName(words[i], event.key)) {
+        if (!parseEvent((down ? "+" : "-") + words[i], event)) {
             error = "\"" + words[i] + "\" is not a key name (up, left, w, space, right_ctrl, ...)";
             return false;
         }
@@ -129,8 +128,10 @@ private:
             queue(command.keys);
             step();
             std::vector<KeyEvent> ups = command.keys;
-            for (KeyEvent& up : ups)
+            for (KeyEvent& up : ups) {
                 up.down = false;
+                up.unicode = 0;
+            }
             queue(ups);
         } else if (verb == "wait") {
             for (uint32_t i = 0; i < command.count; ++i)
