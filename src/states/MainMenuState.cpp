@@ -155,6 +155,9 @@ void MainMenuState::loadLevelList()
         levelNames.push_back(name ? name : word);
         levelGameModes.push_back(modes ? modes : "");
     }
+    if (!listPath.empty() && levelFilenames.empty())
+        std::fprintf(stderr, "zorbel: %s: lists no level that can be played; the menu has no levels to offer\n",
+                     listPath.c_str());
     // The chosen level survives a visit elsewhere, unless the list has become shorter meanwhile.
     if (levelIndex >= getLevelCount())
         levelIndex = 0;
