@@ -34,7 +34,7 @@ int powerOfTwoAtLeast(int size)
 
 Engine::Engine(int width, int height, float fps, const std::string& caption, const std::string& iconFile,
                bool fullScreen)
-    : framesPerSecond(fps), frameTime(1.0f / fps)
+    : frameTime(1.0f / fps)
 {
     // Without a window there is nothing to play in; say why and stop cleanly.
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {

@@ -152,7 +152,6 @@ private:
     bool active = true;
     Vec2i screenSize;
     float aspectRatio = 1.0f;
-    float framesPerSecond;
     float frameTime;
     double time = 0.0;
     SearchPathList searchPaths;
