@@ -88,7 +88,7 @@ TEST_F(GameHudScreen, CountdownFigureIsRedAtThreeAndAHalfAndGreenAtAQuarter)
     EXPECT_GT(go.count(204, 240, 1024, 270, quarterGreen), 0) << "LOS! is three quarters of the window high";
 }
 
-TEST_F(GameHudScreen, TheRunningTimeTurnsRedAtTheFinish)
+TEST_F(GameHudScreen, TheRunningTimeStopsAndTurnsRedAtTheFinish)
 {
     start(GM_TIME_1P, writeLevel("hudtime.xml", playerXml(0, kStartX) + finishXml()));
     runCountdown();
@@ -107,6 +107,8 @@ TEST_F(GameHudScreen, TheRunningTimeTurnsRedAtTheFinish)
     Frame finished;
     EXPECT_GT(finished.count(0, top, 204, bottom, red, 10), 100);
     EXPECT_EQ(finished.count(0, top, 204, bottom, lightBlue, 10), 0);
+    runTicks(engine, 60);
+    EXPECT_EQ(shownTime(*game, 0), formatHundredths(toHundredths(game->getFinishTime(0)))) << "the time stops there";
 }
 
 TEST_F(GameHudScreen, TheStripShowsEveryTimeAsTheHighscoreListWritesIt)
