@@ -53,95 +53,52 @@ protected:
     Handle<Font> font;
 };
 
-TEST_F(FontTest, PageIsLoadedWithTheAlphaWeightedFilter)
+TEST_F(FontTest, TextIsMeasuredByAdvanceMinusOffsetLineByLine)
 {
-    EXPECT_EQ(font->getLineHeight(), 32);
-    EXPECT_EQ(font->getBase(), 26);
-    ASSERT_TRUE(font->getTexture());
-    EXPECT_EQ(font->getTexture()->getFilename(), scratchDir() + "fonts/font-test-page.tga");
+    // The page is shrunk with the alpha-weighted filter, so glyph edges do not darken.
     EXPECT_EQ(font->getTexture()->getParameters().get<DownscaleFilter>("downscaleFilter"), DF_ALPHA_WEIGHTED);
-    EXPECT_TRUE(font->getTexture()->getParameters().get<bool>("mipMapping"));
-}
-
-TEST_F(FontTest, CharsAreReadInOrderWithoutCaringForTheirTag)
-{
-    // A repeated id overwrites only what it carries.
+    // Chars are read in order without caring for their tag: a repeated id
+    // overwrites only what it carries, an element without an id continues the one before.
     EXPECT_EQ(font->getGlyph(67).xadvance, 6);
     EXPECT_EQ(font->getGlyph(67).width, 4);
-    EXPECT_EQ(font->getGlyph(67).x, 40);
-    // An element without an id continues the one before it.
-    EXPECT_EQ(font->getGlyph(68).xadvance, 3);
     EXPECT_EQ(font->getGlyph(68).xoffset, 1);
-    EXPECT_EQ(font->getGlyph('Z').xadvance, 0);
+
+    const struct {
+        int height;
+        const char* text;
+        Vec2f size;
+    } cases[] = {
+        {32, "", {0, 0}},        {32, "A", {10, 24}},          {32, "AA", {18, 24}}, // two advances would be 20
+        {16, "AA", {9, 12}},     {32, "AZ", {10, 24}},         // a glyph the font lacks adds nothing
+        {32, "BB", {17, 24}},    {32, "A\nBB", {17, 32 + 24}}, {32, "AA\nB", {18, 32 + 24}},
+        {16, "A\nB", {5, 28}},   {32, "A\n", {10, 32}},        {32, "\xFC", {7, 20}}, // bytes are Latin-1
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(font->measure(c.height, c.text), c.size) << '"' << c.text << "\" at " << c.height;
 }
 
-TEST_F(FontTest, PenMovesByAdvanceMinusOffset)
-{
-    EXPECT_EQ(font->measure(32, ""), Vec2f(0, 0));
-    EXPECT_EQ(font->measure(32, "A"), Vec2f(10, 24));
-    // Two times xadvance would be 20.
-    EXPECT_EQ(font->measure(32, "AA"), Vec2f(18, 24));
-    EXPECT_EQ(font->measure(16, "AA"), Vec2f(9, 12));
-    // A glyph the font lacks neither moves the pen nor adds size.
-    EXPECT_EQ(font->measure(32, "AZ"), font->measure(32, "A"));
-}
-
-TEST_F(FontTest, LineFeedStartsANewLineOneHeightDown)
-{
-    // The second line starts at pen 0: "BB" alone is 17 wide.
-    EXPECT_EQ(font->measure(32, "BB"), Vec2f(17, 24));
-    EXPECT_EQ(font->measure(32, "A\nBB"), Vec2f(17, 32 + 24));
-    EXPECT_EQ(font->measure(32, "AA\nB"), Vec2f(18, 32 + 24));
-    EXPECT_EQ(font->measure(16, "A\nB"), Vec2f(5, 16 + 12));
-    EXPECT_EQ(font->measure(32, "A\n"), Vec2f(10, 32));
-}
-
-TEST_F(FontTest, BytesAreLatin1Codes)
-{
-    EXPECT_EQ(font->measure(32, "\xFC"), Vec2f(7, 20));
-}
-
-TEST_F(FontTest, DrawPutsGlyphsWhereTheMeasureSays)
+TEST_F(FontTest, DrawPutsTintedGlyphsWhereTheMeasureSaysAndRestoresTheMatrix)
 {
     GLfloat before[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, before);
-
-    Vec2f size = font->draw(Vec2f(100, 100), 32, RGBA(1, 1, 1, 1), "A\nB");
+    Vec2f size = font->draw(Vec2f(100, 100), 32, RGBA(1, 0, 0, 1), "A\nB");
     EXPECT_EQ(size, font->measure(32, "A\nB"));
-
-    // 'A' covers x 102..111 and y 104..123.
-    EXPECT_TRUE(lit(102, 104));
-    EXPECT_TRUE(lit(111, 123));
-    EXPECT_FALSE(lit(101, 110));
-    EXPECT_FALSE(lit(112, 110));
-    EXPECT_FALSE(lit(106, 103));
-    EXPECT_FALSE(lit(106, 124));
-    // 'B' on the second line covers x 101..108 and y 140..155.
-    EXPECT_TRUE(lit(101, 140));
-    EXPECT_TRUE(lit(108, 155));
-    EXPECT_FALSE(lit(100, 148));
-    EXPECT_FALSE(lit(104, 139));
-
+    EXPECT_EQ(screenPixel(106, 114), (Pixel{255, 0, 0, 255}));
+    // 'A' covers x 102..111 and y 104..123; 'B' on the second line x 101..108 and y 140..155.
+    for (auto [x, y] : {std::pair{102, 104}, {111, 123}, {101, 140}, {108, 155}})
+        EXPECT_TRUE(lit(x, y)) << x << ", " << y;
+    for (auto [x, y] : {std::pair{101, 110}, {112, 110}, {106, 103}, {106, 124}, {100, 148}, {104, 139}})
+        EXPECT_FALSE(lit(x, y)) << x << ", " << y;
     GLfloat after[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, after);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(before[i], after[i]);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
-}
-
-TEST_F(FontTest, ColourTintsTheGlyphs)
-{
-    font->draw(Vec2f(100, 100), 32, RGBA(1, 0, 0, 1), "A");
-    EXPECT_EQ(screenPixel(106, 114), (Pixel{255, 0, 0, 255}));
 }
 
 TEST_F(FontTest, DrawCenteredPutsTheBlockCentreOnThePosition)
 {
     // "AA" at height 64 measures (36, 48): drawn at (512 - 18, 384 - 24).
-    Vec2f size = font->drawCentered(Vec2f(512, 384), 64, RGBA(1, 1, 1, 1), "AA");
-    EXPECT_EQ(size, Vec2f(36, 48));
+    EXPECT_EQ(font->drawCentered(Vec2f(512, 384), 64, RGBA(1, 1, 1, 1), "AA"), Vec2f(36, 48));
     // The first 'A' starts at 494 + 4 and 360 + 8. Drawn at twice its page
     // size, its border pixels are partly covered, so look for any colour there.
     auto touched = [&](int x, int y) { return screenPixel(x, y).r > 0; };
@@ -151,21 +108,29 @@ TEST_F(FontTest, DrawCenteredPutsTheBlockCentreOnThePosition)
     EXPECT_TRUE(lit(500, 370));
 }
 
-class BrokenFontTest : public ScreenTest {
-protected:
-    // Loads `name`, expecting exactly one line on stderr that mentions `mention`.
-    Handle<Font> load(const std::string& name, const std::string& mention)
-    {
+using BrokenFontTest = ScreenTest;
+
+TEST_F(BrokenFontTest, AFontThatCannotBeReadIsReportedOnceAndDrawsNothing)
+{
+    writeScratchFile("fonts/font-test-nocommon.fnt", "<font><pages><page file=\"x.tga\"/></pages></font>");
+    writeScratchFile("fonts/font-test-zeroline.fnt",
+                     "<font><common lineHeight=\"0\"/><pages><page file=\"x.tga\"/></pages></font>");
+    writeScratchFile("fonts/font-test-nopage.fnt",
+                     "<font><common lineHeight=\"32\"/><pages><page file=\"font-test-lost.tga\"/></pages>"
+                     "<chars><char id=\"65\" width=\"10\" height=\"10\" xadvance=\"10\"/></chars></font>");
+    const std::pair<const char*, const char*> cases[] = {
+        {"fonts/font-test-nowhere.fnt", "fonts/font-test-nowhere.fnt"},
+        {"fonts/font-test-nocommon.fnt", "fonts/font-test-nocommon.fnt"},
+        {"fonts/font-test-zeroline.fnt", "fonts/font-test-zeroline.fnt"},
+        {"fonts/font-test-nopage.fnt", "fonts/font-test-lost.tga"},
+    };
+    for (const auto& [name, mention] : cases) {
+        SCOPED_TRACE(name);
         ::testing::internal::CaptureStderr();
         Handle<Font> font = testEngine().getFontManager()->get(name);
         std::string err = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(lineCount(err), 1) << err;
         EXPECT_NE(err.find(mention), std::string::npos) << err;
-        return font;
-    }
-
-    void expectInert(const Handle<Font>& font)
-    {
         ASSERT_TRUE(font);
         EXPECT_FALSE(font->isLoaded());
         EXPECT_EQ(font->measure(32, "AB"), Vec2f(0, 0));
@@ -173,34 +138,6 @@ protected:
         EXPECT_EQ(font->drawCentered(Vec2f(10, 10), 32, RGBA(1, 1, 1, 1), "AB"), Vec2f(0, 0));
         EXPECT_EQ(screenPixel(10, 10), (Pixel{0, 0, 0, 255}));
     }
-};
-
-TEST_F(BrokenFontTest, MissingDescription)
-{
-    expectInert(load("fonts/font-test-nowhere.fnt", "fonts/font-test-nowhere.fnt"));
-}
-
-TEST_F(BrokenFontTest, DescriptionThatIsNoXml)
-{
-    writeScratchFile("fonts/font-test-garbage.fnt", "<font><common lineHeight=");
-    expectInert(load("fonts/font-test-garbage.fnt", "fonts/font-test-garbage.fnt"));
-}
-
-TEST_F(BrokenFontTest, DescriptionWithoutLayout)
-{
-    writeScratchFile("fonts/font-test-nocommon.fnt", "<font><pages><page file=\"x.tga\"/></pages></font>");
-    expectInert(load("fonts/font-test-nocommon.fnt", "fonts/font-test-nocommon.fnt"));
-    writeScratchFile("fonts/font-test-zeroline.fnt",
-                     "<font><common lineHeight=\"0\"/><pages><page file=\"x.tga\"/></pages></font>");
-    expectInert(load("fonts/font-test-zeroline.fnt", "fonts/font-test-zeroline.fnt"));
-}
-
-TEST_F(BrokenFontTest, MissingPageImage)
-{
-    writeScratchFile("fonts/font-test-nopage.fnt",
-                     "<font><common lineHeight=\"32\"/><pages><page file=\"font-test-lost.tga\"/></pages>"
-                     "<chars><char id=\"65\" width=\"10\" height=\"10\" xadvance=\"10\"/></chars></font>");
-    expectInert(load("fonts/font-test-nopage.fnt", "fonts/font-test-lost.tga"));
 }
 
 } // namespace

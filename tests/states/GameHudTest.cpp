@@ -5,54 +5,13 @@
 #include "states/HighscoreTable.h"
 #include "states/TimeFormat.h"
 
-#include <GL/gl.h>
-
-#include <cstdlib>
-#include <vector>
+#include <array>
 
 using namespace game_test;
 
 namespace {
 
 using GameHudScreen = GameTest;
-
-// The whole frame, read back once; pixel (x, y) counted from the top left.
-class Frame {
-public:
-    Frame()
-    {
-        Vec2i size = testEngine().getScreenSize();
-        width = size.x;
-        height = size.y;
-        pixels.resize(size_t(width) * size_t(height) * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    }
-
-    Rgb at(int x, int y) const
-    {
-        const unsigned char* p = &pixels[(size_t(height - 1 - y) * size_t(width) + size_t(x)) * 4];
-        return Rgb{p[0], p[1], p[2]};
-    }
-
-    // Pixels of the rectangle [x0, x1) x [y0, y1) within `tolerance` of `colour` in every component.
-    int count(int x0, int y0, int x1, int y1, Rgb colour, int tolerance = 6) const
-    {
-        int n = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) {
-                Rgb p = at(x, y);
-                n += std::abs(p.r - colour.r) <= tolerance && std::abs(p.g - colour.g) <= tolerance &&
-                     std::abs(p.b - colour.b) <= tolerance;
-            }
-        return n;
-    }
-
-private:
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> pixels;
-};
 
 bool isBlack(Rgb p)
 {
@@ -66,34 +25,19 @@ Rgb overSky(float r, float g, float b, float alpha)
     return Rgb{mix(r, 0.2f), mix(g, 0.3f), mix(b, 0.5f)};
 }
 
-TEST(CountdownLook, FiguresChangeColourEverySecondAndGrowAsTheyFade)
-{
-    CountdownLook three = countdownLook(3.5f);
-    EXPECT_EQ(three.text, "3");
-    EXPECT_EQ(three.colour, RGBA(1.0f, 0.0f, 0.0f, 0.5f));
-    EXPECT_FLOAT_EQ(three.height, 0.5f);
-    EXPECT_EQ(countdownLook(2.5f).colour, RGBA(1.0f, 0.5f, 0.0f, 0.5f));
-    EXPECT_EQ(countdownLook(1.5f).text, "1");
-    EXPECT_EQ(countdownLook(1.5f).colour, RGBA(1.0f, 1.0f, 0.0f, 0.5f));
-    CountdownLook go = countdownLook(0.25f);
-    EXPECT_EQ(go.text, "LOS!");
-    EXPECT_EQ(go.colour, RGBA(0.0f, 1.0f, 0.0f, 0.25f));
-    EXPECT_FLOAT_EQ(go.height, 0.75f);
-}
-
 TEST(HeartOffsets, EachHeartFillsInQuartersOverItsThirdOfTheLife)
 {
-    auto same = [](HeartOffsets a, HeartOffsets b) {
-        return a.left == b.left && a.centre == b.centre && a.right == b.right;
-    };
-    EXPECT_TRUE(same(heartOffsets(0), {128, 128, 128}));
-    EXPECT_TRUE(same(heartOffsets(8), {128, 128, 128}));
-    EXPECT_TRUE(same(heartOffsets(9), {96, 128, 128}));
-    EXPECT_TRUE(same(heartOffsets(40), {0, 128, 128}));
-    EXPECT_TRUE(same(heartOffsets(41), {0, 96, 128}));
-    EXPECT_TRUE(same(heartOffsets(75), {0, 0, 96}));
-    EXPECT_TRUE(same(heartOffsets(91), {0, 0, 32}));
-    EXPECT_TRUE(same(heartOffsets(100), {0, 0, 0}));
+    const struct {
+        int life;
+        int left, centre, right;
+    } cases[] = {{0, 128, 128, 128},  {8, 128, 128, 128}, {9, 96, 128, 128}, {40, 0, 128, 128},
+                 {41, 0, 96, 128},    {75, 0, 0, 96},     {91, 0, 0, 32},    {100, 0, 0, 0}};
+    for (const auto& c : cases) {
+        HeartOffsets shown = heartOffsets(c.life);
+        EXPECT_EQ((std::array<int, 3>{shown.left, shown.centre, shown.right}),
+                  (std::array<int, 3>{c.left, c.centre, c.right}))
+            << "life " << c.life;
+    }
 }
 
 TEST_F(GameHudScreen, TwoPlayerViewsAreStackedWithAGapBesideTheStrip)
@@ -144,7 +88,7 @@ TEST_F(GameHudScreen, CountdownFigureIsRedAtThreeAndAHalfAndGreenAtAQuarter)
     EXPECT_GT(go.count(204, 240, 1024, 270, quarterGreen), 0) << "LOS! is three quarters of the window high";
 }
 
-TEST_F(GameHudScreen, TheRunningTimeTurnsRedAtTheFinish)
+TEST_F(GameHudScreen, TheRunningTimeStopsAndTurnsRedAtTheFinish)
 {
     start(GM_TIME_1P, writeLevel("hudtime.xml", playerXml(0, kStartX) + finishXml()));
     runCountdown();
@@ -163,6 +107,8 @@ TEST_F(GameHudScreen, TheRunningTimeTurnsRedAtTheFinish)
     Frame finished;
     EXPECT_GT(finished.count(0, top, 204, bottom, red, 10), 100);
     EXPECT_EQ(finished.count(0, top, 204, bottom, lightBlue, 10), 0);
+    runTicks(engine, 60);
+    EXPECT_EQ(shownTime(*game, 0), formatHundredths(toHundredths(game->getFinishTime(0)))) << "the time stops there";
 }
 
 TEST_F(GameHudScreen, TheStripShowsEveryTimeAsTheHighscoreListWritesIt)

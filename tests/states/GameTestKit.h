@@ -5,6 +5,7 @@
 #include "engine/Enums.h"
 #include "objects/PlayerObject.h"
 #include "states/GameState.h"
+#include "states/HighscoreState.h"
 #include "world/ObjectFactory.h"
 
 #include <gtest/gtest.h>
@@ -123,6 +124,14 @@ protected:
         params.set("controlMode1", CM_FIVE_KEYS);
         params.set("controlMode2", CM_FIVE_KEYS);
         engine.pushState("Game", params);
+    }
+
+    // The real highscore screen, reading and writing the test's own file.
+    HighscoreState* realHighscores()
+    {
+        auto* screen = new HighscoreState(&engine, scorePaths);
+        engine.registerState(screen);
+        return screen;
     }
 
     // The recorder under "Highscore", with nothing recorded yet.

@@ -1,17 +1,11 @@
-#include "engine/Engine.h"
-#include "engine/Enums.h"
 #include "states/HighscoreState.h"
-#include "states/HighscoreTable.h"
+#include "states/ScreenTestKit.h"
 #include "states/TimeFormat.h"
-#include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
-
 #include <cstdlib>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -51,12 +45,12 @@ protected:
             engine.popState();
     }
 
-    void open(int scoreType, uint32_t score1 = 0, const std::string& name1 = "", uint32_t score2 = 0,
+    void open(ScoreType scoreType, uint32_t score1 = 0, const std::string& name1 = "", uint32_t score2 = 0,
               const std::string& name2 = "")
     {
         ParameterMap params;
         params.set("levelFilename", std::string("strecke.xml"));
-        params.set("scoreType", ScoreType(scoreType));
+        params.set("scoreType", scoreType);
         if (score1) {
             params.set("score1", unsigned(score1));
             params.set("name1", name1);
@@ -79,32 +73,21 @@ protected:
         engine.tick();
     }
 
-    void press(SDLKey key, Uint16 unicode)
+    void erase(int times) { type(std::string(size_t(times), '\b')); }
+
+    std::vector<std::string> storedNames(ScoreType scoreType = ST_TIME)
     {
-        pushKey(key, true, unicode);
-        pushKey(key, false);
-        engine.tick();
+        std::vector<std::string> names;
+        for (const HighscoreEntry& entry : HighscoreTable(paths).getEntries("strecke.xml", scoreType))
+            names.push_back(entry.name);
+        return names;
     }
 
-    void erase(int times)
-    {
-        for (int i = 0; i < times; ++i) {
-            pushKey(SDLK_BACKSPACE, true, 8);
-            pushKey(SDLK_BACKSPACE, false);
-        }
-        engine.tick();
-    }
-
-    std::vector<HighscoreEntry> stored(int scoreType = ST_TIME)
-    {
-        return HighscoreTable(paths).getEntries("strecke.xml", scoreType);
-    }
-
-    void fillFile(int count, uint32_t firstScore, uint32_t step, int scoreType = ST_TIME)
+    void fillFile(int count, uint32_t firstScore, uint32_t step)
     {
         HighscoreTable table(paths);
         for (int i = 0; i < count; ++i)
-            table.insert(firstScore + uint32_t(i) * step, "strecke.xml", scoreType, "Fahrer " + std::to_string(i + 1));
+            table.insert(firstScore + uint32_t(i) * step, "strecke.xml", ST_TIME, "Fahrer " + std::to_string(i + 1));
         ASSERT_TRUE(table.save());
         build();
     }
@@ -115,57 +98,16 @@ protected:
     HighscoreState* screen = nullptr;
 };
 
-std::vector<std::string> namesOf(const std::vector<HighscoreEntry>& entries)
-{
-    std::vector<std::string> names;
-    for (const HighscoreEntry& entry : entries)
-        names.push_back(entry.name);
-    return names;
-}
-
-// The frame just rendered, read back once; rows from the top.
-class Frame {
-public:
-    Frame() : size(testEngine().getScreenSize()), rgb(size_t(size.x) * size.y * 3)
-    {
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, size.x, size.y, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    }
-
-    // Pixels of a band of the 32 x 24 unit screen close to the colour (r, g, b);
-    // text is anti-aliased, so only the glyphs' cores count.
-    int countNear(float left, float top, float width, float height, int r, int g, int b) const
-    {
-        float unit = float(size.y) / 24.0f;
-        int count = 0;
-        for (int y = int(top * unit); y < int((top + height) * unit); ++y)
-            for (int x = int(left * unit); x < int((left + width) * unit); ++x) {
-                const unsigned char* p = &rgb[(size_t(size.y - 1 - y) * size.x + x) * 3];
-                if (std::abs(p[0] - r) < 24 && std::abs(p[1] - g) < 24 && std::abs(p[2] - b) < 24)
-                    ++count;
-            }
-        return count;
-    }
-
-private:
-    Vec2i size;
-    std::vector<unsigned char> rgb;
-};
-
 } // namespace
 
 TEST(TimeFormat, MinutesSecondsAndHundredthsAreTruncated)
 {
-    EXPECT_EQ(toHundredths(83.456f), 8345u);
-    EXPECT_EQ(toHundredths(5.0f), 500u);
-    EXPECT_EQ(toHundredths(59.999f), 5999u);
-
-    EXPECT_EQ(formatHundredths(0), "00:00.00");
-    EXPECT_EQ(formatHundredths(6000), "01:00.00");
-    EXPECT_EQ(formatHundredths(12345), "02:03.45");
-    EXPECT_EQ(formatHundredths(60000), "10:00.00");
-    EXPECT_EQ(formatHundredths(8346), "01:23.46");
-    EXPECT_EQ(formatHundredths(29), "00:00.29");
+    const std::pair<float, const char*> cases[] = {
+        {0.0f, "00:00.00"},  {5.0f, "00:05.00"},    {59.999f, "00:59.99"}, {60.0f, "01:00.00"},
+        {83.456f, "01:23.45"}, {123.456f, "02:03.45"}, {600.0f, "10:00.00"},
+    };
+    for (const auto& [seconds, shown] : cases)
+        EXPECT_EQ(formatHundredths(toHundredths(seconds)), shown) << seconds << " s";
 }
 
 TEST(HighscoreLayout, ThePendingLineTakesItsRankAndTheListStaysAtTenLines)
@@ -173,41 +115,28 @@ TEST(HighscoreLayout, ThePendingLineTakesItsRankAndTheListStaysAtTenLines)
     std::vector<HighscoreEntry> ten;
     for (uint32_t i = 1; i <= 10; ++i)
         ten.push_back(HighscoreEntry{"p" + std::to_string(i), i * 100});
-
-    std::vector<HighscoreRow> rows = HighscoreState::layoutRows(ten, 250, ST_TIME);
-    ASSERT_EQ(rows.size(), 10u);
-    for (unsigned i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i].rank, i + 1);
-        EXPECT_FLOAT_EQ(rows[i].y, 4.0f + 1.5f * float(i));
+    const std::vector<HighscoreEntry> three = {{"a", 90}, {"b", 50}, {"c", 10}};
+    const struct {
+        const std::vector<HighscoreEntry>& entries;
+        uint32_t pending;
+        ScoreType type;
+        size_t rows;
+        int pendingRow; ///< -1: no pending line
+    } cases[] = {
+        {ten, 250, ST_TIME, 10, 2},   {ten, 0, ST_TIME, 10, -1}, {three, 50, ST_POINTS, 4, 2},
+        {three, 5, ST_POINTS, 4, 3},  {{}, 700, ST_TIME, 1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.pending << " among " << c.entries.size());
+        std::vector<HighscoreRow> rows = HighscoreState::layoutRows(c.entries, c.pending, c.type);
+        ASSERT_EQ(rows.size(), c.rows);
+        int entry = 0;
+        for (unsigned i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(rows[i].rank, i + 1);
+            EXPECT_FLOAT_EQ(rows[i].y, 4.0f + 1.5f * float(i));
+            EXPECT_EQ(rows[i].entry, int(i) == c.pendingRow ? -1 : entry++) << "row " << i;
+        }
     }
-    EXPECT_EQ(rows[0].entry, 0);
-    EXPECT_EQ(rows[1].entry, 1);
-    EXPECT_EQ(rows[2].entry, -1) << "250 ranks third";
-    EXPECT_EQ(rows[3].entry, 2) << "the old third moves one line down";
-    EXPECT_EQ(rows[9].entry, 8) << "the old tenth is not shown";
-
-    rows = HighscoreState::layoutRows(ten, 0, ST_TIME);
-    ASSERT_EQ(rows.size(), 10u);
-    EXPECT_EQ(rows[9].entry, 9);
-
-    // Equal to an entry: below it. Points rank the other way round.
-    std::vector<HighscoreEntry> three = {{"a", 90}, {"b", 50}, {"c", 10}};
-    rows = HighscoreState::layoutRows(three, 50, ST_POINTS);
-    ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[2].entry, -1);
-    EXPECT_EQ(rows[2].rank, 3u);
-    EXPECT_FLOAT_EQ(rows[2].y, 7.0f);
-
-    rows = HighscoreState::layoutRows(three, 5, ST_POINTS);
-    ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows.back().entry, -1) << "worse than all: after the last line";
-    EXPECT_EQ(rows.back().rank, 4u);
-    EXPECT_FLOAT_EQ(rows.back().y, 8.5f);
-
-    rows = HighscoreState::layoutRows({}, 700, ST_TIME);
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].rank, 1u);
-    EXPECT_FLOAT_EQ(rows[0].y, 4.0f);
 }
 
 TEST_F(HighscoreScreen, TypingANameAndReturnStoresTheResultAtItsRank)
@@ -226,18 +155,17 @@ TEST_F(HighscoreScreen, TypingANameAndReturnStoresTheResultAtItsRank)
     // Tab, bell, delete, a C1 control and a character beyond Latin-1 are refused.
     type("Zo");
     for (Uint16 refused : {9, 7, 127, 0x85, 0x20AC})
-        press(SDLKey('x'), refused);
+        tap(SDLKey('x'), refused);
     type("rb\xFC" "l");
     EXPECT_EQ(screen->getTypedName(), "Zorb\xFCl");
 
-    press(SDLK_RETURN, 13);
+    tap(SDLK_RETURN, 13);
     EXPECT_EQ(screen->getPendingScore(), 0u);
-    std::vector<HighscoreEntry> entries = stored();
-    EXPECT_EQ(namesOf(entries), (std::vector<std::string>{"Fahrer 1", "Fahrer 2", "Zorb\xFCl", "Fahrer 3"}));
-    EXPECT_EQ(namesOf(screen->getEntries()), namesOf(entries));
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Fahrer 1", "Fahrer 2", "Zorb\xFCl", "Fahrer 3"}));
+    EXPECT_EQ(screen->getEntries().size(), 4u) << "the screen shows the new list";
 
     size_t depth = engine.getStackSize();
-    press(SDLK_RETURN, 13);
+    tap(SDLK_RETURN, 13);
     EXPECT_EQ(engine.getStackSize(), depth - 1) << "Return after the entry leaves";
 }
 
@@ -249,43 +177,42 @@ TEST_F(HighscoreScreen, NamesStopAtSeventeenCharactersAndBlankNamesAreRefused)
     erase(17);
 
     type("   ");
-    press(SDLK_RETURN, 13);
+    tap(SDLK_RETURN, 13);
     EXPECT_EQ(screen->getPendingScore(), 12u) << "a name of spaces is not taken";
     EXPECT_EQ(access((dir + "/highscore.xml").c_str(), F_OK), -1) << "and nothing is written";
-    press(SDLKey(160), 160);
-    press(SDLK_RETURN, 13);
+    tap(SDLKey(160), 160);
+    tap(SDLK_RETURN, 13);
     EXPECT_EQ(screen->getPendingScore(), 12u) << "nor is a no-break space";
 
     type("x ");
-    press(SDLK_RETURN, 13);
+    tap(SDLK_RETURN, 13);
     EXPECT_EQ(screen->getPendingScore(), 0u);
-    EXPECT_EQ(namesOf(stored(ST_POINTS)), std::vector<std::string>{"   \xA0x "}) << "stored as typed";
+    EXPECT_EQ(storedNames(ST_POINTS), std::vector<std::string>{"   \xA0x "}) << "stored as typed";
 }
 
 TEST_F(HighscoreScreen, TwoPlayersNameTheirResultsInTurnAndTheNamesAreProposedAgain)
 {
     fillFile(2, 3000, 3000);
     open(ST_TIME, 5000, "Spieler 1", 4000, "Spieler 2");
-    EXPECT_EQ(screen->getTypedName(), "Spieler 1");
     erase(1);
     type("Eins");
-    press(SDLK_RETURN, 13);
+    tap(SDLK_RETURN, 13);
     EXPECT_EQ(screen->getTypedName(), "Spieler 2") << "player 2's turn with player 2's proposal";
     EXPECT_EQ(screen->getPendingScore(), 4000u);
-    EXPECT_EQ(namesOf(stored()), (std::vector<std::string>{"Fahrer 1", "Spieler Eins", "Fahrer 2"}))
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Fahrer 1", "Spieler Eins", "Fahrer 2"}))
         << "player 1's result is saved before player 2 types";
 
     erase(1);
     type("Zwei");
-    press(SDLK_RETURN, 13);
+    tap(SDLK_RETURN, 13);
     EXPECT_EQ(screen->getPendingScore(), 0u);
-    EXPECT_EQ(namesOf(stored()), (std::vector<std::string>{"Fahrer 1", "Spieler Zwei", "Spieler Eins", "Fahrer 2"}));
-    press(SDLK_RETURN, 13);
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Fahrer 1", "Spieler Zwei", "Spieler Eins", "Fahrer 2"}));
+    tap(SDLK_RETURN, 13);
 
     // The next match: the names confirmed last are proposed instead of the game's.
     open(ST_TIME, 4500, "Spieler 1", 4600, "Spieler 2");
     EXPECT_EQ(screen->getTypedName(), "Spieler Eins");
-    press(SDLK_RETURN, 13);
+    tap(SDLK_RETURN, 13);
     EXPECT_EQ(screen->getTypedName(), "Spieler Zwei");
 }
 
@@ -294,25 +221,25 @@ TEST_F(HighscoreScreen, ResultsThatDoNotQualifyAreNotOfferedAndEscapeLeavesWitho
     fillFile(10, 1000, 100);
     open(ST_TIME, 1900, "Spieler 1");
     EXPECT_EQ(screen->getPendingScore(), 0u) << "equal to the tenth";
-    EXPECT_EQ(screen->getTypedName(), "");
     popMine();
 
     // Player 1's entry pushes the tenth out; player 2's time, better than that old
     // tenth but worse than the new one, no longer makes the list and is not asked for.
     open(ST_TIME, 1050, "Spieler 1", 1850, "Spieler 2");
-    EXPECT_EQ(screen->getPendingScore(), 1050u);
-    press(SDLK_RETURN, 13);
+    tap(SDLK_RETURN, 13);
     EXPECT_EQ(screen->getPendingScore(), 0u);
-    EXPECT_EQ(stored().size(), 10u);
-    EXPECT_EQ(stored().back().score, 1800u);
-    press(SDLK_RETURN, 13);
+    std::vector<HighscoreEntry> stored = HighscoreTable(paths).getEntries("strecke.xml", ST_TIME);
+    ASSERT_EQ(stored.size(), 10u);
+    EXPECT_EQ(stored.back().score, 1800u);
+    tap(SDLK_RETURN, 13);
 
     open(ST_TIME, 1020, "Spieler 1");
     size_t depth = engine.getStackSize();
     type("abc");
-    press(SDLK_ESCAPE, 27);
+    tap(SDLK_ESCAPE, 27);
     EXPECT_EQ(engine.getStackSize(), depth - 1);
-    EXPECT_EQ(stored()[1].score, 1050u) << "the unnamed result is dropped";
+    EXPECT_EQ(HighscoreTable(paths).getEntries("strecke.xml", ST_TIME)[1].score, 1050u)
+        << "the unnamed result is dropped";
 
     open(ST_NONE);
     engine.tick();
@@ -326,15 +253,15 @@ TEST_F(HighscoreScreen, TheListAndThePendingLineAreDrawnWhereTheyRank)
     engine.renderCurrentState();
     Frame frame;
 
-    // Row n (from 0) lies at 4 + 1.5 n units; the pending result ranks third.
-    const int orange[3] = {255, 128, 25};
-    const int blue[3] = {38, 166, 209};
-    EXPECT_GT(frame.countNear(8, 4.0f, 10, 1, blue[0], blue[1], blue[2]), 20) << "first entry";
-    EXPECT_GT(frame.countNear(8, 7.0f, 10, 1, orange[0], orange[1], orange[2]), 20) << "the pending line at rank 3";
-    EXPECT_EQ(frame.countNear(8, 7.0f, 16, 1, blue[0], blue[1], blue[2]), 0);
-    EXPECT_GT(frame.countNear(18, 7.0f, 6, 1, orange[0], orange[1], orange[2]), 20) << "its time";
-    EXPECT_GT(frame.countNear(8, 17.5f, 10, 1, blue[0], blue[1], blue[2]), 20) << "the tenth line";
-    EXPECT_EQ(frame.countNear(0, 19.0f, 32, 2, blue[0], blue[1], blue[2]), 0) << "no eleventh line";
-    EXPECT_GT(frame.countNear(10, 1.0f, 12, 2, 255, 255, 255), 20) << "the title";
-    EXPECT_GT(frame.countNear(4, 21.25f, 24, 1.5f, 255, 255, 255), 20) << "the hint";
+    // The screen is 32 x 24 units of 32 pixels; row n (from 0) lies at 4 + 1.5 n units.
+    auto pixelsNear = [&](float left, float top, float width, Rgb colour) {
+        return frame.count(int(left * 32), int(top * 32), int((left + width) * 32), int((top + 1) * 32), colour, 23);
+    };
+    const Rgb orange{255, 128, 25}, blue{38, 166, 209};
+    EXPECT_GT(pixelsNear(8, 4.0f, 10, blue), 20) << "first entry";
+    EXPECT_GT(pixelsNear(8, 7.0f, 10, orange), 20) << "the pending line at rank 3";
+    EXPECT_EQ(pixelsNear(8, 7.0f, 16, blue), 0);
+    EXPECT_GT(pixelsNear(18, 7.0f, 6, orange), 20) << "its time";
+    EXPECT_GT(pixelsNear(8, 17.5f, 10, blue), 20) << "the tenth line";
+    EXPECT_EQ(pixelsNear(0, 19.0f, 32, blue) + pixelsNear(0, 20.0f, 32, blue), 0) << "no eleventh line";
 }

@@ -9,6 +9,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -108,11 +109,40 @@ struct Rgb {
     int r, g, b;
 };
 
-// The colour of window pixel (x, y), counted from the top left.
-inline Rgb framePixel(int x, int y)
-{
-    unsigned char p[4] = {};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, testEngine().getScreenSize().y - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-    return Rgb{p[0], p[1], p[2]};
-}
+// The whole frame just rendered, read back once; pixel (x, y) counted from the top left.
+class Frame {
+public:
+    Frame()
+    {
+        Vec2i size = testEngine().getScreenSize();
+        width = size.x;
+        height = size.y;
+        pixels.resize(size_t(width) * size_t(height) * 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    }
+
+    Rgb at(int x, int y) const
+    {
+        const unsigned char* p = &pixels[(size_t(height - 1 - y) * size_t(width) + size_t(x)) * 4];
+        return Rgb{p[0], p[1], p[2]};
+    }
+
+    // Pixels of the rectangle [x0, x1) x [y0, y1) within `tolerance` of `colour` in every component.
+    int count(int x0, int y0, int x1, int y1, Rgb colour, int tolerance = 6) const
+    {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                Rgb p = at(x, y);
+                n += std::abs(p.r - colour.r) <= tolerance && std::abs(p.g - colour.g) <= tolerance &&
+                     std::abs(p.b - colour.b) <= tolerance;
+            }
+        return n;
+    }
+
+private:
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> pixels;
+};
