@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <cstdio>
 #include <dirent.h>
@@ -288,6 +291,39 @@ TEST(HighscoreTable, ValuesThatDoNotParseAreSkippedWithAMessage)
     for (const char* bad : {"\"12abc\"", "\"-5\"", "\"4294967296\"", "\"\"", "\"zwei\"", "without a filename"})
         EXPECT_NE(messages.find(bad), std::string::npos) << bad << " not reported in:\n" << messages;
 }
+
+// No other test fills the disk: a save must fail whole and keep the old file.
+TEST(HighscoreTable, AFailedWriteLeavesTheOldFileWholeAndKeepsTheEntry)
+{
+    ScratchDir dir;
+    writeFile(dir.file("highscore.xml"), kTwoLevels);
+    HighscoreTable table(dir.paths());
+    for (int i = 0; i < 10; ++i)
+        table.insert(1000 + i, "lang.xml", ST_TIME, "Spieler mit langem Namen");
+
+    // A full disk, simulated: no file of this process may grow beyond 64 bytes.
+    rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit tiny = old;
+    tiny.rlim_cur = 64;
+    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    testing::internal::CaptureStderr();
+    bool saved = table.save();
+    std::string message = testing::internal::GetCapturedStderr();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_NE(message.find("zorbel: " + dir.file("highscore.xml")), std::string::npos) << message;
+    EXPECT_EQ(readFileBytes(dir.file("highscore.xml")), kTwoLevels);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"highscore.xml"}) << "the half-written temporary file is removed";
+    EXPECT_EQ(table.getEntries("lang.xml", ST_TIME).size(), 10u) << "the entries stay in memory";
+
+    ASSERT_TRUE(table.save()) << "once there is room again the next save writes everything";
+    EXPECT_EQ(HighscoreTable(dir.paths()).getEntries("lang.xml", ST_TIME).size(), 10u);
+}
+
 
 TEST(HighscoreTable, ADataDirectoryThatIsGoneGivesAMessageNotACrash)
 {
