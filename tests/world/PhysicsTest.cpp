@@ -23,18 +23,6 @@ b2Body* boxBody(b2World& world, float density, const b2Vec2& position = b2Vec2(0
 
 } // namespace
 
-TEST(Physics, MassFromShapesDecidesBetweenStaticAndDynamic)
-{
-    PhysicsWorld physicsWorld(b2Vec2(0, 10));
-    b2Body* weightless = boxBody(*physicsWorld.get(), 0.0f);
-    physics::setMassFromShapes(weightless);
-    EXPECT_EQ(weightless->GetType(), b2_staticBody);
-    b2Body* heavy = boxBody(*physicsWorld.get(), 2.0f);
-    physics::setMassFromShapes(heavy);
-    EXPECT_EQ(heavy->GetType(), b2_dynamicBody);
-    EXPECT_FLOAT_EQ(heavy->GetMass(), 2.0f * 2.0f * 1.0f);
-}
-
 TEST(Physics, ExplicitMassDataTurnsAboutTheGivenCentreWithTheGivenInertia)
 {
     PhysicsWorld physicsWorld(b2Vec2(0, 0));
@@ -50,15 +38,6 @@ TEST(Physics, ExplicitMassDataTurnsAboutTheGivenCentreWithTheGivenInertia)
         physicsWorld.step(1.0f / 60.0f);
     EXPECT_NEAR(chassis->GetWorldCenter().x, centre.x, 1e-4f);
     EXPECT_NEAR(chassis->GetWorldCenter().y, centre.y, 1e-4f);
-
-    // Zero inertia keeps the body from turning instead of dividing by zero.
-    b2Body* fixed = boxBody(*physicsWorld.get(), 0.0f, b2Vec2(10, 0));
-    physics::setMassData(fixed, 2.0f, b2Vec2(0.5f, 0.5f), 0.0f);
-    fixed->ApplyTorque(5.0f, true);
-    physicsWorld.step(1.0f / 60.0f);
-    EXPECT_EQ(fixed->GetAngularVelocity(), 0.0f);
-    physics::setMassData(fixed, 0.0f, b2Vec2(0, 0), 1.0f);
-    EXPECT_EQ(fixed->GetType(), b2_staticBody);
 }
 
 TEST(Physics, MovingTheCentreOfMassOfASpinningBodyKeepsItsVelocity)
