@@ -72,6 +72,22 @@ Level* ObjectTest::load(const LevelSpec& course, GameMode mode, ControlMode cont
     return level.get();
 }
 
+Level* ObjectTest::loadAfloat(const std::string& objects, GameMode mode, ControlMode controlMode)
+{
+    LevelSpec course;
+    course.gravity = "(0, 0)";
+    course.groundRow = -1;
+    course.objects = objects;
+    return load(course, mode, controlMode);
+}
+
+std::string ObjectTest::loadReporting(const LevelSpec& course, GameMode mode)
+{
+    testing::internal::CaptureStderr();
+    load(course, mode);
+    return testing::internal::GetCapturedStderr();
+}
+
 void ObjectTest::step(int n)
 {
     for (int i = 0; i < n; ++i) {

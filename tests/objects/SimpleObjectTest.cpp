@@ -5,11 +5,9 @@
 #include "objects/TextObject.h"
 #include "resources/SoundInstance.h"
 #include "support/TestEngine.h"
-#include "world/Physics.h"
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 
 namespace {
 
@@ -32,32 +30,6 @@ b2Vec2 momentum(const PlayerObject& p)
 
 class SimpleTest : public ObjectTest {};
 
-TEST_F(SimpleTest, NutGivesFiftyPointsOnceAndOnlyInTheStory)
-{
-    LevelSpec course;
-    course.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("nut", "Nut", 40.0f, 13.5f);
-    load(course, GM_STORY);
-    PlayerObject* p = player(0);
-    ASSERT_TRUE(p && find<SimpleObject>("nut"));
-    step();
-    EXPECT_EQ(p->getPoints(), 50);
-    auto texts = all<TextObject>();
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0]->getText(), "+50");
-    step(10);
-    EXPECT_EQ(p->getPoints(), 50);
-    EXPECT_FALSE(level->findObject("nut"));
-    level.reset();
-
-    for (GameMode mode : {GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH}) {
-        load(course, mode);
-        EXPECT_FALSE(level->findObject("nut")) << "a nut in mode " << mode;
-        step(3);
-        EXPECT_EQ(player(0)->getPoints(), 0);
-        level.reset();
-    }
-}
-
 TEST_F(SimpleTest, NutNamedLikeTheNextGeneratedIdOutlivesItsPointsText)
 {
     // Authors may write any id, also the one the "+50" text would be given next.
@@ -71,11 +43,14 @@ TEST_F(SimpleTest, NutNamedLikeTheNextGeneratedIdOutlivesItsPointsText)
     EXPECT_EQ(player(0)->getPoints(), 50);
     auto texts = all<TextObject>();
     ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0]->getText(), "+50");
     EXPECT_NE(texts[0]->getId(), nutId);
     EXPECT_TRUE(find<SimpleObject>(nutId)) << "the taken nut goes at its layer's next update, not before";
     step();
     EXPECT_FALSE(level->findObject(nutId));
     EXPECT_EQ(all<TextObject>().size(), 1u);
+    step(10);
+    EXPECT_EQ(player(0)->getPoints(), 50) << "a nut pays once";
 }
 
 TEST_F(SimpleTest, MedkitHealsUpToFullLifeAndStaysForAHealthyPlayer)
@@ -154,9 +129,6 @@ TEST_F(SimpleTest, TouchedBoxFadesInItsLastSecondAndGoesAfterTwo)
     auto* box = find<SimpleObject>("box");
     auto* other = find<SimpleObject>("other");
     ASSERT_TRUE(box && other);
-    EXPECT_EQ(box->getBody(0)->GetType(), b2_dynamicBody);
-    EXPECT_EQ(box->getFadeTimer(), 0.0f);
-
     step();
     ASSERT_FLOAT_EQ(box->getFadeTimer(), 2.0f) << "the box did not notice the vehicle";
     step(30);
@@ -177,15 +149,10 @@ TEST_F(SimpleTest, TouchedBoxFadesInItsLastSecondAndGoesAfterTwo)
 
 TEST_F(SimpleTest, AcceleratorPushesAlongItsDirectionWhileOverlapping)
 {
-    LevelSpec course;
-    course.gravity = "(0, 0)";
-    course.groundRow = -1;
-    course.objects = playerXml(0, 10.0f, 8.0f)
-                   + simpleXml("acc", "Accelerator", 10.0f, 8.0f, "angle=\"90\" speed=\"2\"");
-    load(course, GM_STORY);
+    loadAfloat(playerXml(0, 10.0f, 8.0f) + simpleXml("acc", "Accelerator", 10.0f, 8.0f, "angle=\"90\" speed=\"2\""),
+               GM_STORY);
     PlayerObject* p = player(0);
-    auto* acc = find<SimpleObject>("acc");
-    ASSERT_TRUE(p && acc);
+    ASSERT_TRUE(p && find<SimpleObject>("acc"));
 
     step();
     const b2Vec2 v = p->getBody(PlayerObject::kChassis)->GetLinearVelocity();
@@ -214,12 +181,8 @@ TEST_F(SimpleTest, AcceleratorSoundRestartsOnlyAfterItPlayedOut)
 {
     if (!testEngine().hasAudio())
         GTEST_SKIP() << "no OpenAL device: every voice is inert";
-    LevelSpec course;
-    course.gravity = "(0, 0)";
-    course.groundRow = -1;
     // With speed 0 the vehicle stays in the sensor, so the contact goes on.
-    course.objects = playerXml(0, 10.0f, 8.0f) + simpleXml("acc", "Accelerator", 10.0f, 8.0f, "speed=\"0\"");
-    load(course, GM_STORY);
+    loadAfloat(playerXml(0, 10.0f, 8.0f) + simpleXml("acc", "Accelerator", 10.0f, 8.0f, "speed=\"0\""), GM_STORY);
     auto* acc = find<SimpleObject>("acc");
     ASSERT_TRUE(acc);
     const auto& voiceOf = [&] { return acc->getProperties().get<Handle<SoundInstance>>("soundInst"); };
@@ -240,14 +203,14 @@ TEST_F(SimpleTest, LayerSwitchMovesThePlayerAtItsNextUpdate)
 {
     LevelSpec course;
     course.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("switch", "LayerSwitch", 40.0f, 13.0f, "targetLayer=\"back\"");
-    course.extraLayers = tileLayer("back", course.width, course.height, course.groundRow, "");
+    // The layer behind has its ground two rows lower.
+    course.extraLayers = tileLayer("back", course.width, course.height, course.groundRow + 2, "");
     load(course, GM_STORY);
     PlayerObject* p = player(0);
     ASSERT_TRUE(p);
     Layer* ground = level->findLayer("ground");
     Layer* back = level->findLayer("back");
     ASSERT_TRUE(ground && back);
-    EXPECT_EQ(p->getLayer(), ground);
 
     step();
     EXPECT_EQ(p->getLayer(), ground) << "moved inside the world step";
@@ -255,15 +218,10 @@ TEST_F(SimpleTest, LayerSwitchMovesThePlayerAtItsNextUpdate)
     EXPECT_EQ(p->getLayer(), back);
     EXPECT_EQ(back->findObject("player1"), p);
     EXPECT_FALSE(ground->findObject("player1"));
-    for (int i = 0; i < p->getBodyCount(); ++i) {
-        const b2Filter filter = p->getBody(i)->GetFixtureList()->GetFilterData();
-        EXPECT_EQ(filter.categoryBits, physics::collisionBits(back->getIndex()));
-        EXPECT_EQ(filter.maskBits, physics::collisionBits(back->getIndex()));
-    }
-    // It stands on the new layer's ground and no longer meets the switch.
+    // It drops onto the new layer's ground and no longer meets the switch.
     step(60);
     EXPECT_EQ(p->getLayer(), back);
-    EXPECT_NEAR(p->getPosition().y, 14.0f, 0.3f);
+    EXPECT_NEAR(p->getPosition().y, 16.0f, 0.3f);
 }
 
 TEST_F(SimpleTest, SpriteIsDrawnAtItsSizeTurnedByItsAngle)
@@ -276,10 +234,7 @@ TEST_F(SimpleTest, SpriteIsDrawnAtItsSizeTurnedByItsAngle)
     auto* tall = find<SimpleObject>("tall");
     auto* wide = find<SimpleObject>("wide");
     ASSERT_TRUE(tall && wide);
-    EXPECT_EQ(tall->getBodyCount(), 0);
-    EXPECT_FLOAT_EQ(tall->getCullRadius(), 4.0f);
     EXPECT_EQ(wide->getDrawColor(), RGBA(1.0f, 0.0f, 0.0f, 0.5f));
-    EXPECT_EQ(tall->getDrawColor(), RGBA(1.0f, 1.0f, 1.0f, 1.0f));
 
     auto extent = [&](SimpleObject& sprite) {
         float minX = 1e9f, maxX = -1e9f, minY = 1e9f, maxY = -1e9f;
@@ -299,40 +254,4 @@ TEST_F(SimpleTest, SpriteIsDrawnAtItsSizeTurnedByItsAngle)
     EXPECT_NEAR(tallSize.y / tallSize.x, 2.0f, 0.01f);
     EXPECT_NEAR(wideSize.x / wideSize.y, 2.0f, 0.01f);
     EXPECT_NEAR(tallSize.y, wideSize.x, 0.5f);
-}
-
-TEST_F(SimpleTest, BrokenElementsAreReportedAndSkipped)
-{
-    LevelSpec course;
-    course.objects = playerXml(0, 10.0f, 14.0f) + "<SimpleObject id=\"untyped\"/>"
-                   + simpleXml("strange", "Teapot", 20.0f, 8.0f)
-                   + simpleXml("nofile", "Sprite", 20.0f, 8.0f, "size=\"(1, 1)\"")
-                   + simpleXml("badfile", "Sprite", 20.0f, 8.0f, "file=\"no-such-picture.png\" size=\"(1, 1)\"")
-                   + simpleXml("nosize", "Sprite", 20.0f, 8.0f, "file=\"box.png\"")
-                   + simpleXml("badsize", "Sprite", 20.0f, 8.0f, "file=\"box.png\" size=\"big\"")
-                   + simpleXml("badcolor", "Sprite", 20.0f, 8.0f, "file=\"box.png\" size=\"(1, 1)\" color=\"red\"")
-                   + simpleXml("nowhere", "LayerSwitch", 20.0f, 8.0f)
-                   + simpleXml("noamount", "Medkit", 30.0f, 8.0f)
-                   + simpleXml("blunt", "Spikes", 30.0f, 8.0f, "amount=\"sharp\"");
-    testing::internal::CaptureStderr();
-    load(course, GM_STORY);
-    const std::string messages = testing::internal::GetCapturedStderr();
-    for (const char* id : {"untyped", "strange", "nofile", "badfile", "nosize", "badsize", "nowhere"}) {
-        EXPECT_FALSE(level->findObject(id)) << id;
-        EXPECT_NE(messages.find(std::string("SimpleObject \"") + id + "\""), std::string::npos) << id << "\n" << messages;
-    }
-    for (const char* id : {"badcolor", "noamount", "blunt"}) {
-        EXPECT_NE(messages.find(std::string("SimpleObject \"") + id + "\""), std::string::npos) << id << "\n" << messages;
-    }
-    auto* badColor = find<SimpleObject>("badcolor");
-    ASSERT_TRUE(badColor);
-    EXPECT_EQ(badColor->getDrawColor(), RGBA(1.0f, 1.0f, 1.0f, 1.0f));
-    auto* noAmount = find<SimpleObject>("noamount");
-    ASSERT_TRUE(noAmount);
-    EXPECT_EQ(noAmount->getProperties().get<int>("amount"), 0);
-    EXPECT_EQ(find<SimpleObject>("blunt")->getProperties().get<int>("amount"), 20);
-    std::istringstream lines(messages);
-    for (std::string line; std::getline(lines, line);)
-        EXPECT_EQ(line.rfind("zorbel: ", 0), 0u) << line;
-    step(2);
 }

@@ -17,31 +17,13 @@ ImageLayer* imageLayer(Level& level)
 
 } // namespace
 
-TEST(ImageLayer, ReadsItsAttributes)
-{
-    auto level = makeLevel(R"X(<Level size="(40, 10)"><Layers>
-        <ImageLayer imageFilename="bg-sky.png" imageOffset="(3, 4)" tiling="(2, 1)" movement="(30, 0)"/>
-        <ImageLayer imageFilename="bg-clouds.png"/></Layers></Level>)X");
-    ImageLayer* layer = imageLayer(*level);
-    EXPECT_EQ(layer->getImageOffset(), Vec2f(3, 4));
-    EXPECT_EQ(layer->getTiling(), Vec2f(2, 1));
-    EXPECT_EQ(layer->getMovement(), Vec2f(30, 0));
-    auto* plain = dynamic_cast<ImageLayer*>(level->getLayers().back());
-    EXPECT_EQ(plain->getImageOffset(), Vec2f(0, 0));
-    EXPECT_EQ(plain->getTiling(), Vec2f(1, 1));
-    EXPECT_EQ(plain->getMovement(), Vec2f(0, 0));
-    EXPECT_TRUE(plain->getTexture()->isLoaded());
-}
-
-TEST(ImageLayer, ScrollsByItsMovementAndTilesTheImage)
+TEST(ImageLayer, ScrollsByItsMovementAndTilesTheImageFromItsOffset)
 {
     auto level = makeLevel(R"X(<Level size="(40, 30)"><Layers>
-        <ImageLayer imageFilename="bg-sky.png" z="0" tiling="(2, 1)" movement="(30, 0)"/>
+        <ImageLayer imageFilename="bg-sky.png" z="0" imageOffset="(3, 4)" tiling="(2, 1)" movement="(30, 0)"/>
         <ImageLayer imageFilename="bg-sky.png" visible="0" movement="(0, 5)"/></Layers></Level>)X");
-    for (int i = 0; i < 120; ++i)
-        level->update();
+    updates(*level, 120);
     ImageLayer* layer = imageLayer(*level);
-    EXPECT_NEAR(layer->getScroll().x, 60.0f, 1e-3f);
     auto* hidden = dynamic_cast<ImageLayer*>(level->getLayers().back());
     EXPECT_NEAR(hidden->getScroll().y, 10.0f, 1e-3f) << "a hidden layer still scrolls";
 
@@ -60,39 +42,49 @@ TEST(ImageLayer, ScrollsByItsMovementAndTilesTheImage)
             maxT = std::max(maxT, v.t * image.getHeight());
         }
     }
-    EXPECT_NEAR(minS, -60.0f, 0.05f);
-    EXPECT_NEAR(maxS, -60.0f + 2.0f * image.getWidth(), 0.05f);
-    EXPECT_NEAR(minT, 0.0f, 0.05f);
-    EXPECT_NEAR(maxT, float(image.getHeight()), 0.05f);
+    // Two seconds at 30 pixels a second, from the offset (3, 4), twice across.
+    EXPECT_NEAR(minS, -63.0f, 0.05f);
+    EXPECT_NEAR(maxS, -63.0f + 2.0f * image.getWidth(), 0.05f);
+    EXPECT_NEAR(minT, -4.0f, 0.05f);
+    EXPECT_NEAR(maxT, image.getHeight() - 4.0f, 0.05f);
 }
 
 TEST(ImageLayer, DrawsOnlyObjectsWhoseCullingCircleReachesTheView)
 {
-    // The camera is pushed to the left end: the view spans x 0 to 13.33 and y 0 to 10.
-    auto level = makeLevel(R"X(<Level size="(100, 10)"><Layers>
-        <ImageLayer imageFilename="bg-sky.png" z="0"><Objects>
-          <ProbeObject id="a" cullRadius="1" position="(6, 5)"/>
-          <ProbeObject id="near" cullRadius="1" position="(5, 5)"/>
-          <ProbeObject id="edge" cullRadius="1" position="(14, 5)"/>
-          <ProbeObject id="far" cullRadius="1" position="(80, 5)"/>
-          <ProbeObject id="always" cullRadius="0" position="(80, 5)"/>
-        </Objects></ImageLayer></Layers></Level>)X");
+    // Zoom 5 and aspect 4/3: with the camera at (50, 5) the view spans x 43.33 to 56.67 and y 0 to 10.
+    struct Case {
+        Vec2f at;
+        float radius;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {{50, 5}, 1, true},       {{42.5f, 5}, 1, true},  {{42.2f, 5}, 1, false}, {{57.5f, 5}, 1, true},
+        {{57.8f, 5}, 1, false},   {{50, 10.8f}, 1, true}, {{50, 11.2f}, 1, false}, {{50, -0.8f}, 1, true},
+        {{50, -1.2f}, 1, false},  {{80, 5}, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "at " << c.at.x << ", " << c.at.y << " radius " << c.radius);
+        auto level = makeLevel(R"X(<Level size="(100, 10)"><Layers><ImageLayer imageFilename="bg-sky.png" z="0">
+            <Objects><ProbeObject id="p" position="()X" + std::to_string(c.at.x) + ", "
+                               + std::to_string(c.at.y) + ")\" cullRadius=\"" + std::to_string(c.radius)
+                               + "\"/></Objects></ImageLayer></Layers></Level>");
+        ProbeObject* p = probe(*level, "p");
+        level->zoom = 5.0f;
+        level->cameraPosition = Vec2f(50, 5);
+        renderLevel(*level);
+        EXPECT_EQ(p->renders, c.drawn ? 1 : 0);
+    }
+}
+
+TEST(ImageLayer, TheViewportsPlayerIsDrawnLast)
+{
+    auto level = makeLevel(R"X(<Level size="(100, 10)"><Layers><ImageLayer imageFilename="bg-sky.png" z="0"><Objects>
+          <ProbeObject id="a"/><ProbeObject id="b"/><ProbeObject id="c"/></Objects></ImageLayer></Layers></Level>)X");
     std::vector<std::string> log;
     for (auto& entry : imageLayer(*level)->getObjects())
         static_cast<ProbeObject*>(entry.second)->renderLog = &log;
-    level->zoom = 5.0f;
-    level->cameraPosition = Vec2f(0, 0);
-    renderLevel(*level);
-    EXPECT_EQ(log, (std::vector<std::string>{"a", "always", "edge", "near"}));
-
-    log.clear();
     renderLevel(*level, level->findObject("a"));
-    EXPECT_EQ(log, (std::vector<std::string>{"always", "edge", "near", "a"})) << "the viewport's player goes on top";
-
-    log.clear();
-    level->cameraPosition = Vec2f(80, 5);
-    renderLevel(*level);
-    EXPECT_EQ(log, (std::vector<std::string>{"always", "far"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"b", "c", "a"}));
 }
 
 TEST(ImageLayer, ObjectsDrawSpritesOnTheirBodies)
@@ -156,9 +148,8 @@ TEST(LevelFile, EveryLayerKindWithMalformedPartsLoadsWithMessages)
       </Layers></Level>)X");
     registerProbeTypes();
     static const ParameterMap params;
-    testing::internal::CaptureStderr();
-    std::unique_ptr<Level> level(Level::load(&testEngine(), "levels/malformed.xml", &params));
-    std::string messages = testing::internal::GetCapturedStderr();
+    std::unique_ptr<Level> level;
+    const std::string messages = stderrOf([&] { level.reset(Level::load(&testEngine(), "levels/malformed.xml", &params)); });
     ASSERT_NE(level, nullptr);
     for (const char* expected :
          {"tilesets/bad.xml: Tile 1: CircleShape: unknown shape", "tilesets/bad.xml: Tile 2: has no \"position\"",
@@ -184,8 +175,7 @@ TEST(LevelFile, EveryLayerKindWithMalformedPartsLoadsWithMessages)
     EXPECT_EQ(ground->getTile(5, 0), 1u);
     EXPECT_EQ(groundFixtures(*level).size(), 2u) << "the run of two boxes and the single box at x = 5";
 
-    for (int i = 0; i < 60; ++i)
-        level->update();
+    updates(*level, 60);
     EXPECT_NEAR(level->findObject("box")->getPosition().y, -0.5f, 0.05f);
     renderLevel(*level);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));

@@ -26,43 +26,20 @@ const char* kSky = R"X(<ImageLayer imageFilename="bg-sky.png"/>)X";
 
 } // namespace
 
-TEST(Level, DefaultsWhenTheElementIsEmpty)
+TEST(Level, ReadsItsAttributesAndKeepsDefaultsForWhatDoesNotParse)
 {
-    auto level = makeLevel("<Level/>");
-    EXPECT_EQ(level->getSize(), Vec2i(0, 0));
-    EXPECT_FALSE(level->hasBackground());
-    EXPECT_EQ(level->getBackgroundColor(), RGBA(0, 0, 0, 1));
-    EXPECT_EQ(level->getGravity(), Vec2f(0, 0));
-    EXPECT_EQ(level->getWorld()->GetGravity(), b2Vec2(0, 0));
-    EXPECT_EQ(level->getMusicFilename(), "");
-    EXPECT_FLOAT_EQ(level->zoom, 8.0f);
-    EXPECT_EQ(level->cameraPosition, Vec2f(0, 0));
-    EXPECT_TRUE(level->getLayers().empty());
-    EXPECT_EQ(physics::owner(level->getGroundBody()), nullptr);
-    EXPECT_EQ(level->getGroundBody()->GetType(), b2_staticBody);
-}
-
-TEST(Level, ReadsItsAttributesAndCentresTheCamera)
-{
-    auto level = makeLevel(R"X(<Level size="(40, 10)" backgroundColor="(0.5, 0.25, 0, 1)" gravity="(0, 10)"
-                                   musicFilename="level1.ogg" name="ignored"/>)X");
-    EXPECT_EQ(level->getSize(), Vec2i(40, 10));
-    EXPECT_TRUE(level->hasBackground());
-    EXPECT_EQ(level->getBackgroundColor(), RGBA(0.5f, 0.25f, 0.0f, 1.0f));
+    auto level = makeLevel(R"X(<Level size="(40, 10)" gravity="(0, 10)" musicFilename="level1.ogg"/>)X");
     EXPECT_EQ(level->getWorld()->GetGravity(), b2Vec2(0, 10));
     EXPECT_EQ(level->getMusicFilename(), "level1.ogg");
-    EXPECT_EQ(level->cameraPosition, Vec2f(20, 5));
-}
+    EXPECT_EQ(level->cameraPosition, Vec2f(20, 5)) << "the camera starts in the middle";
 
-TEST(Level, UnparsableValuesKeepTheirDefaults)
-{
-    auto level = makeLevel(R"X(<Level size="big" gravity="(0; 10)"><Layers>
+    auto odd = makeLevel(R"X(<Level size="big" gravity="(0; 10)"><Layers>
         <ImageLayer imageFilename="bg-sky.png" z="deep" color="red" blendMode="x" visible="no"/>
       </Layers></Level>)X");
-    EXPECT_EQ(level->getSize(), Vec2i(0, 0));
-    EXPECT_EQ(level->getWorld()->GetGravity(), b2Vec2(0, 0));
-    ASSERT_EQ(level->getLayers().size(), 1u);
-    Layer* layer = level->getLayers().front();
+    EXPECT_EQ(odd->getSize(), Vec2i(0, 0));
+    EXPECT_EQ(odd->getWorld()->GetGravity(), b2Vec2(0, 0));
+    ASSERT_EQ(odd->getLayers().size(), 1u);
+    Layer* layer = odd->getLayers().front();
     EXPECT_FLOAT_EQ(layer->getZ(), 1.0f);
     EXPECT_EQ(layer->getColor(), RGBA(1, 1, 1, 1));
     EXPECT_EQ(layer->getBlendMode(), 1);
@@ -71,27 +48,23 @@ TEST(Level, UnparsableValuesKeepTheirDefaults)
 
 TEST(Level, LayersReadTheCommonAttributesAndCountEveryElement)
 {
-    testing::internal::CaptureStderr();
-    auto level = makeLevel(R"X(<Level size="(40, 10)"><Layers>
-        <ImageLayer id="sky" imageFilename="bg-sky.png" z="2.5" color="(1, 0.5, 0.25, 0.75)" blendMode="3" visible="0"/>
-        <FogLayer id="fog"/>
-        <ImageLayer id="front" imageFilename="bg-clouds.png" z="-1"/>
-      </Layers></Level>)X");
-    std::string messages = testing::internal::GetCapturedStderr();
+    std::unique_ptr<Level> level;
+    const std::string messages = stderrOf([&] {
+        level = makeLevel(R"X(<Level size="(40, 10)"><Layers>
+            <ImageLayer id="sky" imageFilename="bg-sky.png" z="2.5" color="(1, 0.5, 0.25, 0.75)" blendMode="3" visible="0"/>
+            <FogLayer id="fog"/>
+            <ImageLayer id="front" imageFilename="bg-clouds.png" z="-1"/>
+          </Layers></Level>)X");
+    });
     EXPECT_EQ(messages, "zorbel: test.xml: FogLayer: unknown layer kind; skipped\n");
     ASSERT_EQ(level->getLayers().size(), 2u);
     Layer* sky = level->findLayer("sky");
     ASSERT_NE(sky, nullptr);
-    EXPECT_EQ(sky->getIndex(), 0);
     EXPECT_FLOAT_EQ(sky->getZ(), 2.5f);
     EXPECT_EQ(sky->getColor(), RGBA(1, 0.5f, 0.25f, 0.75f));
     EXPECT_EQ(sky->getBlendMode(), 3);
     EXPECT_FALSE(sky->isVisible());
-    Layer* front = level->findLayer("front");
-    ASSERT_NE(front, nullptr);
-    EXPECT_EQ(front->getIndex(), 2) << "the skipped element still takes an index";
-    EXPECT_EQ(level->findLayer("fog"), nullptr);
-    EXPECT_EQ(level->getLayers().back(), front);
+    EXPECT_EQ(level->getLayers().back()->getIndex(), 2) << "the skipped element still takes an index";
 }
 
 TEST(Level, LayersFromIndexSixteenOnAreReportedForTheirCollision)
@@ -99,10 +72,7 @@ TEST(Level, LayersFromIndexSixteenOnAreReportedForTheirCollision)
     std::string layers;
     for (int i = 0; i <= 32; ++i)
         layers += "<ImageLayer id=\"l" + std::to_string(i) + "\" imageFilename=\"bg-sky.png\"/>";
-    testing::internal::CaptureStderr();
-    auto level = makeLevel("<Level><Layers>" + layers + "</Layers></Level>");
-    std::string messages = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(level->getLayers().size(), 33u);
+    const std::string messages = stderrOf([&] { makeLevel("<Level><Layers>" + layers + "</Layers></Level>"); });
     EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 17) << messages;
     EXPECT_EQ(messages.find("\"l15\""), std::string::npos);
     EXPECT_NE(messages.find("zorbel: test.xml: ImageLayer \"l16\": layer element 16 (counted from 0) collides with "
@@ -180,39 +150,24 @@ TEST(Level, FindsObjectsLayersAndPlayers)
     Layer* back = level->findLayer("back");
     Layer* mid = level->findLayer("mid");
     ASSERT_TRUE(back && mid);
-    EXPECT_EQ(level->findLayer("nowhere"), nullptr);
     EXPECT_EQ(level->findObject("a"), back->findObject("a")) << "earlier layers come first";
-    EXPECT_NE(level->findObject("a"), mid->findObject("a"));
-    EXPECT_EQ(level->findObject("b"), nullptr);
 
     EXPECT_EQ(level->getPlayer<ProbeObject>(0), mid->findObject("player1"));
     EXPECT_EQ(level->getPlayer<ProbeObject>(1), mid->findObject("player2"));
     EXPECT_EQ(level->getPlayer<OtherProbeObject>(0), nullptr) << "player1 is not an OtherProbeObject";
     EXPECT_EQ(level->getPlayer<ProbeObject>(2), nullptr);
-    EXPECT_EQ(level->getPlayer<ProbeObject>(-1), nullptr);
 }
 
 TEST(Level, LoadRejectsFilesItCannotUse)
 {
     writeScratchFile("levels/broken.xml", "<Level><Layers></Level>");
     writeScratchFile("levels/other.xml", "<TileSet/>");
-    writeScratchFile("levels/good.xml", R"X(<Level size="(12, 8)"><Layers>)X" + std::string(kSky) + "</Layers></Level>");
     static const ParameterMap params;
-
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(Level::load(&testEngine(), "levels/missing.xml", &params), nullptr);
-    EXPECT_EQ(Level::load(&testEngine(), "levels/broken.xml", &params), nullptr);
-    EXPECT_EQ(Level::load(&testEngine(), "levels/other.xml", &params), nullptr);
-    std::string messages = testing::internal::GetCapturedStderr();
-    EXPECT_NE(messages.find("zorbel: levels/missing.xml: not found"), std::string::npos) << messages;
-    EXPECT_NE(messages.find("broken.xml: cannot be read"), std::string::npos) << messages;
-    EXPECT_NE(messages.find("other.xml: has no \"Level\" element"), std::string::npos) << messages;
-
-    std::unique_ptr<Level> good(Level::load(&testEngine(), "levels/good.xml", &params));
-    ASSERT_NE(good, nullptr);
-    EXPECT_EQ(good->getSize(), Vec2i(12, 8));
-    EXPECT_EQ(good->getSourceName(), "levels/good.xml");
-    EXPECT_EQ(good->getLayers().size(), 1u);
+    for (auto [name, why] : {std::pair{"levels/missing.xml", "not found"}, std::pair{"levels/broken.xml", "cannot be read"},
+                             std::pair{"levels/other.xml", "has no \"Level\" element"}}) {
+        const std::string messages = stderrOf([&] { EXPECT_EQ(Level::load(&testEngine(), name, &params), nullptr); });
+        EXPECT_NE(messages.find(std::string(name) + ": " + why), std::string::npos) << messages;
+    }
 }
 
 TEST(Level, KeepsResourcesUntilItIsDestroyed)
@@ -242,23 +197,16 @@ TEST(Level, RenderClearsOnlyItsViewportAndRestoresTheMatrices)
     glTranslatef(1, 2, 3);
     level->render(nullptr);
 
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_PROJECTION);
     std::array<GLfloat, 16> projection{}, modelView{};
     glGetFloatv(GL_PROJECTION_MATRIX, projection.data());
     glGetFloatv(GL_MODELVIEW_MATRIX, modelView.data());
     EXPECT_FLOAT_EQ(projection[0], 1.0f);
-    EXPECT_FLOAT_EQ(projection[15], 1.0f);
-    EXPECT_FLOAT_EQ(modelView[12], 1.0f);
     EXPECT_FLOAT_EQ(modelView[14], 3.0f);
 
     unsigned char left[3], right[3];
     glReadPixels(100, 300, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, left);
     glReadPixels(900, 300, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, right);
-    EXPECT_EQ(left[0], 255);
-    EXPECT_EQ(left[2], 0);
-    EXPECT_EQ(right[0], 0);
-    EXPECT_EQ(right[2], 255);
+    EXPECT_EQ(left[0], 255) << "the level's background colour";
+    EXPECT_EQ(right[2], 255) << "cleared outside its viewport";
     engine.setViewport(0, 0, 1024, 768);
 }

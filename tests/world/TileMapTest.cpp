@@ -1,6 +1,5 @@
 #include "WorldTestSupport.h"
 
-#include "support/TestEngine.h"
 #include "world/TileMapLayer.h"
 #include "world/TileSet.h"
 
@@ -25,26 +24,22 @@ TileMapLayer* tiles(Level& level)
 
 } // namespace
 
-TEST(TileMap, EqualSimpleBoxesInARowBecomeOneBox)
+TEST(TileMap, EqualSimpleBoxesInARowBecomeOneBoxWithTheLayersCollisionBits)
 {
-    auto level = tileLevel("enablePhysics=\"1\"", "<Row>1,1,1,0,2</Row>");
+    // Two layers before the map give it index 2.
+    auto level = tileLevel("enablePhysics=\"1\"", "<Row>1,1,1,0,2</Row>", "(40, 10)",
+                           "<ImageLayer imageFilename=\"bg-sky.png\"/><ImageLayer imageFilename=\"bg-sky.png\"/>");
     auto fixtures = groundFixtures(*level);
     ASSERT_EQ(fixtures.size(), 2u);
-    auto box = polygonBounds(fixtures[0]);
-    EXPECT_EQ(box.first, b2Vec2(0, 0));
-    EXPECT_EQ(box.second, b2Vec2(3, 1));
-    EXPECT_EQ(static_cast<b2PolygonShape*>(fixtures[0]->GetShape())->m_count, 4);
+    EXPECT_EQ(polygonBounds(fixtures[0]), std::make_pair(b2Vec2(0, 0), b2Vec2(3, 1)));
     EXPECT_FLOAT_EQ(fixtures[0]->GetFriction(), 0.5f);
     EXPECT_FLOAT_EQ(fixtures[0]->GetRestitution(), 0.25f);
-    auto triangle = polygonBounds(fixtures[1]);
-    EXPECT_EQ(triangle.first, b2Vec2(4, 0));
-    EXPECT_EQ(triangle.second, b2Vec2(5, 1));
+    EXPECT_EQ(polygonBounds(fixtures[1]), std::make_pair(b2Vec2(4, 0), b2Vec2(5, 1)));
     EXPECT_EQ(static_cast<b2PolygonShape*>(fixtures[1]->GetShape())->m_count, 3);
     EXPECT_FLOAT_EQ(fixtures[1]->GetFriction(), 0.9f);
     for (b2Fixture* f : fixtures) {
-        EXPECT_EQ(f->GetFilterData().categoryBits, 1);
-        EXPECT_FALSE(f->IsSensor());
-        EXPECT_EQ(f->GetDensity(), 0.0f);
+        EXPECT_EQ(f->GetFilterData().categoryBits, 4);
+        EXPECT_EQ(f->GetFilterData().maskBits, 4);
     }
 }
 
@@ -63,16 +58,11 @@ TEST(TileMap, RowsOfDifferentLengthsArePaddedWithEmptyCells)
     TileMapLayer* layer = tiles(*level);
     EXPECT_EQ(layer->getWidth(), 5);
     EXPECT_EQ(layer->getHeight(), 4) << "a row without text still counts";
-    EXPECT_EQ(layer->getTile(0, 0), 1u);
-    EXPECT_EQ(layer->getTile(1, 0), 2u);
-    EXPECT_EQ(layer->getTile(2, 0), 3u);
-    EXPECT_EQ(layer->getTile(3, 0), 0u);
-    EXPECT_EQ(layer->getTile(4, 0), 0u);
-    EXPECT_EQ(layer->getTile(4, 1), 2u);
-    EXPECT_EQ(layer->getTile(0, 2), 0u);
-    EXPECT_EQ(layer->getTile(1, 3), 1u);
-    EXPECT_EQ(layer->getTile(2, 3), 0u) << "the row ends at the first text that is not a number";
-    EXPECT_EQ(layer->getTile(3, 3), 0u);
+    // The last row ends at the first text that is not a number.
+    const char* expected[] = {"12300", "11112", "00000", "21000"};
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(layer->getTile(x, y), unsigned(expected[y][x] - '0')) << x << ", " << y;
 }
 
 TEST(TileMap, InvisibleTilesCollideButAreNotDrawn)
@@ -84,20 +74,6 @@ TEST(TileMap, InvisibleTilesCollideButAreNotDrawn)
     EXPECT_EQ(polygonBounds(fixtures[0]).second, b2Vec2(3, 1));
     auto polygons = captureFeedback([&] { renderLevel(*level); });
     EXPECT_EQ(polygons.size(), 2u) << "only the visible tile 1 (one quad, fed back as two triangles)";
-}
-
-TEST(TileMap, ShapesTakeTheCollisionBitsOfTheLayerIndex)
-{
-    auto level = tileLevel("enablePhysics=\"1\"", "<Row>1,0,2</Row>", "(40, 10)",
-                           "<ImageLayer imageFilename=\"bg-sky.png\"/><ImageLayer imageFilename=\"bg-sky.png\"/>");
-    ASSERT_EQ(tiles(*level)->getIndex(), 2);
-    auto fixtures = groundFixtures(*level);
-    ASSERT_EQ(fixtures.size(), 2u);
-    for (b2Fixture* f : fixtures) {
-        EXPECT_EQ(f->GetFilterData().categoryBits, 4);
-        EXPECT_EQ(f->GetFilterData().maskBits, 4);
-        EXPECT_EQ(f->GetFilterData().groupIndex, 0);
-    }
 }
 
 TEST(TileMap, DrawsOnlyTheMapsCellsEvenWhenTheViewIsWider)
@@ -122,21 +98,4 @@ TEST(TileMap, DrawsOnlyTheMapsCellsEvenWhenTheViewIsWider)
     const Texture& image = *tiles(*level)->getTileSet()->getTexture();
     EXPECT_NEAR(polygons[0][0].s * image.getWidth(), 8.0f, 1e-2f);
     EXPECT_NEAR(polygons[0][0].t * image.getHeight(), 8.0f, 1e-2f);
-}
-
-TEST(TileMap, RealGroundTileSetLoads)
-{
-    TileSet set(&testEngine(), "ground.xml");
-    ASSERT_TRUE(set.isLoaded());
-    const Tile* dirt = set.findTile(1);
-    ASSERT_NE(dirt, nullptr);
-    EXPECT_TRUE(dirt->isSimpleBox);
-    EXPECT_EQ(dirt->size, Vec2i(64, 64));
-    EXPECT_EQ(dirt->position, Vec2i(8, 8));
-    ASSERT_EQ(dirt->shapes.size(), 1u);
-    EXPECT_FLOAT_EQ(dirt->shapes.front().friction, 0.8f);
-    EXPECT_TRUE(set.getTexture()->isLoaded());
-    EXPECT_EQ(set.findTile(0), nullptr);
-    TileSet missing(&testEngine(), "nothing.xml");
-    EXPECT_FALSE(missing.isLoaded());
 }

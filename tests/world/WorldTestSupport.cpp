@@ -97,6 +97,26 @@ void ProbeObject::onContact(const ContactInfo& c)
         kill();
 }
 
+ProbeObject* probe(Level& level, const std::string& id)
+{
+    auto* object = dynamic_cast<ProbeObject*>(level.findObject(id));
+    EXPECT_NE(object, nullptr) << id;
+    return object;
+}
+
+void updates(Level& level, int n)
+{
+    for (int i = 0; i < n; ++i)
+        level.update();
+}
+
+std::string stderrOf(const std::function<void()>& run)
+{
+    testing::internal::CaptureStderr();
+    run();
+    return testing::internal::GetCapturedStderr();
+}
+
 void registerProbeTypes()
 {
     ObjectFactory::registerType<ProbeObject>("ProbeObject");

@@ -66,6 +66,13 @@ public:
     using ProbeObject::ProbeObject;
 };
 
+// The ProbeObject `id` of `level` (a failure when there is none).
+ProbeObject* probe(Level& level, const std::string& id);
+// `n` level updates.
+void updates(Level& level, int n);
+// What `run` writes to stderr.
+std::string stderrOf(const std::function<void()>& run);
+
 // Files ProbeObject and OtherProbeObject with the factory (idempotent).
 void registerProbeTypes();
 
