@@ -11,6 +11,8 @@
 
 #include <tinyxml.h>
 
+#include <cmath>
+
 namespace {
 
 // Where the nut floats relative to its carrier (y grows downwards).
@@ -29,8 +31,13 @@ ZorbellnutObject::ZorbellnutObject(Layer* layer, const TiXmlElement* element, co
         return;
     }
     double seconds = 0.0;
-    if (element && element->QueryDoubleAttribute("respawnTime", &seconds) == TIXML_SUCCESS)
+    const int read = element ? element->QueryDoubleAttribute("respawnTime", &seconds) : TIXML_NO_ATTRIBUTE;
+    if (read == TIXML_SUCCESS && std::isfinite(seconds) && seconds >= 0.0)
         respawnTime = float(seconds);
+    else if (read != TIXML_NO_ATTRIBUTE)
+        level->report(objectkit::describe(element, id), "\"respawnTime\" \"" + std::string(element->Attribute("respawnTime"))
+                                                             + "\" is not a time in seconds; " + std::to_string(int(respawnTime))
+                                                             + " s is kept");
     texture = engine->getTextureManager()->get("sprites/zorbellnut.png");
     level->keepResource(texture);
     SoundManager* sounds = engine->getSoundManager();

@@ -118,7 +118,7 @@ TEST_F(GameModeObjectsTest, BrokenElementsAreNamedOnStderrAndSkippedOrMended)
         {GM_CTZ, R"X(<HomebaseObject id="x" playerNo="2" size="(2, 2)"/>)X", nullptr},
         {GM_CTZ, R"X(<HomebaseObject id="x" playerNo="0"/>)X", nullptr},
         {GM_CTZ, R"X(<HomebaseObject id="x" playerNo="1" size="(0, 3)"/>)X", nullptr},
-        {GM_CTZ, R"X(<ZorbellnutObject id="x" respawnTime="later"/>)X", usualRespawn, false},
+        {GM_CTZ, R"X(<ZorbellnutObject id="x" respawnTime="later"/>)X", usualRespawn},
         {GM_KOH, R"X(<KingAreaObject id="x"/>)X", nullptr},
     };
     for (const Case& c : cases) {
