@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-sanitize fuzz assets bench whole-game level-previews clean
+.PHONY: all deps configure build run test test-sanitize fuzz mutate assets bench whole-game level-previews clean
 
 all: build
 
@@ -43,6 +43,11 @@ test-sanitize: deps
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	tools/fuzz/run $(FUZZ_SECONDS)
+
+# Plants one small fault at a time in src/ and reports which ones the tests
+# catch (docs/testing.md). Minutes per fault here, so not part of `make test`.
+mutate: deps
+	python3 tools/mutate/mutate.py
 
 assets:
 	@scripts/install-deps --assets
