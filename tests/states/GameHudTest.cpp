@@ -173,4 +173,17 @@ TEST_F(GameHudScreen, TheStoryStripShowsLifeAndTheLastTenSecondsInRedAndALossFla
     Frame late;
     EXPECT_GT(late.count(0, top, 204, bottom, red, 10), 50);
     EXPECT_EQ(late.count(0, top, 204, bottom, lightBlue, 10), 0);
+
+    // A dead rider: "GAME OVER" in red over the middle of the view.
+    auto redBanner = [](const Frame& frame) {
+        int n = 0;
+        for (int y = 330; y < 440; y += 2)
+            for (int x = 300; x < 930; x += 2)
+                n += frame.at(x, y).r > 150 && frame.at(x, y).g < 80 && frame.at(x, y).b < 80;
+        return n;
+    };
+    EXPECT_LT(redBanner(late), 50);
+    rider->damage(100);
+    engine.renderCurrentState();
+    EXPECT_GT(redBanner(Frame()), 1000) << "no GAME OVER over the view of a dead rider";
 }
