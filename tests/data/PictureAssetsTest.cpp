@@ -32,10 +32,7 @@ struct Rect {
 // A picture as the texture loader reads it: RGBA bytes, red first.
 struct Picture {
     std::shared_ptr<SDL_Surface> surface;
-    int w = 0;
-    int h = 0;
-
-    bool loaded() const { return surface != nullptr; }
+    int w = 0, h = 0;
     const std::uint8_t* at(int x, int y) const
     {
         return static_cast<const std::uint8_t*>(surface->pixels) + y * surface->pitch + x * 4;
@@ -45,14 +42,9 @@ struct Picture {
 
 Picture loadChecked(const std::string& path)
 {
-    Picture pic;
-    pic.surface.reset(Texture::loadSurface(path), SDL_FreeSurface);
-    EXPECT_TRUE(pic.loaded()) << path << ": " << IMG_GetError();
-    if (pic.surface) {
-        pic.w = pic.surface->w;
-        pic.h = pic.surface->h;
-    }
-    return pic;
+    SDL_Surface* s = Texture::loadSurface(path);
+    EXPECT_NE(s, nullptr) << path << ": " << IMG_GetError();
+    return s ? Picture{std::shared_ptr<SDL_Surface>(s, SDL_FreeSurface), s->w, s->h} : Picture{};
 }
 
 // What a region of a picture holds: how much of it is covered, how red
@@ -184,7 +176,7 @@ TEST(PictureAssets, MappedRegionsHoldArtAndKeepTheirRectangleClear)
         const Rect rc = r.rc;
         SCOPED_TRACE(std::string(r.path) + " at " + std::to_string(rc.x) + ", " + std::to_string(rc.y));
         const Picture pic = loadChecked(r.path);
-        ASSERT_TRUE(pic.loaded() && rc.x + rc.w <= pic.w && rc.y + rc.h <= pic.h);
+        ASSERT_TRUE(pic.surface && rc.x + rc.w <= pic.w && rc.y + rc.h <= pic.h);
         const Coverage c = measure(pic, rc);
         EXPECT_GT(c.covered, r.minCovered);
         if (r.centred) {
@@ -217,7 +209,7 @@ TEST(PictureAssets, PlayersDifferInColourAndRideTowardsPositiveX)
 TEST(PictureAssets, AcceleratorArrowPointsToPositiveX)
 {
     const Picture pic = loadChecked("data/sprites/accelerator.png");
-    ASSERT_TRUE(pic.loaded());
+    ASSERT_TRUE(pic.surface);
     auto heightOfColumn = [&](int x) {
         int first = -1, last = -1;
         for (int y = 0; y < pic.h; ++y)
@@ -225,7 +217,7 @@ TEST(PictureAssets, AcceleratorArrowPointsToPositiveX)
                 first = first < 0 ? y : first;
                 last = y;
             }
-        return first < 0 ? 0 : last - first;
+        return last - first;
     };
     // Wide tails on the left narrow down to a tip on the right.
     EXPECT_GT(heightOfColumn(pic.w * 3 / 10), heightOfColumn(pic.w * 17 / 20) + 10);
@@ -350,7 +342,7 @@ TEST(TileSetAssets, TilesLieInsideTheirImageAndHaveUsableShapes)
         TiXmlDocument doc(entry.path().string());
         ASSERT_TRUE(doc.LoadFile() && doc.RootElement()->Attribute("imageFilename"));
         const Picture image = loadChecked("data/tilesets/" + std::string(doc.RootElement()->Attribute("imageFilename")));
-        ASSERT_TRUE(image.loaded());
+        ASSERT_TRUE(image.surface);
 
         std::vector<Rect> regions;
         int invisibleColliders = 0, decorations = 0, polygons = 0;
