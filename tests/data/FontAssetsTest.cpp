@@ -58,7 +58,7 @@ TEST_P(FontAssets, EveryPrintableLatin1CharacterHasAGlyphOnThePage) {
 
 // Every opaque pixel belongs to exactly one glyph and keeps its padding to
 // the rectangle's edge; rectangles never share a pixel.
-TEST_P(FontAssets, GlyphsAreSeparateAndPadded) {
+TEST_P(FontAssets, GlyphsAreSeparatePaddedAndWhiteWithCoverageInAlpha) {
     const int w = page->w, h = page->h;
     std::vector<int> owner(static_cast<size_t>(w) * h, -1);
     std::vector<bool> inkAllowed(owner.size(), false);
@@ -75,29 +75,20 @@ TEST_P(FontAssets, GlyphsAreSeparateAndPadded) {
                     y < r.y + r.height - kMinPadding;
             }
     }
-    int stray = 0;
+    // Glyphs are white with the coverage in alpha, so that the draw colour
+    // tints them exactly; transparent pixels are white too, so filtering at
+    // the edges does not darken the text.
+    int stray = 0, partial = 0;
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            if (rgba(x, y)[3] > 0 && !inkAllowed[static_cast<size_t>(y) * w + x] && ++stray <= 5)
+        for (int x = 0; x < w; ++x) {
+            const Uint8* p = rgba(x, y);
+            ASSERT_TRUE(p[0] == 255 && p[1] == 255 && p[2] == 255) << "pixel " << x << ',' << y << " is not white";
+            partial += p[3] > 0 && p[3] < 255;
+            if (p[3] > 0 && !inkAllowed[static_cast<size_t>(y) * w + x] && ++stray <= 5)
                 ADD_FAILURE() << "pixel " << x << ',' << y << " (glyph " << owner[static_cast<size_t>(y) * w + x]
                               << ") is outside the padded ink area";
-    EXPECT_EQ(stray, 0);
-}
-
-// Glyphs are white with the coverage in alpha, so that the draw colour
-// tints them exactly; transparent pixels are white too, so filtering at the
-// edges does not darken the text.
-TEST_P(FontAssets, PixelsAreWhiteWithCoverageInAlpha) {
-    int partial = 0;
-    for (int y = 0; y < page->h; ++y)
-        for (int x = 0; x < page->w; ++x) {
-            const Uint8* p = rgba(x, y);
-            if (p[0] != 255 || p[1] != 255 || p[2] != 255) {
-                ADD_FAILURE() << "pixel " << x << ',' << y << " is not white";
-                return;
-            }
-            partial += p[3] > 0 && p[3] < 255;
         }
+    EXPECT_EQ(stray, 0);
     EXPECT_GT(partial, 1000) << "glyph edges are not anti-aliased";
 }
 

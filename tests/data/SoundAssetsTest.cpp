@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -61,13 +60,8 @@ struct Decoded {
 // Decodes with ov_read into 16-bit samples, as the game's sound loader does,
 // and fails unless the whole stream comes out.
 ::testing::AssertionResult decode(const std::string& path, Decoded& out) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return ::testing::AssertionFailure() << path << " is missing";
   OggVorbis_File vf;
-  if (ov_open(file, &vf, nullptr, 0) != 0) {
-    std::fclose(file);
-    return ::testing::AssertionFailure() << path << " is not an Ogg Vorbis file";
-  }
+  if (ov_fopen(path.c_str(), &vf) != 0) return ::testing::AssertionFailure() << path << " is missing or not Ogg Vorbis";
   const vorbis_info* info = ov_info(&vf, -1);
   out.rate = info->rate;
   out.channel.assign(static_cast<std::size_t>(info->channels), {});

@@ -10,16 +10,15 @@ VIEW_CENTRE = (614, 384)  # the centre of the game views, right of the HUD strip
 # Tone patterns as (seconds after the sound starts, hz); each offset points a
 # little after its note begins, where the note sounds clearest.
 # countdown.ogg: three short beeps at 880 Hz a second apart, then a long one at 1760 Hz.
-COUNTDOWN = [(0.04, 880.0), (1.04, 880.0), (2.04, 880.0), (3.05, 1760.0)]
+COUNTDOWN = ([(0.04, 880.0), (1.04, 880.0), (2.04, 880.0), (3.05, 1760.0)], 0.5)
 # winner.ogg: a horn fanfare G C E G rising, E again, then a chord with a high C on top.
-FANFARE = [(0.10, 392.0), (0.22, 523.25), (0.34, 659.26), (0.48, 783.99),
-           (0.82, 659.26), (0.96, 1046.5), (1.16, 1046.5)]
+FANFARE = ([(0.10, 392.0), (0.22, 523.25), (0.34, 659.26), (0.48, 783.99),
+            (0.82, 659.26), (0.96, 1046.5), (1.16, 1046.5)], 0.12)
 # Measured over the game's music (Audio.find): the countdown about 0.9 with its
 # weakest beep near 0.8, the fanfare 0.24 to 0.30 with its weakest note 0.07 to
 # 0.11. Elsewhere, menu and driving included, the means stay below 0.3 and 0.09
-# and each pattern has a note under 0.05 and 0.02.
-COUNTDOWN_LEAST = 0.5
-FANFARE_LEAST = 0.12
+# and each pattern has a note under 0.05 and 0.02. Each pattern is heard where
+# its mean reaches the number that follows it.
 
 
 def black(p):
@@ -44,12 +43,12 @@ def start_game(game, level_steps=0, mode_steps=0):
     game.key(*["Right"] * level_steps, "Down", *["Right"] * mode_steps, "Down", "Down", "Down", "Return")
 
 
-def heard_once(audio, notes, least, earliest, latest, search, what):
+def heard_once(audio, pattern, earliest, latest, search, what):
     """Checks the pattern is heard exactly once in the stretch `search` and begins
     between earliest and latest, all in seconds of the run (game.elapsed()).
     audio must be the whole recording, taken after the game has ended."""
     start, end = (max(0.0, t - audio.opened) for t in search)
-    found = audio.find(notes, start, end, least)
+    found = audio.find(*pattern, start, end)
     text = ", ".join(f"{onset:.2f} s ({share:.2f})" for onset, share in found) or "nowhere"
     first, last = earliest - audio.opened, latest - audio.opened
     check(len(found) == 1 and first <= found[0][0] <= last, f"{what} heard at {text} of the recording "
@@ -123,11 +122,11 @@ def one_player_time_trial_to_the_highscore():
         audio = game.audio()
         check(audio.rms(started + 2.0 - audio.opened, audio.duration()) > 0.02, "the match was silent")
         # Once as the match starts: not over the menu, not again while driving.
-        heard_once(audio, COUNTDOWN, COUNTDOWN_LEAST, started - 0.5, started + 5.0, (0.0, seen),
+        heard_once(audio, COUNTDOWN, started - 0.5, started + 5.0, (0.0, seen),
                    "the countdown")
         # The finish comes 3 s of game time before the highscore screen, and
         # game time runs no faster than the wall clock.
-        heard_once(audio, FANFARE, FANFARE_LEAST, seen - 15.0, seen - 2.0, (seen - 15.0, seen),
+        heard_once(audio, FANFARE, seen - 15.0, seen - 2.0, (seen - 15.0, seen),
                    "the winner's fanfare")
 
 
@@ -148,7 +147,7 @@ def two_player_time_trial_both_driving():
         check(moved.changed(shot, 210, 590, 1024, 760) > 200, "player 2's view did not move")
         left = game.elapsed()
         game.quit(escapes=2)
-        heard_once(game.audio(), COUNTDOWN, COUNTDOWN_LEAST, started - 0.5, started + 5.0, (0.0, left),
+        heard_once(game.audio(), COUNTDOWN, started - 0.5, started + 5.0, (0.0, left),
                    "the countdown")
 
 

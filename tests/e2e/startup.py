@@ -7,7 +7,7 @@ def starts_and_ends_on_escape():
     with Game("startup") as game:
         def lit(image):
             return image.count(0, 0, 1024, 768, lambda p: sum(p) > 60, step=8)
-        shot = game.screenshot_until(lambda image: lit(image) > 100, "first-screen")
+        shot = game.screenshot("first-screen", until=lambda image: lit(image) > 100)
         check(shot.width == 1024 and shot.height == 768, f"screenshot is {shot.width}x{shot.height}")
         check(lit(shot) > 100, "the first screen is black")
         game.quit()

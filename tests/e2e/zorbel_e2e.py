@@ -122,7 +122,7 @@ class Audio:
         values = self._samples[a * self.channels:b * self.channels:stride]
         return (sum(v * v for v in values) / len(values)) ** 0.5 / 32768.0
 
-    def find(self, notes, start, end, least, window=0.04, step=0.01, slack=2):
+    def find(self, notes, least, start, end, window=0.04, step=0.01, slack=2):
         """[(onset, mean share)] of each time between two times that a pattern of tones is heard.
 
         notes are (offset in seconds, hz): the tone sounds in a `window` that starts that long
@@ -216,12 +216,22 @@ class Game:
             self.env["ALSOFT_DRIVERS"] = "wave"
         self.env.update(env or {})
         self.stderr_path = os.path.join(self.dir, "stderr.txt")
-        self.proc = None
         self.ended = None
 
     def __enter__(self):
-        self.start()
-        return self
+        self.stderr_file = open(self.stderr_path, "w")
+        self.proc = subprocess.Popen([os.path.join(BUILD, "zorbel")], cwd=self.dir, env=self.env,
+                                     stdout=self.stderr_file, stderr=subprocess.STDOUT)
+        self.started = time.time()
+        while self.elapsed() < 15.0:
+            check(self.proc.poll() is None, f"the game ended at start-up:\n{self.stderr()}")
+            out = subprocess.run(["xdotool", "search", "--name", "Quorvell Zorbel 2010"],
+                                 capture_output=True, text=True)
+            if out.returncode == 0 and out.stdout.strip():
+                time.sleep(0.5)  # let the first frames render
+                return self
+            time.sleep(0.1)
+        raise Failure("no window titled 'Quorvell Zorbel 2010' appeared")
 
     def __exit__(self, kind, value, tb):
         self.kill()
@@ -232,27 +242,8 @@ class Game:
             print(self.stderr(), file=sys.stderr)
         return False
 
-    def start(self):
-        self.stderr_file = open(self.stderr_path, "w")
-        self.proc = subprocess.Popen([os.path.join(BUILD, "zorbel")], cwd=self.dir, env=self.env,
-                                     stdout=self.stderr_file, stderr=subprocess.STDOUT)
-        self.started = time.time()
-        self.wait_for_window()
-
     def elapsed(self):
         return time.time() - self.started
-
-    def wait_for_window(self, timeout=15.0):
-        end = time.time() + timeout
-        while time.time() < end:
-            check(self.proc.poll() is None, f"the game ended at start-up:\n{self.stderr()}")
-            out = subprocess.run(["xdotool", "search", "--name", "Quorvell Zorbel 2010"],
-                                 capture_output=True, text=True)
-            if out.returncode == 0 and out.stdout.strip():
-                time.sleep(0.5)  # let the first frames render
-                return
-            time.sleep(0.1)
-        raise Failure("no window titled 'Quorvell Zorbel 2010' appeared")
 
     def stderr(self):
         if not self.stderr_file.closed:
@@ -283,32 +274,26 @@ class Game:
         subprocess.check_call(["xdotool", "type", "--delay", "60", text])
         time.sleep(0.2)
 
-    def screenshot(self, label=None):
-        """Presses Print and returns the written picture."""
-        before = self._shot_files()
-        self.key("Print", pause=0.0)
-        end = time.time() + 5.0
-        while time.time() < end:
-            new = sorted(self._shot_files() - before)
-            if new:
-                path = os.path.join(self.dir, "screenshots", new[-1])
-                # A 24-bit 1024x768 picture is complete at its full size.
-                while os.path.getsize(path) < 54 + 1024 * 768 * 3 and time.time() < end:
-                    time.sleep(0.05)
-                image = Image(path)
-                if label:
-                    os.makedirs(ARTIFACTS, exist_ok=True)
-                    subprocess.call(["convert", path, os.path.join(ARTIFACTS, f"{self.name}-{label}.png")])
-                return image
-            time.sleep(0.05)
-        raise Failure("Print wrote no screenshot")
-
-    def screenshot_until(self, predicate, label=None, timeout=10.0):
-        """Takes screenshots until predicate(image) holds (the machine may be busy); returns that one."""
-        end = time.time() + timeout
+    def screenshot(self, label=None, until=None, timeout=10.0):
+        """Presses Print and returns the written picture; with `until`, takes pictures
+        until until(picture) holds or `timeout` seconds have passed (the machine may be busy)."""
+        give_up = time.time() + timeout
         while True:
-            image = self.screenshot(label)
-            if predicate(image) or time.time() > end:
+            before = self._shot_files()
+            self.key("Print", pause=0.0)
+            end = time.time() + 5.0
+            while not (new := sorted(self._shot_files() - before)):
+                check(time.time() < end, "Print wrote no screenshot")
+                time.sleep(0.05)
+            path = os.path.join(self.dir, "screenshots", new[-1])
+            # A 24-bit 1024x768 picture is complete at its full size.
+            while os.path.getsize(path) < 54 + 1024 * 768 * 3 and time.time() < end:
+                time.sleep(0.05)
+            image = Image(path)
+            if label:
+                os.makedirs(ARTIFACTS, exist_ok=True)
+                subprocess.call(["convert", path, os.path.join(ARTIFACTS, f"{self.name}-{label}.png")])
+            if until is None or until(image) or time.time() > give_up:
                 return image
             time.sleep(0.3)
 
