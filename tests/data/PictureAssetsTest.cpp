@@ -71,11 +71,10 @@ Coverage measure(const Picture& pic, Rect rc)
             c.cy += (y - rc.y + 0.5) * a;
         }
     c.covered = static_cast<double>(count) / (static_cast<double>(rc.w) * rc.h);
-    if (weight > 0) {
-        c.redness /= weight;
-        c.cx /= weight;
-        c.cy /= weight;
-    }
+    weight = std::max(weight, 1e-9); // an empty region has no centre and no colour: all 0
+    c.redness /= weight;
+    c.cx /= weight;
+    c.cy /= weight;
     return c;
 }
 

@@ -16,7 +16,7 @@ def starts_and_ends_on_escape():
 
 
 def runs_silent_without_an_audio_device():
-    with Game("no-audio", audio=False, env={"ALSOFT_DRIVERS": "no-such-backend"}) as game:
+    with Game("no-audio", env={"ALSOFT_DRIVERS": "no-such-backend"}) as game:
         game.screenshot()
         game.quit()
         lines = [l for l in game.stderr().splitlines() if "audio" in l]

@@ -11,7 +11,6 @@ import functools
 import math
 import os
 import shutil
-import signal
 import struct
 import subprocess
 import sys
@@ -200,21 +199,18 @@ def _hann(count):
 class Game:
     """One run of build/zorbel on a copy of data/."""
 
-    def __init__(self, name, data_setup=None, audio=True, env=None):
+    def __init__(self, name, data_setup=None, env=None):
         self.name = name
         self.dir = tempfile.mkdtemp(prefix=f"zorbel-e2e-{name}-")
         shutil.copytree(os.path.join(REPO, "data"), os.path.join(self.dir, "data"))
         if data_setup:
             data_setup(os.path.join(self.dir, "data"))
         self.wave = os.path.join(self.dir, "played.wav")
-        self.env = dict(os.environ)
-        if audio:
-            conf = os.path.join(self.dir, "alsoft.conf")
-            with open(conf, "w") as f:
-                f.write(f"[general]\ndrivers = wave\nsample-type = int16\n[wave]\nfile = {self.wave}\n")
-            self.env["ALSOFT_CONF"] = conf
-            self.env["ALSOFT_DRIVERS"] = "wave"
-        self.env.update(env or {})
+        conf = os.path.join(self.dir, "alsoft.conf")
+        with open(conf, "w") as f:
+            f.write(f"[general]\ndrivers = wave\nsample-type = int16\n[wave]\nfile = {self.wave}\n")
+        # `env` may name another OpenAL driver, or one that does not exist.
+        self.env = {**os.environ, "ALSOFT_CONF": conf, "ALSOFT_DRIVERS": "wave", **(env or {})}
         self.stderr_path = os.path.join(self.dir, "stderr.txt")
         self.ended = None
 
@@ -231,6 +227,7 @@ class Game:
                 time.sleep(0.5)  # let the first frames render
                 return self
             time.sleep(0.1)
+        self.kill()
         raise Failure("no window titled 'Quorvell Zorbel 2010' appeared")
 
     def __exit__(self, kind, value, tb):
@@ -246,8 +243,7 @@ class Game:
         return time.time() - self.started
 
     def stderr(self):
-        if not self.stderr_file.closed:
-            self.stderr_file.flush()
+        """What the game wrote to stderr and stdout so far."""
         with open(self.stderr_path, errors="replace") as f:
             return f.read()
 
@@ -301,32 +297,31 @@ class Game:
         shots = os.path.join(self.dir, "screenshots")
         return set(os.listdir(shots)) if os.path.isdir(shots) else set()
 
-    def wait_exit(self, timeout=10.0):
+    def wait_exit(self, what="the game", timeout=10.0):
+        """Waits for the game to end and expects it to end cleanly, with status 0."""
         try:
             status = self.proc.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
-            raise Failure(f"the game did not end within {timeout} s")
+            raise Failure(f"{what} did not end within {timeout} s")
         self.ended = self.elapsed()
-        return status
+        check(status == 0, f"{what} ended with status {status}")
 
     def quit(self, escapes=1):
         """Presses Escape `escapes` times, a second apart, and expects a clean exit."""
         for n in range(escapes):
             time.sleep(1.0 if n else 0.0)
             self.key("Escape")
-        status = self.wait_exit()
-        check(status == 0, f"exit status {status}")
+        self.wait_exit()
 
     def kill(self):
-        if self.proc and self.proc.poll() is None:
-            self.proc.send_signal(signal.SIGTERM)
+        if self.proc.poll() is None:
+            self.proc.terminate()
             try:
                 self.proc.wait(timeout=5)
             except subprocess.TimeoutExpired:
                 self.proc.kill()
                 self.proc.wait()
-        if getattr(self, "stderr_file", None):
-            self.stderr_file.close()
+        self.stderr_file.close()
 
     def audio(self):
         """What was played so far. After wait_exit the recording is complete, and its
