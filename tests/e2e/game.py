@@ -10,16 +10,15 @@ VIEW_CENTRE = (614, 384)  # the centre of the game views, right of the HUD strip
 # Tone patterns as (seconds after the sound starts, hz); each offset points a
 # little after its note begins, where the note sounds clearest.
 # countdown.ogg: three short beeps at 880 Hz a second apart, then a long one at 1760 Hz.
-COUNTDOWN = [(0.04, 880.0), (1.04, 880.0), (2.04, 880.0), (3.05, 1760.0)]
+COUNTDOWN = ([(0.04, 880.0), (1.04, 880.0), (2.04, 880.0), (3.05, 1760.0)], 0.5)
 # winner.ogg: a horn fanfare G C E G rising, E again, then a chord with a high C on top.
-FANFARE = [(0.10, 392.0), (0.22, 523.25), (0.34, 659.26), (0.48, 783.99),
-           (0.82, 659.26), (0.96, 1046.5), (1.16, 1046.5)]
+FANFARE = ([(0.10, 392.0), (0.22, 523.25), (0.34, 659.26), (0.48, 783.99),
+            (0.82, 659.26), (0.96, 1046.5), (1.16, 1046.5)], 0.12)
 # Measured over the game's music (Audio.find): the countdown about 0.9 with its
 # weakest beep near 0.8, the fanfare 0.24 to 0.30 with its weakest note 0.07 to
 # 0.11. Elsewhere, menu and driving included, the means stay below 0.3 and 0.09
-# and each pattern has a note under 0.05 and 0.02.
-COUNTDOWN_LEAST = 0.5
-FANFARE_LEAST = 0.12
+# and each pattern has a note under 0.05 and 0.02. Each pattern is heard where
+# its mean reaches the number that follows it.
 
 
 def black(p):
@@ -41,35 +40,19 @@ def is_highscore_screen(shot):
 
 def start_game(game, level_steps=0, mode_steps=0):
     """From the menu's first item: pick the level and mode, then start."""
-    for _ in range(level_steps):
-        game.key("Right")
-    game.key("Down")
-    for _ in range(mode_steps):
-        game.key("Right")
-    for _ in range(3):
-        game.key("Down")
-    game.key("Return")
+    game.key(*["Right"] * level_steps, "Down", *["Right"] * mode_steps, "Down", "Down", "Down", "Return")
 
 
-def heard_once(audio, notes, least, earliest, latest, search, what):
+def heard_once(audio, pattern, earliest, latest, search, what):
     """Checks the pattern is heard exactly once in the stretch `search` and begins
     between earliest and latest, all in seconds of the run (game.elapsed()).
     audio must be the whole recording, taken after the game has ended."""
     start, end = (max(0.0, t - audio.opened) for t in search)
-    found = audio.find(notes, start, end, least)
+    found = audio.find(*pattern, start, end)
     text = ", ".join(f"{onset:.2f} s ({share:.2f})" for onset, share in found) or "nowhere"
-    print(f"{what}: searched {start:.1f}-{end:.1f} s of the recording, heard at {text}")
-    check(len(found) == 1, f"{what} heard {len(found)} times between {start:.1f} and {end:.1f} s "
-                           f"of the recording, not once: {text}")
-    check(earliest - audio.opened <= found[0][0] <= latest - audio.opened,
-          f"{what} heard at {text}, not between {earliest - audio.opened:.1f} "
-          f"and {latest - audio.opened:.1f} s of the recording")
-
-
-def changed(a, b, x0, y0, x1, y1):
-    """How many sampled pixels differ clearly between two screenshots."""
-    return sum(1 for y in range(y0, y1, 8) for x in range(x0, x1, 8)
-               if max(abs(p - q) for p, q in zip(a.pixel(x, y), b.pixel(x, y))) > 30)
+    first, last = earliest - audio.opened, latest - audio.opened
+    check(len(found) == 1 and first <= found[0][0] <= last, f"{what} heard at {text} of the recording "
+          f"(searched {start:.1f}-{end:.1f} s), not once between {first:.1f} and {last:.1f} s")
 
 
 def hud_and_view_shown(shot, split):
@@ -86,6 +69,35 @@ def hud_and_view_shown(shot, split):
         check(gap < 20, "the two views are not apart at rows 380-386")
 
 
+def drive_to_the_highscore(game, limit, every, what):
+    """Holds accelerate until the highscore screen shows; returns the game time it was last seen not there."""
+    game.hold(True, "Up")
+    began = time.time()
+    while time.time() - began < limit:  # game time may run slower than wall time on a busy machine
+        time.sleep(every)
+        seen = game.elapsed()
+        if is_highscore_screen(game.screenshot()):
+            break
+    else:
+        seen = None
+    game.hold(False, "Up")
+    check(seen is not None, f"{what} never reached the highscore screen")
+    return seen
+
+
+def enter_name(game, name, label):
+    """Types `name` into the highscore screen's entry and returns highscore.xml as written."""
+    game.screenshot(label)
+    game.key(*["BackSpace"] * 12, pause=0.03)
+    game.type(name)
+    game.key("Return")
+    time.sleep(0.5)
+    table = game.data_file("highscore.xml")
+    check(os.path.exists(table), "no highscore.xml was written")
+    with open(table, "rb") as f:
+        return f.read()
+
+
 def one_player_time_trial_to_the_highscore():
     with Game("time1p") as game:
         time.sleep(3.0)  # a stretch of plain menu music, where no countdown may be heard
@@ -98,45 +110,23 @@ def one_player_time_trial_to_the_highscore():
               "no red countdown figure in the middle of the view")
         hud_and_view_shown(shot, split=False)
 
-        game.keydown("Up")
-        began = time.time()
-        reached = False
-        while time.time() - began < 150:  # game time may run slower than wall time on a busy machine
-            time.sleep(2.0)
-            seen = game.elapsed()
-            if is_highscore_screen(game.screenshot()):
-                reached = True
-                break
-        game.keyup("Up")
-        check(reached, "holding accelerate never reached the highscore screen")
-        game.screenshot("highscore")
-        for _ in range(12):
-            game.key("BackSpace", pause=0.03)
-        game.type("Testfahrer")
-        game.key("Return")
-        time.sleep(0.5)
-        table = game.data_file("highscore.xml")
-        check(os.path.exists(table), "no highscore.xml was written")
-        with open(table, "rb") as f:
-            content = f.read()
+        seen = drive_to_the_highscore(game, 150, 2.0, "holding accelerate")
+        content = enter_name(game, "Testfahrer", "highscore")
         check(b"Testfahrer" in content and b"wiese.xml" in content, "the entry is not in highscore.xml")
         game.key("Return")  # leave the list; the game reloads the level
         time.sleep(1.5)
         shot = game.screenshot("back-in-game")
         hud_and_view_shown(shot, split=False)
-        game.key("Escape")
-        time.sleep(1.0)
-        game.key("Escape")
-        check(game.wait_exit() == 0, "exit status")
+        game.quit(escapes=2)
 
         audio = game.audio()
         check(audio.rms(started + 2.0 - audio.opened, audio.duration()) > 0.02, "the match was silent")
         # Once as the match starts: not over the menu, not again while driving.
-        heard_once(audio, COUNTDOWN, COUNTDOWN_LEAST, started - 0.5, started + 5.0, (0.0, seen),
+        heard_once(audio, COUNTDOWN, started - 0.5, started + 5.0, (0.0, seen),
                    "the countdown")
         # The finish comes 3 s of game time before the highscore screen, and
         # game time runs no faster than the wall clock.
-        heard_once(audio, FANFARE, FANFARE_LEAST, seen - 15.0, seen - 2.0, (seen - 15.0, seen),
+        heard_once(audio, FANFARE, seen - 15.0, seen - 2.0, (seen - 15.0, seen),
                    "the winner's fanfare")
 
 
@@ -147,20 +137,17 @@ def two_player_time_trial_both_driving():
         time.sleep(1.0)
         shot = game.screenshot("split")
         hud_and_view_shown(shot, split=True)
-        game.keydown("Up", "w")
+        game.hold(True, "Up", "w")
         time.sleep(12.0)
         moved = game.screenshot("racing")
-        game.keyup("Up", "w")
+        game.hold(False, "Up", "w")
         hud_and_view_shown(moved, split=True)
         # Both players drove off: the ground under each view scrolled.
-        check(changed(shot, moved, 210, 200, 1024, 370) > 200, "player 1's view did not move")
-        check(changed(shot, moved, 210, 590, 1024, 760) > 200, "player 2's view did not move")
+        check(moved.changed(shot, 210, 200, 1024, 370) > 200, "player 1's view did not move")
+        check(moved.changed(shot, 210, 590, 1024, 760) > 200, "player 2's view did not move")
         left = game.elapsed()
-        game.key("Escape")
-        time.sleep(1.0)
-        game.key("Escape")
-        check(game.wait_exit() == 0, "exit status")
-        heard_once(game.audio(), COUNTDOWN, COUNTDOWN_LEAST, started - 0.5, started + 5.0, (0.0, left),
+        game.quit(escapes=2)
+        heard_once(game.audio(), COUNTDOWN, started - 0.5, started + 5.0, (0.0, left),
                    "the countdown")
 
 
@@ -172,35 +159,25 @@ def capture_and_king_are_started_and_left():
         game.key("Escape")
         time.sleep(1.2)
         # Back on the menu's start item: one level further, one mode further.
-        for _ in range(4):
-            game.key("Up")
-        game.key("Right")
-        game.key("Down")
-        game.key("Right")
-        for _ in range(3):
-            game.key("Down")
-        game.key("Return")
+        game.key("Up", "Up", "Up", "Up")
+        start_game(game, level_steps=1, mode_steps=1)
         time.sleep(1.5)
         hud_and_view_shown(game.screenshot("king"), split=True)
-        game.key("Escape")
-        time.sleep(1.0)
-        game.key("Escape")
-        check(game.wait_exit() == 0, "exit status")
+        game.quit(escapes=2)
 
 
 def story_run_paused_restarted_and_played_to_its_end():
     with Game("story") as game:
         start_game(game, level_steps=3, mode_steps=4)  # Die große Nussjagd, Story
         time.sleep(1.0)
-        game.keydown("Up")
+        game.hold(True, "Up")
         time.sleep(4.0)
         game.key("Pause")
         paused = game.screenshot("paused")
         time.sleep(1.0)
         still = game.screenshot()
-        game.keyup("Up")
-        check(paused.mean(210, 0, 1024, 768, step=8) == still.mean(210, 0, 1024, 768, step=8),
-              "the game moved while paused")
+        game.hold(False, "Up")
+        check(still.changed(paused, 210, 0, 1024, 768) == 0, "the game moved while paused")
         game.key("Return")  # restart, staying paused
         time.sleep(1.0)
         game.key("Pause")
@@ -208,24 +185,8 @@ def story_run_paused_restarted_and_played_to_its_end():
         hud_and_view_shown(game.screenshot("restarted"), split=False)
 
         # A run lasts 99 s of game time; then its points go to the highscores.
-        game.keydown("Up")
-        began = time.time()
-        reached = False
-        while time.time() - began < 240:  # game time may run slower than wall time on a busy machine
-            time.sleep(3.0)
-            if is_highscore_screen(game.screenshot()):
-                reached = True
-                break
-        game.keyup("Up")
-        check(reached, "the story run never reached the highscore screen")
-        game.screenshot("story-highscore")
-        for _ in range(12):
-            game.key("BackSpace", pause=0.03)
-        game.type("Sammler")
-        game.key("Return")
-        time.sleep(0.5)
-        with open(game.data_file("highscore.xml"), "rb") as f:
-            content = f.read()
+        drive_to_the_highscore(game, 240, 3.0, "the story run")
+        content = enter_name(game, "Sammler", "story-highscore")
         level = content.find(b'filename="nussjagd.xml"')
         points = content.find(b'type="2"', level)
         entry = content.find(b'name="Sammler"', points)
@@ -233,10 +194,7 @@ def story_run_paused_restarted_and_played_to_its_end():
               "the story's points are not under the points list of nussjagd.xml in highscore.xml")
         game.key("Return")
         time.sleep(1.0)
-        game.key("Escape")
-        time.sleep(1.0)
-        game.key("Escape")
-        check(game.wait_exit() == 0, "exit status")
+        game.quit(escapes=2)
 
 
 run({
