@@ -181,9 +181,10 @@ TEST(HighscoreTable, PointsRankHighestFirstAndEqualScoresByNameIgnoringCase)
 
     // Equal times: the same name order, lowest time first.
     table.insert(300, "a.xml", ST_TIME, "Zed");
-    table.insert(300, "a.xml", ST_TIME, "amy");
+    table.insert(300, "a.xml", ST_TIME, "Amy");
+    table.insert(300, "a.xml", ST_TIME, "al");
     table.insert(200, "a.xml", ST_TIME, "Otto");
-    EXPECT_EQ(namesOf(table.getEntries("a.xml", ST_TIME)), (std::vector<std::string>{"Otto", "amy", "Zed"}));
+    EXPECT_EQ(namesOf(table.getEntries("a.xml", ST_TIME)), (std::vector<std::string>{"Otto", "al", "Amy", "Zed"}));
 
     EXPECT_TRUE(table.getEntries("a.xml", ST_NONE).empty());
 }
