@@ -206,20 +206,6 @@ void expectInert(Sound& sound)
     voice->stop();
 }
 
-TEST_F(SoundTest, AMissingFileGivesInertVoices)
-{
-    for (bool streaming : {false, true}) {
-        ::testing::internal::CaptureStderr();
-        Handle<Sound> sound = loadSound("sounds/sound-nowhere.ogg", streaming);
-        std::string err = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(lineCount(err), 1) << err;
-        EXPECT_NE(err.find("sounds/sound-nowhere.ogg"), std::string::npos) << err;
-        ASSERT_TRUE(sound);
-        EXPECT_FALSE(sound->isPlayable());
-        expectInert(*sound);
-    }
-}
-
 TEST_F(SoundTest, NoAudioContextMeansInertVoices)
 {
     Handle<Sound> sound = shortSound();

@@ -220,21 +220,4 @@ TEST_F(TextureBindTest, PixelCoordinatesAddressImagePixels)
     EXPECT_EQ(screenPixel(103, 104), kGreen);
 }
 
-TEST(TextureLoadTest, AMissingImageBecomesAMagentaCheckerWithOneLine)
-{
-    ::testing::internal::CaptureStderr();
-    Handle<Texture> missing = loadTexture("sprites/tex-nowhere.png");
-    std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(lineCount(err), 1) << err;
-    EXPECT_NE(err.find("sprites/tex-nowhere.png"), std::string::npos) << err;
-    ASSERT_TRUE(missing);
-    EXPECT_FALSE(missing->isLoaded());
-    EXPECT_EQ(missing->getWidth(), Texture::kPlaceholderSize);
-    missing->bind();
-    std::vector<Pixel> pixels = levelPixels(0);
-    EXPECT_EQ(pixels[0], (Pixel{255, 0, 255, 255}));
-    EXPECT_EQ(pixels[1], (Pixel{0, 0, 0, 255}));
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
 } // namespace

@@ -139,32 +139,10 @@ TEST_F(MainMenuTest, ItemsWrapWithTheMoveSoundTheTargetStaysInRangeAndLayoutsCou
     EXPECT_EQ(menu->itemText(3), "Spielersteuerung 1 / 2:   4 Tasten / 4 Tasten");
 }
 
-TEST_F(MainMenuTest, ALevelWithoutSupportedModesRefusesEveryModeWithTheErrorSound)
+TEST_F(MainMenuTest, GamesAndHighscoresAreRefusedWithTheErrorSoundWhereTheLevelHasNoSuchModeOrList)
 {
-    writeFile("levels/levels.txt", "plain.xml\n");
+    writeFile("levels/levels.txt", "plain.xml hill.xml\n");
     writeLevel("plain.xml", "name=\"Plain\"");
-    open();
-    ASSERT_EQ(menu->getLevelCount(), 1);
-    VoiceCounter errors("sounds/error.ogg");
-    VoiceCounter confirms("sounds/gha.ogg");
-
-    int refusals = 0;
-    for (GameMode mode : {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH}) {
-        chooseMode(mode);
-        for (int item = 0; item <= 4; ++item) {
-            select(item);
-            tap(SDLK_RETURN);
-            EXPECT_EQ(errors.poll(), ++refusals) << "mode " << mode << ", item " << item;
-        }
-    }
-    EXPECT_EQ(game->enters, 0);
-    EXPECT_EQ(engine.getStackSize(), 1u);
-    EXPECT_EQ(confirms.poll(), 0);
-}
-
-TEST_F(MainMenuTest, HighscoresAreRefusedForModesWithoutAScoreOrAnEmptyList)
-{
-    writeFile("levels/levels.txt", "hill.xml");
     writeLevel("hill.xml", "name=\"Hill\" supportedGameModes=\"GM_STORY GM_TIME_1P GM_CTZ GM_KOH\"");
     // Capture and king keep no scores, whatever the file holds; the story's points list is empty.
     writeFile("highscore.xml", "<?xml version=\"1.0\" ?>\n<Highscore>\n"
@@ -173,16 +151,30 @@ TEST_F(MainMenuTest, HighscoresAreRefusedForModesWithoutAScoreOrAnEmptyList)
                                "    <ScoreType type=\"1\"><Score name=\"Ada\" value=\"1234\" /></ScoreType>\n"
                                "  </Level>\n</Highscore>\n");
     open();
+    ASSERT_EQ(menu->getLevelCount(), 2);
     VoiceCounter errors("sounds/error.ogg");
+    VoiceCounter confirms("sounds/gha.ogg");
     int refusals = 0;
+    // A level that supports no mode refuses every one, from every item.
+    for (GameMode mode : {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH}) {
+        chooseMode(mode);
+        for (int item = 0; item <= 4; ++item) {
+            select(item);
+            tap(SDLK_RETURN);
+            EXPECT_EQ(errors.poll(), ++refusals) << "mode " << mode << ", item " << item;
+        }
+    }
+    select(0);
+    tap(SDLK_RIGHT);
     for (GameMode mode : {GM_CTZ, GM_KOH, GM_STORY}) {
         chooseMode(mode);
         select(5);
         tap(SDLK_RETURN);
-        EXPECT_EQ(errors.poll(), ++refusals) << "mode " << mode;
+        EXPECT_EQ(errors.poll(), ++refusals) << "highscores of mode " << mode;
     }
-    EXPECT_EQ(highscore->enters, 0);
+    EXPECT_EQ(game->enters + highscore->enters, 0);
     EXPECT_EQ(engine.getStackSize(), 1u);
+    EXPECT_EQ(confirms.poll(), 0);
 }
 
 TEST_F(MainMenuTest, EveryChoiceOpensItsRealScreenWithWhatWasChosenAndComesBack)
