@@ -206,8 +206,15 @@ void expectInert(Sound& sound)
     voice->stop();
 }
 
-TEST_F(SoundTest, NoAudioContextMeansInertVoices)
+// The bad-data test holds missing and damaged files to their one line.
+TEST_F(SoundTest, AMissingFileOrNoAudioContextMeansInertVoices)
 {
+    for (bool streaming : {false, true}) {
+        ::testing::internal::CaptureStderr();
+        Handle<Sound> missing = loadSound("sounds/sound-nowhere.ogg", streaming);
+        ::testing::internal::GetCapturedStderr();
+        expectInert(*missing);
+    }
     Handle<Sound> sound = shortSound();
     ALCcontext* context = alcGetCurrentContext();
     alcMakeContextCurrent(nullptr);
