@@ -5,50 +5,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(ParameterMap, SetReplacesAnyTypeAndCopiesAreIndependent)
-{
-    ParameterMap source;
-    source.set<int>("a", 42);
-    EXPECT_TRUE(source.has<int>("a"));
-    EXPECT_FALSE(source.has<unsigned int>("a")) << "has checks the type";
-    source.set<std::string>("a", "abc");
-    EXPECT_FALSE(source.has<int>("a"));
-    EXPECT_EQ(source.get<std::string>("a"), "abc");
-    EXPECT_EQ(source.size(), 1u);
-
-    source.set<Vec2f>("v", Vec2f(1.5f, -2.0f));
-    {
-        ParameterMap copy(source);
-        copy.set<int>("a", 7);
-        copy.get<Vec2f>("v").x = 9.0f;
-        copy.set<bool>("extra", true);
-    }
-    EXPECT_EQ(source.get<std::string>("a"), "abc");
-    EXPECT_EQ(source.get<Vec2f>("v"), Vec2f(1.5f, -2.0f));
-    EXPECT_FALSE(source.contains("extra"));
-    ParameterMap assigned;
-    assigned.set<float>("stale", 3.0f);
-    assigned = source;
-    EXPECT_FALSE(assigned.contains("stale"));
-    assigned = assigned;
-    EXPECT_EQ(assigned.toString(), source.toString());
-}
-
-TEST(ParameterMap, MergeLaysOtherEntriesOver)
-{
-    ParameterMap defaults;
-    defaults.set<bool>("mipMapping", true);
-    defaults.set<DownscaleFilter>("downscaleFilter", DF_BOX);
-    ParameterMap caller;
-    caller.set<DownscaleFilter>("downscaleFilter", DF_ALPHA_WEIGHTED);
-    caller.set<int>("mipMapping", 0);
-    defaults.merge(caller);
-    EXPECT_EQ(defaults.get<DownscaleFilter>("downscaleFilter"), DF_ALPHA_WEIGHTED);
-    EXPECT_TRUE(defaults.has<int>("mipMapping"));
-    EXPECT_FALSE(defaults.has<bool>("mipMapping"));
-    EXPECT_EQ(caller.size(), 2u);
-}
-
 // The text form is the caches' key: maps with equal entries in any order are equal.
 TEST(ParameterMap, TextFormAndOrdering)
 {

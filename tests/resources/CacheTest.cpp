@@ -1,4 +1,3 @@
-#include "resources/SearchPath.h"
 #include "resources/SoundManager.h"
 #include "resources/TestFiles.h"
 #include "resources/TextureManager.h"
@@ -7,23 +6,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-TEST(SearchPathTest, FirstDirectoryOfTheSortedListWins)
-{
-    writeScratchFile("first/same.txt", "first");
-    writeScratchFile("second/same.txt", "second");
-    writeScratchFile("second/only-second.txt", "second");
-    SearchPathList paths;
-    paths.push_back(SearchPath{5, scratchDir() + "second/"});
-    // Priority 0 sorts ahead of the entry that was there before; the slash is added once.
-    addSearchPath(paths, scratchDir() + "first");
-    SearchPathList slashed;
-    addSearchPath(slashed, "data/");
-    EXPECT_EQ(slashed[0].directory, "data/");
-    EXPECT_EQ(findFile(paths, "same.txt"), scratchDir() + "first/same.txt");
-    EXPECT_EQ(findFile(paths, "only-second.txt"), scratchDir() + "second/only-second.txt");
-    EXPECT_EQ(findFile(paths, "nowhere.txt"), "");
-}
 
 TEST(TextureCacheTest, EqualParameterMapsShareOneTextureThatStaysCached)
 {

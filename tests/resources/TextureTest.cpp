@@ -220,34 +220,4 @@ TEST_F(TextureBindTest, PixelCoordinatesAddressImagePixels)
     EXPECT_EQ(screenPixel(103, 104), kGreen);
 }
 
-TEST_F(TextureBindTest, AMissingImageBecomesAMagentaCheckerWithOneLine)
-{
-    ::testing::internal::CaptureStderr();
-    Handle<Texture> missing = loadTexture("sprites/tex-nowhere.png");
-    std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(lineCount(err), 1) << err;
-    EXPECT_NE(err.find("sprites/tex-nowhere.png"), std::string::npos) << err;
-    ASSERT_TRUE(missing);
-    EXPECT_FALSE(missing->isLoaded());
-    EXPECT_EQ(missing->getWidth(), Texture::kPlaceholderSize);
-    missing->bind();
-    std::vector<Pixel> pixels = levelPixels(0);
-    EXPECT_EQ(pixels[0], (Pixel{255, 0, 255, 255}));
-    EXPECT_EQ(pixels[1], (Pixel{0, 0, 0, 255}));
-
-    glEnable(GL_TEXTURE_2D);
-    glBegin(GL_QUADS);
-    glTexCoord2i(0, 0);
-    glVertex2i(10, 10);
-    glTexCoord2i(1, 0);
-    glVertex2i(11, 10);
-    glTexCoord2i(1, 1);
-    glVertex2i(11, 11);
-    glTexCoord2i(0, 1);
-    glVertex2i(10, 11);
-    glEnd();
-    EXPECT_EQ(screenPixel(10, 10), (Pixel{255, 0, 255, 255}));
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
 } // namespace

@@ -1,5 +1,4 @@
-#include "states/HighscoreState.h"
-#include "states/ScreenTestKit.h"
+#include "states/GameTestKit.h"
 #include "states/TimeFormat.h"
 
 #include <gtest/gtest.h>
@@ -11,38 +10,14 @@
 
 namespace {
 
-// Runs the real screen on the test engine's stack with its table in a scratch
-// directory, so that typing goes through SDL events, ticks and the real file.
-class HighscoreScreen : public testing::Test {
+// The real screen on the test engine's stack with its table in the game kit's
+// scratch directory, so that typing goes through SDL events, ticks and the real file.
+class HighscoreScreen : public game_test::GameTest {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/zorbel-hs-screen-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        ASSERT_NE(made, nullptr);
-        dir = made;
-        addSearchPath(paths, dir);
-        build();
-    }
-
-    void TearDown() override
-    {
-        popMine();
-        std::system(("rm -rf '" + dir + "'").c_str());
-    }
-
-    // A new screen, as at program start: its table reads the file now.
-    void build()
-    {
-        popMine();
-        screen = new HighscoreState(&engine, paths);
-        engine.registerState(screen);
-    }
-
-    void popMine()
-    {
-        while (screen && engine.getCurrentState() == screen)
-            engine.popState();
+        GameTest::SetUp();
+        screen = realHighscores();
     }
 
     void open(ScoreType scoreType, uint32_t score1 = 0, const std::string& name1 = "", uint32_t score2 = 0,
@@ -78,23 +53,20 @@ protected:
     std::vector<std::string> storedNames(ScoreType scoreType = ST_TIME)
     {
         std::vector<std::string> names;
-        for (const HighscoreEntry& entry : HighscoreTable(paths).getEntries("strecke.xml", scoreType))
+        for (const HighscoreEntry& entry : HighscoreTable(scorePaths).getEntries("strecke.xml", scoreType))
             names.push_back(entry.name);
         return names;
     }
 
     void fillFile(int count, uint32_t firstScore, uint32_t step)
     {
-        HighscoreTable table(paths);
+        HighscoreTable table(scorePaths);
         for (int i = 0; i < count; ++i)
             table.insert(firstScore + uint32_t(i) * step, "strecke.xml", ST_TIME, "Fahrer " + std::to_string(i + 1));
         ASSERT_TRUE(table.save());
-        build();
+        screen = realHighscores(); // its table reads the file as at program start
     }
 
-    Engine& engine = testEngine();
-    std::string dir;
-    SearchPathList paths;
     HighscoreState* screen = nullptr;
 };
 
@@ -179,7 +151,7 @@ TEST_F(HighscoreScreen, NamesStopAtSeventeenCharactersAndBlankNamesAreRefused)
     type("   ");
     tap(SDLK_RETURN, 13);
     EXPECT_EQ(screen->getPendingScore(), 12u) << "a name of spaces is not taken";
-    EXPECT_EQ(access((dir + "/highscore.xml").c_str(), F_OK), -1) << "and nothing is written";
+    EXPECT_EQ(access((scoreDir + "/highscore.xml").c_str(), F_OK), -1) << "and nothing is written";
     tap(SDLKey(160), 160);
     tap(SDLK_RETURN, 13);
     EXPECT_EQ(screen->getPendingScore(), 12u) << "nor is a no-break space";
@@ -221,14 +193,14 @@ TEST_F(HighscoreScreen, ResultsThatDoNotQualifyAreNotOfferedAndEscapeLeavesWitho
     fillFile(10, 1000, 100);
     open(ST_TIME, 1900, "Spieler 1");
     EXPECT_EQ(screen->getPendingScore(), 0u) << "equal to the tenth";
-    popMine();
+    engine.popState();
 
     // Player 1's entry pushes the tenth out; player 2's time, better than that old
     // tenth but worse than the new one, no longer makes the list and is not asked for.
     open(ST_TIME, 1050, "Spieler 1", 1850, "Spieler 2");
     tap(SDLK_RETURN, 13);
     EXPECT_EQ(screen->getPendingScore(), 0u);
-    std::vector<HighscoreEntry> stored = HighscoreTable(paths).getEntries("strecke.xml", ST_TIME);
+    std::vector<HighscoreEntry> stored = HighscoreTable(scorePaths).getEntries("strecke.xml", ST_TIME);
     ASSERT_EQ(stored.size(), 10u);
     EXPECT_EQ(stored.back().score, 1800u);
     tap(SDLK_RETURN, 13);
@@ -238,7 +210,7 @@ TEST_F(HighscoreScreen, ResultsThatDoNotQualifyAreNotOfferedAndEscapeLeavesWitho
     type("abc");
     tap(SDLK_ESCAPE, 27);
     EXPECT_EQ(engine.getStackSize(), depth - 1);
-    EXPECT_EQ(HighscoreTable(paths).getEntries("strecke.xml", ST_TIME)[1].score, 1050u)
+    EXPECT_EQ(HighscoreTable(scorePaths).getEntries("strecke.xml", ST_TIME)[1].score, 1050u)
         << "the unnamed result is dropped";
 
     open(ST_NONE);

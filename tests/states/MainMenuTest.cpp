@@ -94,7 +94,7 @@ protected:
     RecordingState* highscore = nullptr;
 };
 
-TEST_F(MainMenuTest, UpAndDownWrapAroundTheEightItemsWithTheMoveSound)
+TEST_F(MainMenuTest, ItemsWrapWithTheMoveSoundTheTargetStaysInRangeAndLayoutsCountInBinary)
 {
     open();
     VoiceCounter moves("sounds/ghear.ogg");
@@ -105,11 +105,7 @@ TEST_F(MainMenuTest, UpAndDownWrapAroundTheEightItemsWithTheMoveSound)
         EXPECT_EQ(menu->getSelectedItem(), i);
     }
     EXPECT_EQ(moves.poll(), 9);
-}
 
-TEST_F(MainMenuTest, TargetScoreStaysBetweenOneAndTwoHundredWhileTheKeyRepeats)
-{
-    open();
     select(2);
     // A held key sends one more key-down per repeat; each one counts, holding alone adds nothing.
     auto repeat = [&](SDLKey key, int times) {
@@ -128,20 +124,14 @@ TEST_F(MainMenuTest, TargetScoreStaysBetweenOneAndTwoHundredWhileTheKeyRepeats)
     repeat(SDLK_RIGHT, 250);
     EXPECT_EQ(menu->getPointsNeededToWin(), 200);
     EXPECT_EQ(menu->itemText(2), "Zielpunktzahl:   200");
-}
 
-TEST_F(MainMenuTest, LayoutItemCountsInBinaryBothWays)
-{
-    open();
     select(3);
     auto layouts = [&] { return std::make_pair(int(menu->getControlMode1()), int(menu->getControlMode2())); };
-    const std::pair<int, int> upwards[] = {{1, 0}, {0, 1}, {1, 1}, {0, 0}};
-    for (const auto& expected : upwards) {
+    for (const auto& expected : {std::pair{1, 0}, {0, 1}, {1, 1}, {0, 0}}) {
         tap(SDLK_RIGHT);
         EXPECT_EQ(layouts(), expected);
     }
-    const std::pair<int, int> downwards[] = {{1, 1}, {0, 1}, {1, 0}, {0, 0}};
-    for (const auto& expected : downwards) {
+    for (const auto& expected : {std::pair{1, 1}, {0, 1}, {1, 0}, {0, 0}}) {
         tap(SDLK_LEFT);
         EXPECT_EQ(layouts(), expected);
     }
@@ -149,32 +139,10 @@ TEST_F(MainMenuTest, LayoutItemCountsInBinaryBothWays)
     EXPECT_EQ(menu->itemText(3), "Spielersteuerung 1 / 2:   4 Tasten / 4 Tasten");
 }
 
-TEST_F(MainMenuTest, ALevelWithoutSupportedModesRefusesEveryModeWithTheErrorSound)
+TEST_F(MainMenuTest, GamesAndHighscoresAreRefusedWithTheErrorSoundWhereTheLevelHasNoSuchModeOrList)
 {
-    writeFile("levels/levels.txt", "plain.xml\n");
+    writeFile("levels/levels.txt", "plain.xml hill.xml\n");
     writeLevel("plain.xml", "name=\"Plain\"");
-    open();
-    ASSERT_EQ(menu->getLevelCount(), 1);
-    VoiceCounter errors("sounds/error.ogg");
-    VoiceCounter confirms("sounds/gha.ogg");
-
-    int refusals = 0;
-    for (GameMode mode : {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH}) {
-        chooseMode(mode);
-        for (int item = 0; item <= 4; ++item) {
-            select(item);
-            tap(SDLK_RETURN);
-            EXPECT_EQ(errors.poll(), ++refusals) << "mode " << mode << ", item " << item;
-        }
-    }
-    EXPECT_EQ(game->enters, 0);
-    EXPECT_EQ(engine.getStackSize(), 1u);
-    EXPECT_EQ(confirms.poll(), 0);
-}
-
-TEST_F(MainMenuTest, HighscoresAreRefusedForModesWithoutAScoreOrAnEmptyList)
-{
-    writeFile("levels/levels.txt", "hill.xml");
     writeLevel("hill.xml", "name=\"Hill\" supportedGameModes=\"GM_STORY GM_TIME_1P GM_CTZ GM_KOH\"");
     // Capture and king keep no scores, whatever the file holds; the story's points list is empty.
     writeFile("highscore.xml", "<?xml version=\"1.0\" ?>\n<Highscore>\n"
@@ -183,16 +151,30 @@ TEST_F(MainMenuTest, HighscoresAreRefusedForModesWithoutAScoreOrAnEmptyList)
                                "    <ScoreType type=\"1\"><Score name=\"Ada\" value=\"1234\" /></ScoreType>\n"
                                "  </Level>\n</Highscore>\n");
     open();
+    ASSERT_EQ(menu->getLevelCount(), 2);
     VoiceCounter errors("sounds/error.ogg");
+    VoiceCounter confirms("sounds/gha.ogg");
     int refusals = 0;
+    // A level that supports no mode refuses every one, from every item.
+    for (GameMode mode : {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH}) {
+        chooseMode(mode);
+        for (int item = 0; item <= 4; ++item) {
+            select(item);
+            tap(SDLK_RETURN);
+            EXPECT_EQ(errors.poll(), ++refusals) << "mode " << mode << ", item " << item;
+        }
+    }
+    select(0);
+    tap(SDLK_RIGHT);
     for (GameMode mode : {GM_CTZ, GM_KOH, GM_STORY}) {
         chooseMode(mode);
         select(5);
         tap(SDLK_RETURN);
-        EXPECT_EQ(errors.poll(), ++refusals) << "mode " << mode;
+        EXPECT_EQ(errors.poll(), ++refusals) << "highscores of mode " << mode;
     }
-    EXPECT_EQ(highscore->enters, 0);
+    EXPECT_EQ(game->enters + highscore->enters, 0);
     EXPECT_EQ(engine.getStackSize(), 1u);
+    EXPECT_EQ(confirms.poll(), 0);
 }
 
 TEST_F(MainMenuTest, EveryChoiceOpensItsRealScreenWithWhatWasChosenAndComesBack)
@@ -274,7 +256,7 @@ TEST_F(MainMenuTest, EveryChoiceOpensItsRealScreenWithWhatWasChosenAndComesBack)
     EXPECT_EQ(engine.getCurrentState(), menu);
 }
 
-TEST_F(MainMenuTest, UnreadableLevelFilesAreSkipped)
+TEST_F(MainMenuTest, UnreadableLevelFilesAreSkippedAndAnEmptyListStartsNothing)
 {
     writeFile("levels/levels.txt", "  good.xml\n\nmissing.xml broken.xml\tother-root.xml unnamed.xml\n");
     writeLevel("good.xml", "name=\"Gute Stra\xDF" "e\" supportedGameModes=\"GM_STORY\"");
@@ -305,10 +287,9 @@ TEST_F(MainMenuTest, UnreadableLevelFilesAreSkipped)
     open();
     EXPECT_EQ(menu->getLevelIndex(), 0);
     EXPECT_EQ(menu->itemText(0), "Level:   unnamed.xml");
-}
 
-TEST_F(MainMenuTest, WithAnEmptyLevelListNothingCanBeChosenOrStarted)
-{
+    // With an empty list nothing can be chosen or started.
+    engine.popState();
     writeFile("levels/levels.txt", " \n");
     open();
     EXPECT_EQ(menu->getLevelCount(), 0);
@@ -333,24 +314,24 @@ TEST_F(MainMenuTest, TypedCharactersCollectOnTheMenu)
     open();
     tap(SDLK_h, 'H');
     tap(SDLK_i, 'i');
-    tap(SDLK_WORLD_92, 0xFC);
+    tap(SDLK_WORLD_92, 0xFF);
     tap(SDLK_x, 'x');
     tap(SDLK_BACKSPACE, 8);
     tap(SDLK_RETURN, 13);
     tap(SDLK_a, 'a');
-    EXPECT_EQ(menu->getTypedText(), "Hi\xFC\na");
+    EXPECT_EQ(menu->getTypedText(), "Hi\xFF\na");
 
     // Only what can be shown in the corner above the items stays: no control
     // characters or characters outside Latin-1, at most four lines of 32.
     for (Uint16 unicode : {9, 27, 127, 0x85, 0x100, 0x20AC})
         tap(SDLK_WORLD_0, unicode);
-    EXPECT_EQ(menu->getTypedText(), "Hi\xFC\na");
+    EXPECT_EQ(menu->getTypedText(), "Hi\xFF\na");
     for (int i = 0; i < 40; ++i)
         tap(SDLK_w, 'w');
     for (int i = 0; i < 5; ++i)
         tap(SDLK_RETURN, 13);
     tap(SDLK_z, 'z');
-    EXPECT_EQ(menu->getTypedText(), "Hi\xFC\na" + std::string(31, 'w') + "\n\nz");
+    EXPECT_EQ(menu->getTypedText(), "Hi\xFF\na" + std::string(31, 'w') + "\n\nz");
 
     for (int i = 0; i < 40; ++i)
         tap(SDLK_BACKSPACE, 8);
