@@ -13,6 +13,16 @@ namespace {
 
 using GameHudScreen = GameTest;
 
+// Red banner pixels ("GAME OVER") across the middle of the window, rows `top` to `bottom`.
+int redBanner(const Frame& frame, int top = 330, int bottom = 440)
+{
+    int n = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = 300; x < 930; x += 2)
+            n += frame.at(x, y).r > 150 && frame.at(x, y).g < 80 && frame.at(x, y).b < 80;
+    return n;
+}
+
 bool isBlack(Rgb p)
 {
     return p.r + p.g + p.b == 0;
@@ -175,15 +185,21 @@ TEST_F(GameHudScreen, TheStoryStripShowsLifeAndTheLastTenSecondsInRedAndALossFla
     EXPECT_EQ(late.count(0, top, 204, bottom, lightBlue, 10), 0);
 
     // A dead rider: "GAME OVER" in red over the middle of the view.
-    auto redBanner = [](const Frame& frame) {
-        int n = 0;
-        for (int y = 330; y < 440; y += 2)
-            for (int x = 300; x < 930; x += 2)
-                n += frame.at(x, y).r > 150 && frame.at(x, y).g < 80 && frame.at(x, y).b < 80;
-        return n;
-    };
-    EXPECT_LT(redBanner(late), 50);
+    EXPECT_LT(redBanner(late), 200);
     rider->damage(100);
     engine.renderCurrentState();
-    EXPECT_GT(redBanner(Frame()), 1000) << "no GAME OVER over the view of a dead rider";
+    EXPECT_GT(redBanner(Frame()), 4000) << "no GAME OVER over the view of a dead rider";
+}
+
+TEST_F(GameHudScreen, GameOverCoversTheTwoPlayerRaceOnlyWhenBothRidersAreDead)
+{
+    start(GM_TIME_2P, fullCourse());
+    runCountdown();
+    // Only the banner crosses the black gap between the two views (rows 380 to 386).
+    game->getPlayer1()->damage(100);
+    engine.renderCurrentState();
+    EXPECT_EQ(redBanner(Frame(), 380, 387), 0) << "GAME OVER while player 2 still races";
+    game->getPlayer2()->damage(100);
+    engine.renderCurrentState();
+    EXPECT_GT(redBanner(Frame(), 380, 387), 200);
 }
