@@ -6,7 +6,6 @@
 #include "resources/SoundInstance.h"
 #include "support/TestEngine.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -53,11 +52,12 @@ TEST_F(SimpleTest, NutNamedLikeTheNextGeneratedIdOutlivesItsPointsText)
     EXPECT_EQ(player(0)->getPoints(), 50) << "a nut pays once";
 }
 
-TEST_F(SimpleTest, MedkitHealsUpToFullLifeAndStaysForAHealthyPlayer)
+TEST_F(SimpleTest, MedkitHealsUpToFullLifeStaysForAHealthyPlayerAndGivesNothingWithoutControls)
 {
     LevelSpec course;
     course.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("kitA", "Medkit", 40.0f, 13.5f, "amount=\"25\"")
-                   + simpleXml("kitB", "Medkit", 60.0f, 13.5f, "amount=\"60\"");
+                   + simpleXml("kitB", "Medkit", 60.0f, 13.5f, "amount=\"60\"")
+                   + simpleXml("kitC", "Medkit", 70.0f, 13.5f, "amount=\"25\"") + simpleXml("nut", "Nut", 70.5f, 13.5f);
     load(course, GM_STORY);
     PlayerObject* p = player(0);
     ASSERT_TRUE(p);
@@ -75,21 +75,14 @@ TEST_F(SimpleTest, MedkitHealsUpToFullLifeAndStaysForAHealthyPlayer)
     step(2);
     EXPECT_EQ(p->getLife(), 100);
     EXPECT_FALSE(level->findObject("kitB"));
-}
 
-TEST_F(SimpleTest, DisabledPlayerConsumesPickupsButGainsNothing)
-{
-    LevelSpec course;
-    course.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("nut", "Nut", 40.0f, 13.5f)
-                   + simpleXml("kit", "Medkit", 40.5f, 13.5f, "amount=\"25\"");
-    load(course, GM_STORY);
-    PlayerObject* p = player(0);
-    ASSERT_TRUE(p);
+    // Without controls the pickups are used up for nothing.
     p->damage(40);
     p->disableControls();
+    p->setPosition(Vec2f(70.0f, 14.0f));
     step(2);
+    EXPECT_FALSE(level->findObject("kitC"));
     EXPECT_FALSE(level->findObject("nut"));
-    EXPECT_FALSE(level->findObject("kit"));
     EXPECT_EQ(p->getPoints(), 0);
     EXPECT_EQ(p->getLife(), 60);
     EXPECT_TRUE(all<TextObject>().empty());
@@ -237,16 +230,8 @@ TEST_F(SimpleTest, SpriteIsDrawnAtItsSizeTurnedByItsAngle)
     EXPECT_EQ(wide->getDrawColor(), RGBA(1.0f, 0.0f, 0.0f, 0.5f));
 
     auto extent = [&](SimpleObject& sprite) {
-        float minX = 1e9f, maxX = -1e9f, minY = 1e9f, maxY = -1e9f;
-        for (const auto& polygon : captureRender(*level, sprite)) {
-            for (const FeedbackVertex& v : polygon) {
-                minX = std::min(minX, v.x);
-                maxX = std::max(maxX, v.x);
-                minY = std::min(minY, v.y);
-                maxY = std::max(maxY, v.y);
-            }
-        }
-        return Vec2f(maxX - minX, maxY - minY);
+        const auto [lo, hi] = feedbackBounds(captureRender(*level, sprite));
+        return Vec2f(hi.x - lo.x, hi.y - lo.y);
     };
     const Vec2f tallSize = extent(*tall);
     const Vec2f wideSize = extent(*wide);
