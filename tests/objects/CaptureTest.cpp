@@ -1,6 +1,5 @@
 #include "ObjectTestKit.h"
 
-#include "objects/HomebaseObject.h"
 #include "objects/PlayerObject.h"
 #include "objects/ZorbellnutObject.h"
 #include "world/Layer.h"
@@ -135,17 +134,4 @@ TEST_F(CaptureTest, WithoutRespawnTimeTheNutIsCapturedOnEveryStepOfOverlap)
     EXPECT_EQ(player(0)->getPoints(), 0);
     EXPECT_FALSE(nut->isHidden());
     EXPECT_EQ(nut->getPosition(), kHome2);
-}
-
-TEST_F(CaptureTest, BasesAreHeldInPlace)
-{
-    LevelSpec course;
-    course.objects = playerXml(0, 10.0f, 14.0f) + playerXml(1, 20.0f, 14.0f) + baseXml("home1", 0, kHome1);
-    load(course, GM_CTZ);
-    auto* base = find<HomebaseObject>("home1");
-    ASSERT_TRUE(base);
-    step(120);
-    // Gravity pulls it for one step after each update puts it back.
-    EXPECT_NEAR(base->getPosition().x, kHome1.x, 1e-4f);
-    EXPECT_NEAR(base->getPosition().y, kHome1.y, 0.01f);
 }

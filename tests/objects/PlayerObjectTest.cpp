@@ -180,31 +180,6 @@ TEST_F(PlayerTest, BothLeanKeysLeanBack)
     EXPECT_FLOAT_EQ(leanWith({SDLK_RIGHT, SDLK_LEFT}), back);
 }
 
-TEST_F(PlayerTest, TimeTrialVehiclesPassThroughEachOtherButNotTheGround)
-{
-    for (GameMode mode : {GM_TIME_2P, GM_KOH}) {
-        SCOPED_TRACE(mode);
-        LevelSpec course;
-        // Half a unit apart: the chassis overlap.
-        course.objects = playerXml(0, 40.0f, 13.5f) + playerXml(1, 40.5f, 13.5f);
-        load(course, mode);
-        PlayerObject* a = player(0);
-        PlayerObject* b = player(1);
-        ASSERT_TRUE(a && b);
-        step(120);
-        EXPECT_LT(a->getPosition().y, 14.2f) << "fell through the ground";
-        EXPECT_LT(b->getPosition().y, 14.2f);
-        const float pushed = ((b->getPosition() - a->getPosition()) - Vec2f(0.5f, 0.0f)).length();
-        if (mode == GM_TIME_2P) {
-            EXPECT_NEAR(a->getPosition().y, 14.0f, 0.1f) << "lifted by the other racer";
-            EXPECT_LT(pushed, 0.05f) << "the racers pushed each other";
-        } else {
-            EXPECT_GT(pushed, 0.25f) << "the vehicles went through each other";
-        }
-        level.reset();
-    }
-}
-
 TEST_F(PlayerTest, PointsFloatUpAsColouredTextsAndDeathStopsTheVehicleForGood)
 {
     LevelSpec course;

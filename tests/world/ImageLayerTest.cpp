@@ -139,8 +139,6 @@ TEST(LevelFile, EveryLayerKindWithMalformedPartsLoadsWithMessages)
           "tilesets/bad.xml: Tile 3: PolygonShape: the polygon is degenerate", "tilesets/bad.xml: Sprite: unknown element",
           "levels/malformed.xml: ImageLayer \"nowhere\": image \"sprites/no-such-image.png\" cannot be loaded",
           "levels/malformed.xml: ImageLayer \"blank\": has no \"imageFilename\"",
-          "levels/malformed.xml: ParticleLayer: unknown layer kind",
-          "levels/malformed.xml: TileMapLayer \"lost\": tile set \"tilesets/no-such-set.xml\" cannot be read",
           "levels/malformed.xml: Ghost: unknown object type",
           "levels/malformed.xml: TileMapLayer \"ground\": Row 1: tile 2 is not in the tile set",
           "levels/malformed.xml: TileMapLayer \"ground\": Row 1: tile 7 is not in the tile set"}) {

@@ -149,18 +149,6 @@ TEST(Level, FindsObjectsAndPlayers)
     EXPECT_EQ(level->getPlayer<ProbeObject>(2), nullptr);
 }
 
-TEST(Level, LoadRejectsFilesItCannotUse)
-{
-    writeScratchFile("levels/broken.xml", "<Level><Layers></Level>");
-    writeScratchFile("levels/other.xml", "<TileSet/>");
-    static const ParameterMap params;
-    for (auto [name, why] : {std::pair{"levels/missing.xml", "not found"}, std::pair{"levels/broken.xml", "cannot be read"},
-                             std::pair{"levels/other.xml", "has no \"Level\" element"}}) {
-        const std::string messages = stderrOf([&] { EXPECT_EQ(Level::load(&testEngine(), name, &params), nullptr); });
-        EXPECT_NE(messages.find(std::string(name) + ": " + why), std::string::npos) << messages;
-    }
-}
-
 TEST(Level, KeepsResourcesUntilItIsDestroyed)
 {
     Handle<Texture> texture = testEngine().getTextureManager()->get("sprites/box.png");
