@@ -30,21 +30,6 @@ TEST_F(CheckpointTest, BothPlayersCrossingInOneStepAreRecorded)
     EXPECT_TRUE(finish->hasReached(player(0)));
 }
 
-TEST_F(CheckpointTest, OnlyTheNarrowSensorCountsNotThePicture)
-{
-    // The vehicle reaches 1.5 units ahead of its origin; the gate picture
-    // reaches 1.125 units back from its centre, the sensor only 0.5.
-    loadAfloat(playerXml(0, 10.0f, 8.0f) + finishXml(12.3f, 8.0f), GM_TIME_1P);
-    auto* finish = find<CheckpointObject>("finish");
-    PlayerObject* p = player(0);
-    ASSERT_TRUE(finish && p);
-    step(10);
-    EXPECT_FALSE(finish->hasReached(p)) << "the picture's edge counted";
-    p->setPosition(Vec2f(10.5f, 8.0f));
-    step();
-    EXPECT_TRUE(finish->hasReached(p));
-}
-
 TEST_F(CheckpointTest, OtherTypesAreNeitherReachedNorDrawn)
 {
     loadAfloat(playerXml(0, 10.0f, 8.0f) + finishXml(10.0f, 8.0f, "type=\"Start\""), GM_TIME_1P);

@@ -32,8 +32,6 @@ public:
 
     void update() override;
     void render() override;
-    void onAdded() override { ++added; }
-    void onRemoved() override { ++removed; }
     void onContact(const ContactInfo& contact) override;
 
     struct Contact {
@@ -47,8 +45,6 @@ public:
     std::vector<Contact> contacts;
     int updates = 0;
     int renders = 0;
-    int added = 0;
-    int removed = 0;
     bool killOnContact = false;
     // Runs at the end of each update when set.
     std::function<void(ProbeObject&)> onUpdate;
