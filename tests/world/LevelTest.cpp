@@ -4,6 +4,7 @@
 #include "world/ImageLayer.h"
 #include "world/Layer.h"
 #include "world/Level.h"
+#include "world/Physics.h"
 #include "world/TileMapLayer.h"
 #include "resources/TextureManager.h"
 
@@ -73,6 +74,9 @@ TEST(Level, LayersFromIndexSixteenOnAreReportedForTheirCollision)
     EXPECT_NE(messages.find("zorbel: test.xml: ImageLayer \"l32\": layer element 32 (counted from 0) collides like "
                             "layer element 0: only the first 16 layers have collision bits\n"),
               std::string::npos);
+    EXPECT_EQ(physics::collisionBits(15), 0x8000);
+    EXPECT_EQ(physics::collisionBits(16), 0);
+    EXPECT_EQ(physics::collisionBits(32), 1);
 }
 
 TEST(Level, GeneratedLayerAndObjectIdsCountOnAcrossLevels)

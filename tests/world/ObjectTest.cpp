@@ -54,36 +54,6 @@ TEST(Object, SetTransformMovesAllBodiesRigidlyAboutTheFirst)
     EXPECT_EQ(level->getWorld()->GetBodyCount(), before - 3);
 }
 
-TEST(Object, CollisionBitsFollowTheLayer)
-{
-    writeTestTileSet();
-    // The box starts in layer 1 above a floor of layer 0, so it falls through
-    // until it is moved into the floor's layer.
-    auto level = makeLevel(R"X(<Level size="(10, 40)" gravity="(0, 10)"><Layers>
-        <TileMapLayer id="floor" tileSetFilename="test.xml" enablePhysics="1"><Row>1,1,1,1,1</Row></TileMapLayer>
-        <ImageLayer id="other" imageFilename="bg-sky.png">
-          <Objects><ProbeObject id="box" box="(0.5, 0.5)" density="1" position="(2, -3)"/></Objects></ImageLayer>
-      </Layers></Level>)X");
-    ProbeObject* box = probe(*level, "box");
-    updates(*level, 60);
-    EXPECT_GT(box->getPosition().y, 2.0f) << "fell through the floor of another layer";
-    EXPECT_TRUE(box->contacts.empty());
-
-    box->setTransform(Vec2f(2, -3), 0.0f);
-    box->getBody(0)->SetLinearVelocity(b2Vec2(0, 0));
-    box->moveToLayer(level->findLayer("floor"));
-    EXPECT_EQ(box->getBody(0)->GetFixtureList()->GetFilterData().categoryBits, 2) << "moving keeps the bits";
-    box->updateCollisionLayer();
-    updates(*level, 120);
-    EXPECT_NEAR(box->getPosition().y, -0.5f, 0.05f) << "now it lands on the floor";
-    EXPECT_FALSE(box->contacts.empty());
-
-    // Only the first 16 layers collide; the index counts modulo 32.
-    EXPECT_EQ(physics::collisionBits(15), 0x8000);
-    EXPECT_EQ(physics::collisionBits(16), 0);
-    EXPECT_EQ(physics::collisionBits(32), 1);
-}
-
 TEST(Object, LayerChangesDuringAnUpdateWaitUntilItEnds)
 {
     auto level = makeLevel(kTwoLayers);
