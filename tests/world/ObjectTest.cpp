@@ -2,12 +2,9 @@
 
 #include "world/Layer.h"
 #include "world/ObjectFactory.h"
-#include "world/Physics.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
-
-#include <cmath>
 
 namespace {
 
@@ -23,36 +20,6 @@ const char* kTwoLayers = R"X(<Level size="(20, 20)"><Layers>
   </Layers></Level>)X";
 
 } // namespace
-
-TEST(Object, SetTransformMovesAllBodiesRigidlyAboutTheFirst)
-{
-    auto level = makeLevel(kTwoLayers);
-    ProbeObject* p = probe(*level, "p");
-    p->setTransform(Vec2f(0, 0), 0.0f);
-    b2BodyDef def;
-    def.position.Set(2.0f, 0.0f);
-    def.angle = 0.25f;
-    b2Body* second = p->createBody(def);
-    def.position.Set(0.0f, -1.0f);
-    def.angle = 0.0f;
-    b2Body* third = p->createBody(def);
-    physics::setMassData(second, 1.0f, b2Vec2(0, 0), 1.0f);
-    second->SetLinearVelocity(b2Vec2(1, 2));
-
-    p->setTransform(Vec2f(10, 5), 3.1415927f / 2.0f);
-    EXPECT_NEAR(p->getBody(0)->GetPosition().x, 10.0f, 1e-5f);
-    EXPECT_NEAR(p->getBody(0)->GetPosition().y, 5.0f, 1e-5f);
-    EXPECT_NEAR(second->GetPosition().x, 10.0f, 1e-5f) << "(2, 0) turned a quarter becomes (0, 2)";
-    EXPECT_NEAR(second->GetPosition().y, 7.0f, 1e-5f);
-    EXPECT_NEAR(second->GetAngle(), 0.25f + 3.1415927f / 2.0f, 1e-5f);
-    EXPECT_NEAR(third->GetPosition().x, 11.0f, 1e-5f) << "(0, -1) becomes (1, 0)";
-    EXPECT_NEAR(third->GetPosition().y, 5.0f, 1e-5f);
-    EXPECT_EQ(second->GetLinearVelocity(), b2Vec2(1, 2)) << "velocities are kept";
-
-    const int before = level->getWorld()->GetBodyCount();
-    p->destroyPhysics();
-    EXPECT_EQ(level->getWorld()->GetBodyCount(), before - 3);
-}
 
 TEST(Object, LayerChangesDuringAnUpdateWaitUntilItEnds)
 {
