@@ -3,7 +3,6 @@
 #include "objects/SimpleObject.h"
 #include "objects/TextObject.h"
 #include "objects/ZorbellnutObject.h"
-#include "support/TestEngine.h"
 
 #include <GL/gl.h>
 
@@ -57,9 +56,7 @@ TEST_F(GameModeObjectsTest, EachModeKeepsExactlyItsObjects)
         SCOPED_TRACE(mode);
         LevelSpec course;
         course.objects = kEveryObject;
-        testing::internal::CaptureStderr();
-        load(course, mode);
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "complaints about a sound level";
+        EXPECT_EQ(loadReporting(course, mode), "") << "complaints about a sound level";
         std::set<std::string> ids;
         for (const auto& entry : level->findLayer("ground")->getObjects())
             ids.insert(entry.first);
@@ -67,15 +64,9 @@ TEST_F(GameModeObjectsTest, EachModeKeepsExactlyItsObjects)
 
         // The whole level runs and draws in this mode.
         step(30);
-        Engine& engine = testEngine();
-        engine.setViewport(0, 0, 1024, 768);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
         level->cameraPosition = Vec2f(40.0f, 10.0f);
         level->zoom = 10.0f;
-        level->render(level->findObject("player1"));
+        renderLevel(*level, level->findObject("player1"));
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
         level.reset();
     }

@@ -39,22 +39,32 @@ protected:
     KingAreaObject* hill = nullptr;
 };
 
-TEST_F(KingAreaTest, AlonePlayerWaitsASecondThenEarnsAPointASecond)
+TEST_F(KingAreaTest, AlonePlayerWaitsASecondThenEarnsAPointASecondWhileTheAreaTurnsGreen)
 {
     loadHill();
     PlayerObject* p = player(0);
-    step(90);
+    EXPECT_EQ(hill->getColour(), RGBA(1.0f, 0.0f, 0.0f, 0.5f));
+    // The area sees the first contact one step late; then about 69 steps to get half way to yellow.
+    step(61);
+    EXPECT_NEAR(hill->getColour().r, 1.0f, 1e-5f) << "turning green before the player scored";
+    step(9);
+    EXPECT_NEAR(hill->getColour().g, 0.5f, 0.01f);
+    step(20);
     EXPECT_EQ(p->getPoints(), 0);
     EXPECT_NEAR(p->getPointFraction(), 0.5f, 0.03f);
-    // The area sees the first contact one step late; the rest is summing 1/60 s in floats.
+    // The rest is summing 1/60 s in floats.
     const int first = 90 + stepsUntil(p, 1);
     EXPECT_GE(first, 119);
     EXPECT_LE(first, 123);
-    EXPECT_NEAR(stepsUntil(p, 2), 60, 1);
+    // Towards green while the player scores: red is about half way 69 steps after scoring began.
+    step(130 - first);
+    EXPECT_NEAR(hill->getColour().r, 0.5f, 0.01f);
+    EXPECT_NEAR(hill->getColour().a, 0.5f, 1e-5f);
+    EXPECT_NEAR(130 - first + stepsUntil(p, 2), 60, 1);
     EXPECT_EQ(player(1)->getPoints(), 0);
 }
 
-TEST_F(KingAreaTest, ContestedAreaPaysNobodyAndRestartsBothTimers)
+TEST_F(KingAreaTest, ContestedAreaPaysNobodyAndRestartsBothTimersAndALeaverIsForgotten)
 {
     loadHill();
     PlayerObject* p1 = player(0);
@@ -79,9 +89,10 @@ TEST_F(KingAreaTest, ContestedAreaPaysNobodyAndRestartsBothTimers)
     EXPECT_GT(hill->getColour().r, redWhenContested);
     EXPECT_GT(hill->getColour().g, 0.8f);
 
-    // Alone again, player 1 waits a full second before earning again.
-    p2->setPosition(kOutside);
+    // Alone again once player 2 left the level, player 1 waits a full second before earning again.
+    p2->getLayer()->removeAndDeleteObject(p2);
     step(58);
+    EXPECT_EQ(hill->getHoldTime(p2), 0.0f);
     EXPECT_FLOAT_EQ(p1->getPointFraction(), fraction);
     EXPECT_EQ(p1->getPoints(), 0);
 }
@@ -115,35 +126,4 @@ TEST_F(KingAreaTest, PointsWithoutControlsAreDroppedButUsedUp)
     EXPECT_EQ(p->getPoints(), 0);
     EXPECT_LT(p->getPointFraction(), 0.6f);
     EXPECT_GT(p->getPointFraction(), 0.3f);
-}
-
-TEST_F(KingAreaTest, ColourTurnsFromRedTowardsYellowThenGreenWhileSomeoneScores)
-{
-    loadHill();
-    player(0)->setPosition(kOutside + Vec2f(0.0f, 10.0f));
-    step(10);
-    EXPECT_EQ(hill->getColour(), RGBA(1.0f, 0.0f, 0.0f, 0.5f));
-
-    player(0)->setPosition(kInside);
-    // The first step only records the contact; then about 69 steps to get half way to yellow.
-    step(61);
-    EXPECT_NEAR(hill->getColour().r, 1.0f, 1e-5f) << "turning green before the player scored";
-    step(9);
-    EXPECT_NEAR(hill->getColour().g, 0.5f, 0.01f);
-    // Towards green while the player scores: red is about half way 69 steps after scoring began.
-    step(60);
-    EXPECT_NEAR(hill->getColour().r, 0.5f, 0.01f);
-    EXPECT_NEAR(hill->getColour().a, 0.5f, 1e-5f);
-}
-
-TEST_F(KingAreaTest, PlayerLeavingTheLevelIsForgotten)
-{
-    loadHill();
-    PlayerObject* p2 = player(1);
-    p2->setPosition(kAlsoInside);
-    step(5);
-    p2->getLayer()->removeAndDeleteObject(p2);
-    step(5);
-    EXPECT_EQ(hill->getHoldTime(p2), 0.0f);
-    EXPECT_GT(hill->getHoldTime(player(0)), 0.0f);
 }

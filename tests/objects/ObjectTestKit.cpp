@@ -108,43 +108,17 @@ PlayerObject* ObjectTest::player(int playerNo) const
     return level->getPlayer(playerNo);
 }
 
-std::vector<std::vector<FeedbackVertex>> captureRender(Level& level, Object& object)
+std::vector<FeedbackPolygon> captureRender(Level& level, Object& object)
 {
-    Engine& engine = testEngine();
-    engine.setViewport(0, 0, 1024, 768);
+    testEngine().setViewport(0, 0, 1024, 768);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(90.0, engine.getAspectRatio(), 0.001, 1000.0);
+    gluPerspective(90.0, testEngine().getAspectRatio(), 0.001, 1000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     const Vec2f at = object.getPosition();
     gluLookAt(at.x, at.y, -level.zoom, at.x, at.y, 0.0, 0.0, -1.0, 0.0);
-
-    std::vector<GLfloat> buffer(1 << 16);
-    glFeedbackBuffer(GLsizei(buffer.size()), GL_4D_COLOR_TEXTURE, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    object.render();
-    const GLint used = glRenderMode(GL_RENDER);
-    // Each vertex: x, y, z, w, colour (4), texture (4).
-    const int vertexSize = 12;
-    std::vector<std::vector<FeedbackVertex>> polygons;
-    for (GLint i = 0; i < used;) {
-        const GLfloat token = buffer[size_t(i++)];
-        if (token == GL_POLYGON_TOKEN) {
-            const int count = int(buffer[size_t(i++)]);
-            std::vector<FeedbackVertex> polygon;
-            for (int v = 0; v < count; ++v, i += vertexSize) {
-                const GLfloat* p = &buffer[size_t(i)];
-                polygon.push_back({p[0], p[1], p[8] / p[11], p[9] / p[11]});
-            }
-            polygons.push_back(polygon);
-        } else if (token == GL_PASS_THROUGH_TOKEN) {
-            ++i;
-        } else {
-            ADD_FAILURE() << "unexpected feedback token " << token;
-            break;
-        }
-    }
+    auto polygons = captureFeedback([&] { object.render(); });
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);

