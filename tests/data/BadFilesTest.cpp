@@ -133,7 +133,8 @@ auto capturing(std::string& messages, Action&& action)
 
 std::unique_ptr<Level> loadLevel(const std::string& name, GameMode mode, std::string& messages)
 {
-    ParameterMap params;
+    // The level reads the match's settings as long as it lives, as it does from the game screen.
+    static ParameterMap params;
     params.set<GameMode>("gameMode", mode);
     params.set<int>("pointsNeededToWin", 5);
     params.set<ControlMode>("controlMode1", CM_FIVE_KEYS);
