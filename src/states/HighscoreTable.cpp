@@ -2,6 +2,7 @@
 
 #include "engine/Engine.h"
 #include "engine/Enums.h"
+#include "engine/SafeFile.h"
 
 #include <tinyxml.h>
 
@@ -11,9 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -53,12 +52,6 @@ bool parseNumber(const char* text, unsigned long long limit, unsigned long long&
     return errno == 0 && *end == '\0' && value <= limit;
 }
 
-bool exists(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
-}
-
 // Parses the file into `document`; on failure `why` says what is wrong with it.
 bool readDocument(const std::string& path, TiXmlDocument& document, std::string& why)
 {
@@ -89,58 +82,6 @@ bool readDocument(const std::string& path, TiXmlDocument& document, std::string&
     return true;
 }
 
-std::string directoryOf(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
-}
-
-// Durably replaces `path` with `document`: the old file stays whole until the
-// new one is completely on disk.
-bool writeAtomically(const TiXmlDocument& document, const std::string& path)
-{
-    std::string temporary = path + ".XXXXXX";
-    int fd = mkstemp(&temporary[0]);
-    if (fd < 0) {
-        std::fprintf(stderr, "zorbel: %s: cannot create a temporary file next to it (%s); the highscores stay in memory until a later save succeeds\n",
-                     path.c_str(), std::strerror(errno));
-        return false;
-    }
-    struct stat old;
-    fchmod(fd, stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
-
-    FILE* file = fdopen(fd, "w");
-    if (!file) {
-        int error = errno;
-        close(fd);
-        unlink(temporary.c_str());
-        std::fprintf(stderr, "zorbel: %s: %s; the highscores stay in memory until a later save succeeds\n", temporary.c_str(), std::strerror(error));
-        return false;
-    }
-    errno = 0;
-    bool written = document.SaveFile(file) && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-    int error = errno;
-    bool closed = std::fclose(file) == 0;
-    if (written && !closed)
-        error = errno;
-    bool renamed = written && closed && rename(temporary.c_str(), path.c_str()) == 0;
-    if (!renamed) {
-        if (written && closed)
-            error = errno;
-        unlink(temporary.c_str());
-        std::fprintf(stderr, "zorbel: %s: cannot write it (%s); the old file is unchanged and the highscores stay in memory until a later save succeeds\n",
-                     path.c_str(), error ? std::strerror(error) : "write error");
-        return false;
-    }
-    // The rename itself must reach the disk too, or a crash could bring back the old file.
-    int directory = open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY);
-    if (directory >= 0) {
-        fsync(directory);
-        close(directory);
-    }
-    return true;
-}
-
 } // namespace
 
 HighscoreTable::HighscoreTable(Engine* engine) : HighscoreTable(*engine->getSearchPaths()) {}
@@ -154,7 +95,7 @@ std::string HighscoreTable::getPath() const
 {
     for (const SearchPath& path : searchPaths) {
         std::string candidate = path.directory + kFilename;
-        if (!exists(candidate))
+        if (!pathExists(candidate))
             continue;
         // Replacing a symbolic link would cut it; write where it points instead.
         char resolved[PATH_MAX];
@@ -167,7 +108,7 @@ void HighscoreTable::load()
 {
     levels.clear();
     std::string path = getPath();
-    if (path.empty() || !exists(path))
+    if (path.empty() || !pathExists(path))
         return;
     TiXmlDocument document;
     std::string why;
@@ -208,18 +149,17 @@ void HighscoreTable::load()
 
 bool HighscoreTable::moveAsideIfUnreadable(const std::string& path) const
 {
-    if (!exists(path))
+    if (!pathExists(path))
         return true;
     TiXmlDocument document;
     std::string why;
     if (readDocument(path, document, why))
         return true;
-    std::string backup = path + ".bak";
-    for (int n = 1; exists(backup); ++n)
-        backup = path + ".bak." + std::to_string(n);
-    if (rename(path.c_str(), backup.c_str()) != 0) {
-        std::fprintf(stderr, "zorbel: %s cannot be read (%s) and cannot be moved to %s (%s); the highscores stay in memory until a later save succeeds\n",
-                     path.c_str(), why.c_str(), backup.c_str(), std::strerror(errno));
+    std::string whyNotMoved;
+    std::string backup = keepAsBackup(path, whyNotMoved);
+    if (backup.empty()) {
+        std::fprintf(stderr, "zorbel: %s cannot be read (%s) and %s; the highscores stay in memory until a later save succeeds\n",
+                     path.c_str(), why.c_str(), whyNotMoved.c_str());
         return false;
     }
     std::fprintf(stderr, "zorbel: %s could not be read (%s); kept it as %s\n", path.c_str(), why.c_str(), backup.c_str());
@@ -256,7 +196,15 @@ bool HighscoreTable::save()
             }
         }
     }
-    return writeAtomically(document, path);
+    TiXmlPrinter printer;
+    document.Accept(&printer);
+    std::string why;
+    if (!writeFileAtomically(path, printer.Str(), why)) {
+        std::fprintf(stderr, "zorbel: %s: %s; the old file is unchanged and the highscores stay in memory until a later save succeeds\n",
+                     path.c_str(), why.c_str());
+        return false;
+    }
+    return true;
 }
 
 std::vector<HighscoreEntry> HighscoreTable::getEntries(const std::string& levelFilename, int scoreType)
