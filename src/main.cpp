@@ -1,6 +1,7 @@
 #include "engine/Drawing.h"
 #include "engine/Engine.h"
 #include "engine/Random.h"
+#include "engine/UserPaths.h"
 #include "states/CreditsState.h"
 #include "states/HighscoreState.h"
 #include "states/MainMenuState.h"
@@ -15,6 +16,11 @@ int main(int, char**)
     Engine engine(1024, 768, 60.0f, "Quorvell Zorbel 2010", "data/sprites/icon.png");
     hideCursor();
     engine.addSearchPath("data");
+    // Only the game itself keeps the player's choices and takes the pads: tests and
+    // tools leave both alone, so nothing they do reaches the player's settings.
+    if (!userConfigDirectory().empty())
+        engine.getSettings().open(userConfigDirectory() + "/settings.xml");
+    engine.getPads().open();
 
     engine.registerState(new MainMenuState(&engine));
     engine.registerState(new GameState(&engine));

@@ -147,6 +147,7 @@ Engine::~Engine()
         alcCloseDevice(audioDevice);
     transition.reset();
     glDeleteTextures(2, captureTextures);
+    pads.close();
     SDL_Quit();
 }
 
@@ -210,6 +211,7 @@ void Engine::tick()
     for (uint8_t& k : keys)
         k &= KEY_DOWN;
     typedKeys.clear();
+    pads.beginStep();
 
     ++tickCount;
     SDL_Event event;
@@ -263,6 +265,7 @@ void Engine::handleEvent(const SDL_Event& event)
         break;
     }
     default:
+        pads.handleEvent(event);
         break;
     }
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "engine/Clock.h"
+#include "engine/Gamepads.h"
 #include "engine/NonCopyable.h"
 #include "engine/ParameterMap.h"
+#include "engine/Settings.h"
 #include "engine/Vec2.h"
 #include "resources/Handle.h"
 #include "resources/SearchPath.h"
@@ -98,6 +100,13 @@ public:
     bool wasKeyReleased(SDLKey key) const { return (keyBits(key) & KEY_RELEASED) != 0; }
     /// Raw key bits of `key` (0 for symbols out of range).
     uint8_t keyBits(SDLKey key) const { return unsigned(key) < unsigned(kKeyCount) ? keys[key] : 0; }
+    /// The players' pads, fed by the joystick events of each step.
+    Gamepads& getPads() { return pads; }
+    /// The players' pads, read-only.
+    const Gamepads& getPads() const { return pads; }
+    /// The player's kept choices; no file is read or written until one is opened.
+    Settings& getSettings() { return settings; }
+
     /// Key-downs with a character arrived in this step.
     bool hasTypedKeys() const { return !typedKeys.empty(); }
     /// Removes and returns the oldest typed key; check `hasTypedKeys` first.
@@ -159,6 +168,8 @@ private:
     std::unique_ptr<SoundManager> soundManager;
     std::unique_ptr<FontManager> fontManager;
     std::deque<SDL_keysym> typedKeys;
+    Gamepads pads;
+    Settings settings;
     Handle<Sound> music;
     std::string musicFilename;
     Handle<SoundInstance> musicInstance;

@@ -178,6 +178,32 @@ bool PlayerObject::isDown(SDLKey key) const
     return engine->isKeyDown(key);
 }
 
+PlayerObject::Controls PlayerObject::readControls() const
+{
+    Controls controls;
+    const bool fourKeys = controlMode == CM_FOUR_KEYS;
+    // Without controls the four-key vehicle holds still; there the brake is also the reverse.
+    if (!controlsEnabled) {
+        controls.brake = fourKeys;
+        return controls;
+    }
+    const Keys keys = getKeys();
+    // A pad always has the five-key meaning, whatever layout the player's keys have.
+    const Gamepads& pad = engine->getPads();
+    controls.accelerate = isDown(keys.accelerate) || pad.isDown(playerNo, PAD_BUTTON_1);
+    controls.brake = isDown(keys.brake) || pad.isDown(playerNo, PAD_BUTTON_2);
+    controls.leanForward = isDown(keys.leanForward) || pad.isDown(playerNo, PAD_RIGHT);
+    controls.leanBack = isDown(keys.leanBack) || pad.isDown(playerNo, PAD_LEFT);
+    if (fourKeys) {
+        const float wheelSpeed = hinge(joints[kRearHinge])->GetJointSpeed();
+        controls.turn = isDown(keys.brake) && wheelSpeed > -kTurnSpeed && wheelSpeed < kTurnSpeed;
+    } else {
+        controls.turn = engine->wasKeyHit(keys.turn);
+    }
+    controls.turn = controls.turn || pad.wasHit(playerNo, PAD_BUTTON_3);
+    return controls;
+}
+
 void PlayerObject::update()
 {
     if (hurtSteps > 0)
@@ -209,14 +235,12 @@ void PlayerObject::update()
     frontWheelForce *= 0.5f;
     rearWheelForce *= 0.5f;
 
-    const Keys keys = getKeys();
+    const Controls controls = readControls();
     float lean = 0.0f;
-    if (controlsEnabled) {
-        if (isDown(keys.leanForward))
-            lean = kLean;
-        if (isDown(keys.leanBack))
-            lean = -kLean;
-    }
+    if (controls.leanForward)
+        lean = kLean;
+    if (controls.leanBack)
+        lean = -kLean;
     // Waking resets the bodies' sleep timers, so the vehicle never falls asleep:
     // a sleeping vehicle would miss a step of contacts every half second.
     rider->SetAwake(true);
@@ -233,7 +257,7 @@ void PlayerObject::update()
     b2RevoluteJoint* rearHinge = hinge(joints[kRearHinge]);
     b2RevoluteJoint* frontHinge = hinge(joints[kFrontHinge]);
     float targetSpeed = 0.0f;
-    if (controlsEnabled && isDown(keys.accelerate)) {
+    if (controls.accelerate) {
         rearHinge->EnableMotor(true);
         rearHinge->SetMaxMotorTorque(kDriveTorque);
         rearHinge->SetMotorSpeed(driveSpeed);
@@ -244,10 +268,7 @@ void PlayerObject::update()
     }
     driveSpeed = 0.98f * driveSpeed + 0.02f * targetSpeed;
 
-    const bool fourKeys = controlMode == CM_FOUR_KEYS;
-    // Without controls the four-key vehicle holds still; there the brake is also the reverse.
-    const bool braking = fourKeys ? (!controlsEnabled || isDown(keys.brake)) : (controlsEnabled && isDown(keys.brake));
-    if (braking) {
+    if (controls.brake) {
         rearHinge->EnableMotor(true);
         rearHinge->SetMotorSpeed(0.0f);
         rearHinge->SetMaxMotorTorque(kBrakeTorque);
@@ -257,16 +278,7 @@ void PlayerObject::update()
         frontHinge->EnableMotor(false);
     }
 
-    bool turn = false;
-    if (controlsEnabled) {
-        if (fourKeys) {
-            const float wheelSpeed = rearHinge->GetJointSpeed();
-            turn = isDown(keys.brake) && wheelSpeed > -kTurnSpeed && wheelSpeed < kTurnSpeed;
-        } else {
-            turn = engine->wasKeyHit(keys.turn);
-        }
-    }
-    if (turn) {
+    if (controls.turn) {
         facingLeft = !facingLeft;
         buildVehicle();
     }

@@ -95,8 +95,19 @@ private:
         SDLKey turn;        ///< acts on the first press; the brake key in the four-key layout
     };
 
+    /// What the player asks of the vehicle in this step, from the keys and the pad together.
+    struct Controls {
+        bool accelerate = false;
+        bool brake = false;
+        bool leanForward = false;
+        bool leanBack = false;
+        bool turn = false;
+    };
+
     /// The keys that act in this step.
     Keys getKeys() const;
+    /// The player's keys and pad for this step; read before the vehicle moves.
+    Controls readControls() const;
     void createFloatingText(const std::string& text, const RGBA& textColor, const char* size, const char* timeToLive);
     bool isDown(SDLKey key) const;
 

@@ -34,13 +34,6 @@ const float kLowerViewTop = 0.505f;
 const float kSplitZoomOffset = 4.0f;
 
 
-const char* layoutLabel(int player, ControlMode mode)
-{
-    if (player == 0)
-        return mode == CM_FOUR_KEYS ? "Pfeiltasten" : "Pfeiltasten/R.Strg";
-    return mode == CM_FOUR_KEYS ? "W/A/S/D" : "W/A/S/D/Leertaste";
-}
-
 int pixels(float share, int size)
 {
     return int(share * float(size));
@@ -70,6 +63,16 @@ void colouredVertex(const RGBA& colour, float x, float y)
 }
 
 } // namespace
+
+const char* GameHud::layoutLabel(int player, ControlMode mode) const
+{
+    // The keys still work beside a pad, but a player holding one looks for its name.
+    if (player < engine->getPads().getCount())
+        return player == 0 ? "Gamepad 1" : "Gamepad 2";
+    if (player == 0)
+        return mode == CM_FOUR_KEYS ? "Pfeiltasten" : "Pfeiltasten/R.Strg";
+    return mode == CM_FOUR_KEYS ? "W/A/S/D" : "W/A/S/D/Leertaste";
+}
 
 CountdownLook countdownLook(float countdown)
 {

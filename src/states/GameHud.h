@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/Enums.h"
 #include "engine/RGBA.h"
 #include "engine/Vec2.h"
 #include "resources/Handle.h"
@@ -55,6 +56,8 @@ private:
     /// `text` pulsing in `colour` over the middle of the game views.
     void drawBanner(const GameState& game, const std::string& text, const RGBA& colour);
     void setWindowProjection();
+    /// The name of player `player`'s layout in the strip: the pad's when the player has one.
+    const char* layoutLabel(int player, ControlMode mode) const;
 
     Engine* engine;
     /// Loaded on the first story frame and kept from then on.

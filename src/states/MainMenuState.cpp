@@ -103,9 +103,44 @@ void MainMenuState::enter(const ParameterMap&)
     noMipMaps.set<bool>("mipMapping", false);
     logo = engine->getTextureManager()->get("sprites/logo.png", noMipMaps);
     loadLevelList();
+    // Later visits keep what was chosen meanwhile, as the menu always did.
+    if (!choicesRestored)
+        restoreChoices();
+    choicesRestored = true;
 }
 
-void MainMenuState::leave() {}
+void MainMenuState::leave()
+{
+    keepChoices();
+}
+
+void MainMenuState::restoreChoices()
+{
+    const Settings& settings = engine->getSettings();
+    auto level = std::find(levelFilenames.begin(), levelFilenames.end(), settings.getText("level"));
+    levelIndex = level == levelFilenames.end() ? 0 : int(level - levelFilenames.begin());
+    gameMode = settings.getInt("gameMode");
+    pointsNeededToWin = settings.getInt("pointsNeededToWin");
+    controlMode1 = settings.getInt("controlMode1");
+    controlMode2 = settings.getInt("controlMode2");
+}
+
+void MainMenuState::keepChoices()
+{
+    Settings& settings = engine->getSettings();
+    if (!levelFilenames.empty())
+        settings.set("level", levelFilenames[levelIndex]);
+    settings.set("gameMode", gameMode);
+    settings.set("pointsNeededToWin", pointsNeededToWin);
+    settings.set("controlMode1", controlMode1);
+    settings.set("controlMode2", controlMode2);
+    settings.save();
+}
+
+bool MainMenuState::wasPressed(SDLKey key, PadControl padControl) const
+{
+    return engine->wasKeyPressed(key) || engine->getPads().wasHit(0, padControl);
+}
 
 void MainMenuState::activate()
 {
@@ -215,7 +250,7 @@ void MainMenuState::update()
 {
     readTypedKeys();
 
-    if (engine->wasKeyPressed(SDLK_ESCAPE)) {
+    if (wasPressed(SDLK_ESCAPE, PAD_BUTTON_2)) {
         // The menu is the last screen: popping it ends the program, with no effect to show.
         engine->popState();
         return;
@@ -223,11 +258,11 @@ void MainMenuState::update()
     if (engine->wasKeyPressed(SDLK_F5))
         changeScreen("Physics", ParameterMap());
 
-    if (engine->wasKeyPressed(SDLK_DOWN)) {
+    if (wasPressed(SDLK_DOWN, PAD_DOWN)) {
         selectedItem = (selectedItem + 1) % kItemCount;
         moveSound->play();
     }
-    if (engine->wasKeyPressed(SDLK_UP)) {
+    if (wasPressed(SDLK_UP, PAD_UP)) {
         selectedItem = (selectedItem + kItemCount - 1) % kItemCount;
         moveSound->play();
     }
@@ -243,9 +278,9 @@ void MainMenuState::update()
 
 bool MainMenuState::handleSelectedItem()
 {
-    bool right = engine->wasKeyPressed(SDLK_RIGHT);
-    bool left = engine->wasKeyPressed(SDLK_LEFT);
-    bool confirm = engine->wasKeyPressed(SDLK_RETURN);
+    bool right = wasPressed(SDLK_RIGHT, PAD_RIGHT);
+    bool left = wasPressed(SDLK_LEFT, PAD_LEFT);
+    bool confirm = wasPressed(SDLK_RETURN, PAD_BUTTON_1);
     int levelCount = getLevelCount();
 
     switch (selectedItem) {
@@ -332,6 +367,7 @@ bool MainMenuState::startGame()
     params.set<std::string>("levelFilename", levelFilenames[levelIndex]);
     params.set<ControlMode>("controlMode1", ControlMode(controlMode1));
     params.set<ControlMode>("controlMode2", ControlMode(controlMode2));
+    keepChoices();
     changeScreen("Game", params);
     return false;
 }

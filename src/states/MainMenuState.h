@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Enums.h"
+#include "engine/Gamepads.h"
 #include "engine/State.h"
 #include "resources/Font.h"
 #include "resources/Handle.h"
@@ -23,8 +24,10 @@ public:
 
     explicit MainMenuState(Engine* engine);
 
-    /// Loads the sign and rereads "levels/levels.txt"; the choices made so far stay.
+    /// Loads the sign and rereads "levels/levels.txt"; the first time, takes the choices from the
+    /// engine's settings (a level no longer listed gives the first), later the choices made so far stay.
     void enter(const ParameterMap& params) override;
+    /// Hands the choices to the engine's settings and saves them.
     void leave() override;
     /// Starts the menu music and the (silent until it flickers) neon hum.
     void activate() override;
@@ -47,6 +50,11 @@ public:
 
 private:
     void loadLevelList();
+    void restoreChoices();
+    /// Hands the choices to the engine's settings and saves them.
+    void keepChoices();
+    /// `key` was pressed in this step or the first pad's `padControl` hit.
+    bool wasPressed(SDLKey key, PadControl padControl) const;
     void readTypedKeys();
     /// Left/Right/Return on the selected item; false when the menu left the screen.
     bool handleSelectedItem();
@@ -78,4 +86,5 @@ private:
     std::string typedText;
     float neonFlicker = 1.0f;
     float itemHighlight[kItemCount] = {};
+    bool choicesRestored = false;
 };

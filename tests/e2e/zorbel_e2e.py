@@ -210,7 +210,9 @@ class Game:
         with open(conf, "w") as f:
             f.write(f"[general]\ndrivers = wave\nsample-type = int16\n[wave]\nfile = {self.wave}\n")
         # `env` may name another OpenAL driver, or one that does not exist.
-        self.env = {**os.environ, "ALSOFT_CONF": conf, "ALSOFT_DRIVERS": "wave", **(env or {})}
+        # The run's own settings folder: the player's choices neither steer nor record a run.
+        self.env = {**os.environ, "ALSOFT_CONF": conf, "ALSOFT_DRIVERS": "wave",
+                    "XDG_CONFIG_HOME": os.path.join(self.dir, "config"), **(env or {})}
         self.stderr_path = os.path.join(self.dir, "stderr.txt")
         self.ended = None
 

@@ -180,6 +180,55 @@ TEST_F(PlayerTest, BothLeanKeysLeanBack)
     EXPECT_FLOAT_EQ(leanWith({SDLK_RIGHT, SDLK_LEFT}), back);
 }
 
+TEST_F(PlayerTest, APadDrivesItsOwnPlayerWithTheFiveKeyMeaningInAnyLayout)
+{
+    // The keys have the four-key layout, where Right accelerates and the brake turns a still vehicle.
+    struct Case {
+        const char* what;
+        int pads;
+        SDL_Event event;
+        int mover; ///< the player driving forward, -1 for none
+        int lean;  ///< the sign of player 1's lean
+        bool brakes;
+        bool turns;
+    };
+    const Case cases[] = {
+        {"button 1 accelerates", 1, padEvent(SDL_JOYBUTTONDOWN, 0, 0), 0, 0, false, false},
+        {"the second pad is the second player's", 2, padEvent(SDL_JOYBUTTONDOWN, 1, 0), 1, 0, false, false},
+        {"no pad, no change", 0, padEvent(SDL_JOYBUTTONDOWN, 0, 0), -1, 0, false, false},
+        {"the hat leans forward", 1, padEvent(SDL_JOYHATMOTION, 0, 0, SDL_HAT_RIGHT), -1, 1, false, false},
+        {"the stick leans back", 1, padEvent(SDL_JOYAXISMOTION, 0, 0, -30000), -1, -1, false, false},
+        {"button 2 brakes", 1, padEvent(SDL_JOYBUTTONDOWN, 0, 1), -1, 0, true, false},
+        {"button 3 turns once", 1, padEvent(SDL_JOYBUTTONDOWN, 0, 2), -1, 0, false, true},
+    };
+    Gamepads& pads = testEngine().getPads();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LevelSpec course;
+        course.objects = playerXml(0, 20.0f, 14.0f) + playerXml(1, 50.0f, 14.0f);
+        load(course, GM_CTZ, CM_FOUR_KEYS);
+        step(30);
+        const float start[2] = {player(0)->getPosition().x, player(1)->getPosition().x};
+        pads.setCount(c.pads);
+        pushEvent(c.event);
+        step(40);
+        const float lean = hinge(*player(0), PlayerObject::kRiderHinge)->GetJointAngle();
+        EXPECT_TRUE(c.lean == 0 ? std::abs(lean) < 0.05f : lean * float(c.lean) > 0.1f) << "lean " << lean;
+        step(50);
+        // A lean alone rocks the vehicle a little way; the motor takes it much further.
+        for (int n = 0; n < 2; ++n) {
+            const float moved = player(n)->getPosition().x - start[n];
+            EXPECT_TRUE(n == c.mover ? moved > 8.0f : std::abs(moved) < 3.0f) << "player " << n + 1 << " moved " << moved;
+        }
+        EXPECT_EQ(hinge(*player(0), PlayerObject::kFrontHinge)->IsMotorEnabled(), c.brakes);
+        EXPECT_EQ(player(0)->isFacingLeft(), c.turns);
+        pushEvent(padRelease(c.event));
+        step();
+        pads.setCount(0);
+        level.reset();
+    }
+}
+
 TEST_F(PlayerTest, PointsFloatUpAsColouredTextsAndDeathStopsTheVehicleForGood)
 {
     LevelSpec course;

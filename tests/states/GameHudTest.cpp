@@ -76,6 +76,32 @@ TEST_F(GameHudScreen, TwoPlayerViewsAreStackedWithAGapBesideTheStrip)
     EXPECT_GT(frame.count(230, 387, 1024, 767, overSky(0, 0, 0, 0), 2), 10000);
 }
 
+TEST_F(GameHudScreen, APlayerWithAPadSeesItNamedInPlaceOfTheKeys)
+{
+    start(GM_CTZ, fullCourse(), 10);
+    runTicks(engine, 10);
+    // The strip's layout line of each player, as drawn with `pads` pads.
+    auto layoutLines = [&](int pads) {
+        engine.getPads().setCount(pads);
+        engine.renderCurrentState();
+        Frame frame;
+        std::array<std::vector<int>, 2> lines;
+        for (int player = 0; player < 2; ++player)
+            for (int y = int((player ? 0.735f : 0.185f) * 768); y < int((player ? 0.765f : 0.215f) * 768); ++y)
+                for (int x = 0; x < 204; ++x)
+                    lines[player].push_back(frame.at(x, y).r + 256 * frame.at(x, y).g);
+        return lines;
+    };
+    const auto keys = layoutLines(0);
+    const auto firstPad = layoutLines(1);
+    const auto bothPads = layoutLines(2);
+    engine.getPads().setCount(0);
+    EXPECT_NE(firstPad[0], keys[0]);
+    EXPECT_EQ(firstPad[1], keys[1]) << "the second player has no pad yet";
+    EXPECT_EQ(bothPads[0], firstPad[0]);
+    EXPECT_NE(bothPads[1], keys[1]);
+}
+
 TEST_F(GameHudScreen, CountdownFigureIsRedAtThreeAndAHalfAndGreenAtAQuarter)
 {
     start(GM_TIME_1P, fullCourse());

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -51,7 +52,9 @@ protected:
         paths->insert(paths->begin(), SearchPath{-1, levelDir()});
         std::remove((levelDir() + "levels/levels.txt").c_str());
         std::remove((levelDir() + "highscore.xml").c_str());
-        // A fresh menu each time: the menu keeps its choices across visits.
+        // A fresh menu each time: the menu keeps its choices across visits, and
+        // a new one takes them from the settings, which start at the defaults.
+        engine.getSettings().open("");
         menu = new MainMenuState(&engine);
         engine.registerState(menu);
         game = recorderFor("Game");
@@ -254,6 +257,135 @@ TEST_F(MainMenuTest, EveryChoiceOpensItsRealScreenWithWhatWasChosenAndComesBack)
     select(4);
     tap(SDLK_RETURN);
     EXPECT_EQ(engine.getCurrentState(), menu);
+}
+
+TEST_F(MainMenuTest, ChoicesSurviveARestartAndADamagedFileGivesTheDefaultsAndABackup)
+{
+    writeLevel("first.xml", "name=\"First\" supportedGameModes=\"GM_STORY\"");
+    writeLevel("second.xml", "name=\"Second\" supportedGameModes=\"GM_TIME_2P\"");
+    writeFile("levels/levels.txt", "first.xml second.xml");
+    const std::string folder = levelDir() + "config";
+    const std::string path = folder + "/zorbel/settings.xml";
+    std::filesystem::remove_all(folder);
+    // A restart as far as the menu can tell: the settings read afresh from the file, a new menu on them.
+    auto restart = [&](const std::string& expectedMessage) {
+        settleEngine();
+        testing::internal::CaptureStderr();
+        engine.getSettings().open(path);
+        std::string said = testing::internal::GetCapturedStderr();
+        if (expectedMessage.empty())
+            EXPECT_EQ(said, "");
+        else
+            EXPECT_TRUE(said.find(path) != std::string::npos && said.find(expectedMessage) != std::string::npos &&
+                        std::count(said.begin(), said.end(), '\n') == 1)
+                << said;
+        menu = new MainMenuState(&engine);
+        engine.registerState(menu);
+        open();
+    };
+    auto shown = [&] {
+        std::string items;
+        for (int item = 0; item < 4; ++item)
+            items += menu->itemText(item) + "|";
+        return items;
+    };
+    const std::string defaults = "Level:   First|Spielmodus:   Zeit, 1 Spieler|Zielpunktzahl:   5|"
+                                 "Spielersteuerung 1 / 2:   5 Tasten / 5 Tasten|";
+
+    // No file yet: the defaults. The choices are saved when a game starts, the
+    // target chosen after it when the program ends.
+    restart("");
+    EXPECT_EQ(shown(), defaults);
+    tap(SDLK_RIGHT);
+    chooseMode(GM_TIME_2P);
+    select(3);
+    tap(SDLK_LEFT);
+    select(4);
+    tap(SDLK_RETURN);
+    ASSERT_EQ(game->enters, 1);
+    EXPECT_NE(readFileBytes(path).find("gameMode=\"2\""), std::string::npos) << readFileBytes(path);
+    engine.popState();
+    select(2);
+    tap(SDLK_LEFT);
+    tap(SDLK_ESCAPE);
+    const std::string chosen = "Level:   Second|Spielmodus:   Zeit, 2 Spieler|Zielpunktzahl:   4|"
+                               "Spielersteuerung 1 / 2:   4 Tasten / 4 Tasten|";
+    restart("");
+    EXPECT_EQ(shown(), chosen);
+
+    struct Case {
+        const char* what;
+        std::string file;
+        const char* message; ///< what the one line on stderr names; "" for silence
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"unreadable", "<Settings gameMode=\"2\"", "unreadable", defaults},
+        {"another root", "<Highscore gameMode=\"2\"/>", "no \"Settings\" element", defaults},
+        {"bad values", "<Settings level=\"second.xml\" gameMode=\"9\" pointsNeededToWin=\"x\" controlMode1=\"1\"/>",
+         "gameMode \"9\"",
+         "Level:   Second|Spielmodus:   Zeit, 1 Spieler|Zielpunktzahl:   5|Spielersteuerung 1 / 2:   4 Tasten / 5 Tasten|"},
+        {"a level no longer listed", "<Settings level=\"gone.xml\" gameMode=\"2\"/>", "",
+         "Level:   First|Spielmodus:   Zeit, 2 Spieler|Zielpunktzahl:   5|Spielersteuerung 1 / 2:   5 Tasten / 5 Tasten|"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        settleEngine();
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder + "/zorbel");
+        writeFile("config/zorbel/settings.xml", c.file);
+        restart(c.message);
+        EXPECT_EQ(shown(), c.expected);
+        tap(SDLK_ESCAPE);
+        // The damaged file is kept beside the new one, which reads back without complaint.
+        EXPECT_EQ(readFileBytes(path + ".bak"), *c.message ? c.file : "");
+        restart("");
+        EXPECT_EQ(shown(), c.expected);
+    }
+    settleEngine();
+    engine.getSettings().open("");
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(MainMenuTest, TheFirstPadMovesTheSelectionChangesChoicesStartsAGameAndQuits)
+{
+    writeLevel("race.xml", "name=\"Race\" supportedGameModes=\"GM_TIME_2P\"");
+    writeFile("levels/levels.txt", "race.xml");
+    open();
+    engine.getPads().setCount(2);
+    auto padTap = [&](const SDL_Event& event) {
+        pushEvent(event);
+        pushEvent(padRelease(event));
+        engine.tick();
+    };
+    struct Step {
+        SDL_Event event;
+        int selected;
+        GameMode mode;
+    };
+    const Step steps[] = {
+        {padEvent(SDL_JOYHATMOTION, 0, 0, SDL_HAT_DOWN), 1, GM_TIME_1P},
+        {padEvent(SDL_JOYAXISMOTION, 0, 1, 30000), 2, GM_TIME_1P},
+        {padEvent(SDL_JOYAXISMOTION, 0, 1, -30000), 1, GM_TIME_1P},
+        {padEvent(SDL_JOYHATMOTION, 0, 0, SDL_HAT_RIGHT), 1, GM_TIME_2P},
+        {padEvent(SDL_JOYAXISMOTION, 0, 0, -30000), 1, GM_TIME_1P},
+        {padEvent(SDL_JOYAXISMOTION, 0, 0, 30000), 1, GM_TIME_2P},
+        // The second pad is the second player's alone.
+        {padEvent(SDL_JOYHATMOTION, 1, 0, SDL_HAT_DOWN), 1, GM_TIME_2P},
+        {padEvent(SDL_JOYBUTTONDOWN, 1, 0), 1, GM_TIME_2P},
+    };
+    for (const Step& step : steps) {
+        padTap(step.event);
+        EXPECT_EQ(menu->getSelectedItem(), step.selected);
+        EXPECT_EQ(menu->getGameMode(), step.mode);
+    }
+    EXPECT_EQ(game->enters, 0);
+    padTap(padEvent(SDL_JOYBUTTONDOWN, 0, 0));
+    EXPECT_EQ(game->enters, 1) << "the first button is Return";
+    engine.popState();
+    padTap(padEvent(SDL_JOYBUTTONDOWN, 0, 1));
+    EXPECT_EQ(engine.getStackSize(), 0u) << "the second button is Escape";
+    engine.getPads().setCount(0);
 }
 
 TEST_F(MainMenuTest, UnreadableLevelFilesAreSkippedAndAnEmptyListStartsNothing)

@@ -42,6 +42,38 @@ void pushKey(SDLKey key, bool down, Uint16 unicode)
     SDL_PushEvent(&event);
 }
 
+SDL_Event padEvent(Uint8 type, int pad, int index, int value)
+{
+    SDL_Event event{};
+    event.type = type;
+    if (type == SDL_JOYAXISMOTION) {
+        event.jaxis = SDL_JoyAxisEvent{type, Uint8(pad), Uint8(index), Sint16(value)};
+    } else if (type == SDL_JOYHATMOTION) {
+        event.jhat = SDL_JoyHatEvent{type, Uint8(pad), Uint8(index), Uint8(value)};
+    } else {
+        const bool down = type == SDL_JOYBUTTONDOWN;
+        event.jbutton = SDL_JoyButtonEvent{type, Uint8(pad), Uint8(index), Uint8(down ? SDL_PRESSED : SDL_RELEASED)};
+    }
+    return event;
+}
+
+SDL_Event padRelease(const SDL_Event& event)
+{
+    switch (event.type) {
+    case SDL_JOYAXISMOTION:
+        return padEvent(event.type, event.jaxis.which, event.jaxis.axis, 0);
+    case SDL_JOYHATMOTION:
+        return padEvent(event.type, event.jhat.which, event.jhat.hat, SDL_HAT_CENTERED);
+    default:
+        return padEvent(SDL_JOYBUTTONUP, event.jbutton.which, event.jbutton.button);
+    }
+}
+
+void pushEvent(SDL_Event event)
+{
+    SDL_PushEvent(&event);
+}
+
 void runTicks(Engine& engine, int n)
 {
     for (int i = 0; i < n; ++i)

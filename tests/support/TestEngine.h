@@ -13,6 +13,14 @@ Engine& testEngine();
 // Pushes a real SDL key event into the queue, as the keyboard would.
 void pushKey(SDLKey key, bool down, Uint16 unicode = 0);
 
+// A pad's joystick event as SDL sends it: `type` SDL_JOYBUTTONDOWN/UP for button `index`,
+// SDL_JOYAXISMOTION for axis `index` at `value`, SDL_JOYHATMOTION for hat `index` at `value`.
+SDL_Event padEvent(Uint8 type, int pad, int index, int value = 0);
+// The event that undoes `event`: the button up, the axis or hat back in the middle.
+SDL_Event padRelease(const SDL_Event& event);
+// Pushes `event` into the queue, as a real device would.
+void pushEvent(SDL_Event event);
+
 // Runs `n` engine ticks.
 void runTicks(Engine& engine, int n);
 
