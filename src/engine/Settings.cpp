@@ -81,11 +81,11 @@ void Settings::open(const std::string& file)
             std::string why = faultOf(choice, text);
             if (why.empty())
                 values[choice.name] = text;
-            else if (fault.empty())
-                fault = why + "; it is back at its default";
             else
-                fault += "; and " + why;
+                fault += (fault.empty() ? "" : ", ") + why;
         }
+        if (!fault.empty())
+            fault += "; back at the default";
     }
     if (!fault.empty()) {
         damaged = true;
