@@ -1,5 +1,6 @@
 #include "engine/Drawing.h"
 #include "engine/Engine.h"
+#include "engine/GameFolders.h"
 #include "engine/Random.h"
 #include "states/CreditsState.h"
 #include "states/HighscoreState.h"
@@ -12,9 +13,12 @@ int main(int, char**)
 {
     randomReset();
     registerAllObjectTypes();
-    Engine engine(1024, 768, 60.0f, "Quorvell Zorbel 2010", "data/sprites/icon.png");
+    GameFolders folders = findGameFolders();
+    Engine engine(1024, 768, 60.0f, "Quorvell Zorbel 2010", folders.data + "/sprites/icon.png");
     hideCursor();
-    engine.addSearchPath("data");
+    engine.setFolders(folders);
+    for (const std::string& directory : folders.searchDirectories())
+        engine.addSearchPath(directory);
 
     engine.registerState(new MainMenuState(&engine));
     engine.registerState(new GameState(&engine));

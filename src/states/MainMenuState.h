@@ -47,6 +47,8 @@ public:
 
 private:
     void loadLevelList();
+    /// Appends the levels that the list file at `listPath` names and that can be played.
+    void readLevelList(const std::string& listPath);
     void readTypedKeys();
     /// Left/Right/Return on the selected item; false when the menu left the screen.
     bool handleSelectedItem();
