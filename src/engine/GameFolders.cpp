@@ -27,7 +27,8 @@ GameFolders findGameFolders(const std::string& executable, const std::string& da
         installed = true;
     }
     // A system-wide installation must stay untouched even for root, who could write into it.
-    if (!installed && access(folders.data.c_str(), W_OK) == 0)
+    // Without any data there is no game whose files could be kept: a checkout keeps its places.
+    if (!installed && (access(folders.data.c_str(), W_OK) == 0 || !pathExists(folders.data)))
         return folders;
     folders.player = userDataDirectory();
     folders.screenshots = folders.player.empty() ? "" : folders.player + "/screenshots";

@@ -19,7 +19,7 @@ struct GameFolders {
 
 /// The folders of the program at `executable`: the data installed at `dataFromBinary` beside it
 /// (any holding levels/levels.txt) or else "data", with the player's files in userDataDirectory()
-/// when the data is installed or its folder cannot be written.
+/// when the data is installed or "data" is there but cannot be written.
 GameFolders findGameFolders(const std::string& executable, const std::string& dataFromBinary);
 
 /// The folders of this very program, installed as the build configured it.

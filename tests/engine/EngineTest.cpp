@@ -362,6 +362,14 @@ TEST(GameFolders, DataBesideTheProgramOrTheCheckoutAndThePlayersFilesByTheXdgRul
     std::ofstream(root / "usr/share/zorbel/levels/levels.txt") << "wiese.xml\n";
     fs::create_directories(root / "empty/bin");
     fs::create_directories(root / "empty/share/zorbel");
+    fs::create_directories(root / "nodata");
+    fs::create_directories(root / "readonly/data");
+    fs::permissions(root / "readonly/data", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const std::string checkout = fs::current_path().string();
+    const std::string nodata = (root / "nodata").string();
+    const std::string readOnly = (root / "readonly").string();
+    const bool writesAnywhere = geteuid() == 0; // root can write into the read-only folder
     const std::string installed = (root / "usr/bin/zorbel").string();
     const std::string shipped = (root / "usr/share/zorbel").string();
     const char* kUnset = nullptr;
@@ -371,20 +379,21 @@ TEST(GameFolders, DataBesideTheProgramOrTheCheckoutAndThePlayersFilesByTheXdgRul
         const char* home;
         const char* dataHome;
         const char* configHome;
-        bool inCheckout; // run from the repository root, where "data" is and can be written
+        std::string workingDirectory;
         std::string data, player, screenshots, config;
     } cases[] = {
-        {installed, "/h", kUnset, kUnset, true, shipped, home, home + "/screenshots", "/h/.config/zorbel"},
-        {installed, "/h", "/x/data", "/x/config", true, shipped, "/x/data/zorbel", "/x/data/zorbel/screenshots", "/x/config/zorbel"},
-        {installed, "/h", "relative", "", true, shipped, home, home + "/screenshots", "/h/.config/zorbel"},
-        {installed, kUnset, kUnset, kUnset, true, shipped, "", "", ""},
-        {installed, "home", kUnset, "/x", true, shipped, "", "", "/x/zorbel"},
-        {(root / "usr/lib/../bin/zorbel").string(), "/h", kUnset, kUnset, true, shipped, home, home + "/screenshots", "/h/.config/zorbel"},
-        {(root / "empty/bin/zorbel").string(), "/h", kUnset, kUnset, true, "data", "data", "screenshots", "/h/.config/zorbel"},
-        {"build/zorbel", "/h", kUnset, kUnset, true, "data", "data", "screenshots", "/h/.config/zorbel"},
-        {"", "/h", kUnset, kUnset, false, "data", home, home + "/screenshots", "/h/.config/zorbel"},
+        {installed, "/h", kUnset, kUnset, checkout, shipped, home, home + "/screenshots", "/h/.config/zorbel"},
+        {installed, "/h", "/x/data", "/x/config", nodata, shipped, "/x/data/zorbel", "/x/data/zorbel/screenshots", "/x/config/zorbel"},
+        {installed, "/h", "relative", "", checkout, shipped, home, home + "/screenshots", "/h/.config/zorbel"},
+        {installed, kUnset, kUnset, kUnset, checkout, shipped, "", "", ""},
+        {installed, "home", kUnset, "/x", checkout, shipped, "", "", "/x/zorbel"},
+        {(root / "usr/lib/../bin/zorbel").string(), "/h", kUnset, kUnset, checkout, shipped, home, home + "/screenshots", "/h/.config/zorbel"},
+        {(root / "empty/bin/zorbel").string(), "/h", kUnset, kUnset, checkout, "data", "data", "screenshots", "/h/.config/zorbel"},
+        {"build/zorbel", "/h", kUnset, kUnset, checkout, "data", "data", "screenshots", "/h/.config/zorbel"},
+        {"", "/h", kUnset, kUnset, nodata, "data", "data", "screenshots", "/h/.config/zorbel"},
+        {"build/zorbel", "/h", kUnset, kUnset, readOnly, "data", writesAnywhere ? "data" : home,
+         writesAnywhere ? "screenshots" : home + "/screenshots", "/h/.config/zorbel"},
     };
-    const std::string checkout = fs::current_path().string();
     auto setEnvironment = [](const char* name, const char* value) {
         if (value)
             setenv(name, value, 1);
@@ -396,11 +405,11 @@ TEST(GameFolders, DataBesideTheProgramOrTheCheckoutAndThePlayersFilesByTheXdgRul
         if (const char* value = std::getenv(name))
             saved.emplace_back(name, value);
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.executable + (c.inCheckout ? " in the checkout" : " elsewhere"));
+        SCOPED_TRACE(c.executable + " run in " + c.workingDirectory);
         setEnvironment("HOME", c.home);
         setEnvironment("XDG_DATA_HOME", c.dataHome);
         setEnvironment("XDG_CONFIG_HOME", c.configHome);
-        fs::current_path(c.inCheckout ? checkout : root.string());
+        fs::current_path(c.workingDirectory);
         GameFolders folders = findGameFolders(c.executable, "../share/zorbel");
         fs::current_path(checkout);
         EXPECT_EQ(folders.data, c.data);
