@@ -1,5 +1,6 @@
 """The game installed like any desktop game: run from anywhere, it reads the data
-installed beside it and writes only into the player's home."""
+installed beside it and the player's own levels, and writes only into the
+player's home."""
 
 import os
 import shutil
@@ -50,14 +51,25 @@ def installed_game_runs_from_anywhere_and_writes_only_into_the_home():
         home = os.path.join(work, "home")
         player = os.path.join(work, "xdg-data", "zorbel")
         env = {"HOME": home, "XDG_DATA_HOME": os.path.dirname(player), "XDG_CONFIG_HOME": os.path.join(work, "xdg-config")}
+        # A level of the player's own, listed after the shipped ones: the meadow under another name.
+        os.makedirs(os.path.join(player, "levels"))
+        with open(os.path.join(share, "zorbel", "levels", "wiese.xml"), "rb") as f:
+            meadow = f.read().replace(b'name="Sonnige Wiese"', b'name="Meine Wiese"')
+        with open(os.path.join(player, "levels", "meine.xml"), "wb") as f:
+            f.write(meadow)
+        with open(os.path.join(player, "levels", "levels.txt"), "w") as f:
+            f.write("meine.xml\n")
         with Game("install", env=env, program=os.path.join(usr, "bin", "zorbel"), player_files=player,
                   shots=os.path.join(player, "screenshots")) as game:
             menu = game.screenshot("menu", until=lambda shot: shot.item_lit(0))
             check(menu.item_lit(0), "the installed game shows no menu")
+            game.key("Left")  # from the first level round to the last: the player's own
+            game.screenshot("own-level")
             start_game(game)
-            drive_to_the_highscore(game, 150, 2.0, "the installed game's time trial")
+            drive_to_the_highscore(game, 150, 2.0, "the installed game's time trial on the player's level")
             content = enter_name(game, "Installiert", "highscore")
-            check(b"Installiert" in content and b"wiese.xml" in content, "the entry is not in the player's highscore.xml")
+            check(b"Installiert" in content and b'filename="meine.xml"' in content,
+                  "the entry for the player's own level is not in the player's highscore.xml")
             game.key("Return")
             game.quit(escapes=2)
             check(sorted(os.listdir(game.dir)) == ["alsoft.conf", "played.wav", "stderr.txt"],
