@@ -1,10 +1,11 @@
 # make run   - install what is missing, build, start the game from here
 # make test  - the same set-up, then the whole test suite headless
+# make install PREFIX=/usr DESTDIR=/tmp/pkg - build, then install under DESTDIR/PREFIX
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-sanitize fuzz mutate assets bench whole-game level-previews clean
+.PHONY: all deps configure build run install test test-sanitize fuzz mutate assets bench whole-game level-previews clean
 
 all: build
 
@@ -19,6 +20,10 @@ build: configure
 
 run: build
 	./$(BUILD_DIR)/zorbel
+
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 test: build
 	scripts/headless ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

@@ -1,5 +1,6 @@
 #include "engine/Drawing.h"
 #include "engine/Engine.h"
+#include "engine/GameFolders.h"
 #include "engine/Random.h"
 #include "engine/UserPaths.h"
 #include "states/CreditsState.h"
@@ -13,9 +14,12 @@ int main(int, char**)
 {
     randomReset();
     registerAllObjectTypes();
-    Engine engine(1024, 768, 60.0f, "Quorvell Zorbel 2010", "data/sprites/icon.png");
+    GameFolders folders = findGameFolders();
+    Engine engine(1024, 768, 60.0f, "Quorvell Zorbel 2010", folders.data + "/sprites/icon.png");
     hideCursor();
-    engine.addSearchPath("data");
+    engine.setFolders(folders);
+    for (const std::string& directory : folders.searchDirectories())
+        engine.addSearchPath(directory);
     // Only the game itself keeps the player's choices and takes the pads: tests and
     // tools leave both alone, so nothing they do reaches the player's settings.
     if (!userConfigDirectory().empty())

@@ -1,11 +1,11 @@
 #include "engine/Drawing.h"
 
+#include "engine/SafeFile.h"
+
 #include <SDL.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
 #include <vector>
 
 void setBlendMode(GLenum source, GLenum destination)
@@ -87,9 +87,10 @@ std::string takeScreenshot(int width, int height, const std::string& directory)
     for (int y = 0; y < height; ++y)
         std::memcpy(&image[size_t(height - 1 - y) * rowBytes], &frame[size_t(y) * rowBytes], rowBytes);
 
-    if (mkdir(directory.c_str(), 0755) != 0 && errno != EEXIST) {
-        std::fprintf(stderr, "zorbel: cannot create screenshot folder \"%s\": %s\n", directory.c_str(),
-                     std::strerror(errno));
+    std::string why;
+    if (directory.empty() || !makeDirectories(directory, why)) {
+        std::fprintf(stderr, "zorbel: cannot save a screenshot: %s\n",
+                     directory.empty() ? "there is no folder to save it in" : why.c_str());
         return std::string();
     }
     std::string filename;
@@ -108,16 +109,26 @@ std::string takeScreenshot(int width, int height, const std::string& directory)
         return std::string();
     }
 
+    // The picture is made in memory and written as a whole, so that a full disk or a
+    // crash leaves no half picture behind. A BMP is its 54-byte header and rows padded to 4 bytes.
     SDL_Surface* surface = SDL_CreateRGBSurfaceFrom(image.data(), width, height, 24, int(rowBytes), 0x0000FF,
                                                     0x00FF00, 0xFF0000, 0);
-    bool saved = false;
+    std::string bmp(54 + ((rowBytes + 3) & ~size_t(3)) * size_t(height), '\0');
+    bool made = false;
     if (surface) {
-        if (SDL_RWops* file = SDL_RWFromFile(filename.c_str(), "wb"))
-            saved = SDL_SaveBMP_RW(surface, file, 1) == 0;
+        if (SDL_RWops* memory = SDL_RWFromMem(&bmp[0], int(bmp.size()))) {
+            made = SDL_SaveBMP_RW(surface, memory, 0) == 0;
+            bmp.resize(size_t(SDL_RWtell(memory)));
+            SDL_RWclose(memory);
+        }
         SDL_FreeSurface(surface);
     }
-    if (!saved) {
-        std::fprintf(stderr, "zorbel: cannot write screenshot \"%s\": %s\n", filename.c_str(), SDL_GetError());
+    if (!made) {
+        std::fprintf(stderr, "zorbel: cannot make screenshot \"%s\": %s\n", filename.c_str(), SDL_GetError());
+        return std::string();
+    }
+    if (!writeFileAtomically(filename, bmp, why)) {
+        std::fprintf(stderr, "zorbel: cannot save screenshot \"%s\": %s\n", filename.c_str(), why.c_str());
         return std::string();
     }
     return filename;

@@ -24,6 +24,6 @@ void hideCursor();
 /// Clears only the current viewport to `colour`; pixels outside it stay as they are.
 void clearViewport(const RGBA& colour);
 /// Writes the frame buffer (`width` x `height` pixels) as a 24-bit BMP, top row first, to
-/// the first free `directory`/screenshot%04d.bmp, creating the directory when missing.
+/// the first free `directory`/screenshot%04d.bmp, creating the directory and its parents when missing.
 /// Returns the file written, or "" (with a line on stderr) when it could not be written.
 std::string takeScreenshot(int width, int height, const std::string& directory);

@@ -414,5 +414,5 @@ void Engine::setViewport(int x, int y, int width, int height)
 
 void Engine::takeScreenshot()
 {
-    ::takeScreenshot(screenSize.x, screenSize.y, "screenshots");
+    ::takeScreenshot(screenSize.x, screenSize.y, folders.screenshots);
 }

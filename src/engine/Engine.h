@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Clock.h"
+#include "engine/GameFolders.h"
 #include "engine/Gamepads.h"
 #include "engine/NonCopyable.h"
 #include "engine/ParameterMap.h"
@@ -112,7 +113,7 @@ public:
     /// Removes and returns the oldest typed key; check `hasTypedKeys` first.
     SDL_keysym popTypedKey();
 
-    /// Writes the last rendered frame to the next free screenshots/screenshot%04d.bmp.
+    /// Writes the last rendered frame to the next free screenshot%04d.bmp in the screenshot folder.
     void takeScreenshot();
 
     /// Game time in seconds (frozen while paused or inactive).
@@ -136,6 +137,10 @@ public:
     void addSearchPath(const std::string& directory) { ::addSearchPath(searchPaths, directory); }
     /// Resolves a data file name; "" when no data directory holds it.
     std::string findFile(const std::string& name) const { return ::findFile(searchPaths, name); }
+    /// Where the data is read and the player's files are written; a source checkout's until `setFolders`.
+    const GameFolders& getFolders() const { return folders; }
+    /// Writes the player's files where `chosen` says (the caller adds its data directories to the search paths).
+    void setFolders(const GameFolders& chosen) { folders = chosen; }
     /// True when an OpenAL device and context are open; without them the game runs silent.
     bool hasAudio() const { return audioContext != nullptr; }
 
@@ -164,6 +169,7 @@ private:
     float frameTime;
     double time = 0.0;
     SearchPathList searchPaths;
+    GameFolders folders;
     std::unique_ptr<TextureManager> textureManager;
     std::unique_ptr<SoundManager> soundManager;
     std::unique_ptr<FontManager> fontManager;

@@ -11,7 +11,7 @@ void addSearchPath(SearchPathList& paths, const std::string& directory)
     if (entry.directory.empty() || entry.directory.back() != '/')
         entry.directory += '/';
     paths.push_back(entry);
-    std::sort(paths.begin(), paths.end(),
+    std::stable_sort(paths.begin(), paths.end(),
               [](const SearchPath& a, const SearchPath& b) { return a.priority < b.priority; });
 }
 

@@ -81,7 +81,7 @@ GameState::~GameState()
 
 HighscoreTable GameState::highscoreTable() const
 {
-    return HighscoreTable(ownHighscorePaths ? highscorePaths : *engine->getSearchPaths());
+    return HighscoreTable(ownHighscorePaths ? highscorePaths : HighscoreTable::playerPaths(engine));
 }
 
 GameMode GameState::getGameMode() const

@@ -40,7 +40,7 @@ public:
     /// Seconds a story run lasts.
     static constexpr float kStoryTime = 99.0f;
 
-    /// Highscore lists are read through the engine's data directories.
+    /// Highscore lists are read from the engine's folder for the player's files.
     explicit GameState(Engine* engine);
     /// Highscore lists are read from "highscore.xml" in `highscorePaths` instead.
     GameState(Engine* engine, const SearchPathList& highscorePaths);

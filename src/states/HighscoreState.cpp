@@ -42,7 +42,7 @@ bool isBlank(const std::string& name)
 
 } // namespace
 
-HighscoreState::HighscoreState(Engine* engine) : HighscoreState(engine, *engine->getSearchPaths()) {}
+HighscoreState::HighscoreState(Engine* engine) : HighscoreState(engine, HighscoreTable::playerPaths(engine)) {}
 
 HighscoreState::HighscoreState(Engine* engine, const SearchPathList& highscorePaths)
     : State("Highscore", engine), table(highscorePaths)

@@ -29,7 +29,7 @@ class HighscoreState : public State {
 public:
     static constexpr unsigned kMaxNameLength = 17;
 
-    /// The table reads "highscore.xml" through the engine's data directories.
+    /// The table reads "highscore.xml" in the engine's folder for the player's files.
     explicit HighscoreState(Engine* engine);
     /// The table reads and writes "highscore.xml" in `highscorePaths` instead.
     HighscoreState(Engine* engine, const SearchPathList& highscorePaths);

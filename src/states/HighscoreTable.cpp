@@ -84,7 +84,15 @@ bool readDocument(const std::string& path, TiXmlDocument& document, std::string&
 
 } // namespace
 
-HighscoreTable::HighscoreTable(Engine* engine) : HighscoreTable(*engine->getSearchPaths()) {}
+HighscoreTable::HighscoreTable(Engine* engine) : HighscoreTable(playerPaths(engine)) {}
+
+SearchPathList HighscoreTable::playerPaths(const Engine* engine)
+{
+    SearchPathList paths;
+    if (!engine->getFolders().player.empty())
+        addSearchPath(paths, engine->getFolders().player);
+    return paths;
+}
 
 HighscoreTable::HighscoreTable(const SearchPathList& searchPaths) : searchPaths(searchPaths)
 {
@@ -173,6 +181,13 @@ bool HighscoreTable::save()
         std::fprintf(stderr, "zorbel: %s: there is no data directory to write it to; the highscores stay in memory until a later save succeeds\n", kFilename);
         return false;
     }
+    // The player's folder is made on the first save, when there is something to keep.
+    std::string why;
+    if (!makeDirectories(path.substr(0, path.rfind('/')), why)) {
+        std::fprintf(stderr, "zorbel: %s: %s; the highscores stay in memory until a later save succeeds\n",
+                     path.c_str(), why.c_str());
+        return false;
+    }
     if (!moveAsideIfUnreadable(path))
         return false;
 
@@ -198,7 +213,6 @@ bool HighscoreTable::save()
     }
     TiXmlPrinter printer;
     document.Accept(&printer);
-    std::string why;
     if (!writeFileAtomically(path, printer.Str(), why)) {
         std::fprintf(stderr, "zorbel: %s: %s; the old file is unchanged and the highscores stay in memory until a later save succeeds\n",
                      path.c_str(), why.c_str());

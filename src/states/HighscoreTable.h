@@ -27,7 +27,7 @@ class HighscoreTable {
 public:
     static constexpr unsigned kMaxEntries = 10;
 
-    /// Reads "highscore.xml" from the engine's data directories.
+    /// Reads "highscore.xml" from the engine's folder for the player's files.
     explicit HighscoreTable(Engine* engine);
     /// Reads "highscore.xml" from the first of `searchPaths` that holds one; a
     /// table whose file does not exist yet creates it in the first directory.
@@ -49,8 +49,11 @@ public:
     /// equal scores are ordered by name, ignoring case.
     void insert(uint32_t score, const std::string& levelFilename, int scoreType, const std::string& name);
 
-    /// The path the table reads and writes ("" when there is no data directory at all).
+    /// The path the table reads and writes ("" when there is no folder for it at all); the
+    /// game's other files for the player belong in the same folder.
     std::string getPath() const;
+    /// The folder list of `engine`'s folder for the player's files (empty when it has none).
+    static SearchPathList playerPaths(const Engine* engine);
 
 private:
     using ScoreLists = std::map<int, std::vector<HighscoreEntry>>;

@@ -4,6 +4,7 @@
 #include "engine/Drawing.h"
 #include "engine/Engine.h"
 #include "engine/Random.h"
+#include "engine/SafeFile.h"
 #include "resources/FontManager.h"
 #include "resources/SoundManager.h"
 #include "resources/TextureManager.h"
@@ -162,15 +163,42 @@ void MainMenuState::loadLevelList()
     levelGameModes.clear();
 
     // Players edit the list and share levels: say what is skipped and why.
-    std::string listPath = engine->findFile("levels/levels.txt");
-    if (listPath.empty())
+    std::string shippedList = engine->findFile("levels/levels.txt");
+    if (shippedList.empty())
         std::fprintf(stderr, "zorbel: levels/levels.txt: not found; the menu has no levels to offer\n");
+    readLevelList(shippedList);
+    // The levels a player adds come after the shipped ones, from a list of their own.
+    const GameFolders& folders = engine->getFolders();
+    if (!folders.player.empty() && folders.player != folders.data) {
+        SearchPathList own;
+        addSearchPath(own, folders.player);
+        std::string ownList = findFile(own, "levels/levels.txt");
+        if (!ownList.empty() && ownList != shippedList)
+            readLevelList(ownList);
+    }
+    if (!shippedList.empty() && levelFilenames.empty())
+        std::fprintf(stderr, "zorbel: %s: lists no level that can be played; the menu has no levels to offer\n",
+                     shippedList.c_str());
+    // The chosen level survives a visit elsewhere, unless the list has become shorter meanwhile.
+    if (levelIndex >= getLevelCount())
+        levelIndex = 0;
+}
+
+void MainMenuState::readLevelList(const std::string& listPath)
+{
+    std::string listed = listPath.substr(0, listPath.rfind('/') + 1);
     std::ifstream list(listPath.c_str());
     std::string word;
     while (list >> word) {
         std::string path = engine->findFile("levels/" + word);
         if (path.empty()) {
-            std::fprintf(stderr, "zorbel: levels/levels.txt: level \"%s\" not found; skipped\n", word.c_str());
+            std::fprintf(stderr, "zorbel: %s: level \"%s\" not found; skipped\n", listPath.c_str(), word.c_str());
+            continue;
+        }
+        // The game loads a level by its file name, so of two files with one name only the first can be played.
+        if (path != listed + word && pathExists(listed + word)) {
+            std::fprintf(stderr, "zorbel: %s: level \"%s\" has the file name of %s, which comes first; skipped, give it another name\n",
+                         listPath.c_str(), word.c_str(), path.c_str());
             continue;
         }
         TiXmlDocument document(path);
@@ -190,12 +218,6 @@ void MainMenuState::loadLevelList()
         levelNames.push_back(name ? name : word);
         levelGameModes.push_back(modes ? modes : "");
     }
-    if (!listPath.empty() && levelFilenames.empty())
-        std::fprintf(stderr, "zorbel: %s: lists no level that can be played; the menu has no levels to offer\n",
-                     listPath.c_str());
-    // The chosen level survives a visit elsewhere, unless the list has become shorter meanwhile.
-    if (levelIndex >= getLevelCount())
-        levelIndex = 0;
 }
 
 ScoreType MainMenuState::scoreTypeOfMode() const

@@ -55,6 +55,8 @@ private:
     void keepChoices();
     /// `key` was pressed in this step or the first pad's `padControl` hit.
     bool wasPressed(SDLKey key, PadControl padControl) const;
+    /// Appends the levels that the list file at `listPath` names and that can be played.
+    void readLevelList(const std::string& listPath);
     void readTypedKeys();
     /// Left/Right/Return on the selected item; false when the menu left the screen.
     bool handleSelectedItem();

@@ -197,9 +197,10 @@ def story_run_paused_restarted_and_played_to_its_end():
         game.quit(escapes=2)
 
 
-run({
-    "one_player_time_trial_to_the_highscore": one_player_time_trial_to_the_highscore,
-    "two_player_time_trial_both_driving": two_player_time_trial_both_driving,
-    "capture_and_king_are_started_and_left": capture_and_king_are_started_and_left,
-    "story_run_paused_restarted_and_played_to_its_end": story_run_paused_restarted_and_played_to_its_end,
-})
+if __name__ == "__main__":
+    run({
+        "one_player_time_trial_to_the_highscore": one_player_time_trial_to_the_highscore,
+        "two_player_time_trial_both_driving": two_player_time_trial_both_driving,
+        "capture_and_king_are_started_and_left": capture_and_king_are_started_and_left,
+        "story_run_paused_restarted_and_played_to_its_end": story_run_paused_restarted_and_played_to_its_end,
+    })

@@ -197,14 +197,20 @@ def _hann(count):
 
 
 class Game:
-    """One run of build/zorbel on a copy of data/."""
+    """One run of build/zorbel on a copy of data/, or of an installed `program` that
+    keeps the player's files in `player_files` and screenshots in `shots`; the
+    working directory is a fresh temporary folder either way."""
 
-    def __init__(self, name, data_setup=None, env=None):
+    def __init__(self, name, data_setup=None, env=None, program=None, player_files=None, shots=None):
         self.name = name
         self.dir = tempfile.mkdtemp(prefix=f"zorbel-e2e-{name}-")
-        shutil.copytree(os.path.join(REPO, "data"), os.path.join(self.dir, "data"))
+        self.program = program or os.path.join(BUILD, "zorbel")
+        self.files = player_files or os.path.join(self.dir, "data")
+        self.shots = shots or os.path.join(self.dir, "screenshots")
+        if program is None:
+            shutil.copytree(os.path.join(REPO, "data"), self.files)
         if data_setup:
-            data_setup(os.path.join(self.dir, "data"))
+            data_setup(self.files)
         self.wave = os.path.join(self.dir, "played.wav")
         conf = os.path.join(self.dir, "alsoft.conf")
         with open(conf, "w") as f:
@@ -218,7 +224,7 @@ class Game:
 
     def __enter__(self):
         self.stderr_file = open(self.stderr_path, "w")
-        self.proc = subprocess.Popen([os.path.join(BUILD, "zorbel")], cwd=self.dir, env=self.env,
+        self.proc = subprocess.Popen([self.program], cwd=self.dir, env=self.env,
                                      stdout=self.stderr_file, stderr=subprocess.STDOUT)
         self.started = time.time()
         while self.elapsed() < 15.0:
@@ -283,7 +289,7 @@ class Game:
             while not (new := sorted(self._shot_files() - before)):
                 check(time.time() < end, "Print wrote no screenshot")
                 time.sleep(0.05)
-            path = os.path.join(self.dir, "screenshots", new[-1])
+            path = os.path.join(self.shots, new[-1])
             # A 24-bit 1024x768 picture is complete at its full size.
             while os.path.getsize(path) < 54 + 1024 * 768 * 3 and time.time() < end:
                 time.sleep(0.05)
@@ -296,8 +302,9 @@ class Game:
             time.sleep(0.3)
 
     def _shot_files(self):
-        shots = os.path.join(self.dir, "screenshots")
-        return set(os.listdir(shots)) if os.path.isdir(shots) else set()
+        """The finished pictures; one being written is a temporary file beside them."""
+        names = os.listdir(self.shots) if os.path.isdir(self.shots) else []
+        return {name for name in names if name.endswith(".bmp")}
 
     def wait_exit(self, what="the game", timeout=10.0):
         """Waits for the game to end and expects it to end cleanly, with status 0."""
@@ -334,7 +341,8 @@ class Game:
         return audio
 
     def data_file(self, name):
-        return os.path.join(self.dir, "data", name)
+        """A file in the folder the game writes the player's files to."""
+        return os.path.join(self.files, name)
 
 
 def run(scenarios):

@@ -1,13 +1,19 @@
 #include "engine/CubeTransition.h"
 #include "engine/Engine.h"
+#include "engine/GameFolders.h"
 #include "engine/State.h"
+#include "engine/UserPaths.h"
 #include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -342,4 +348,84 @@ TEST(EngineWindow, ADamagedIconIsSkippedWithOneLine)
         ASSERT_NE(messages.find(path), std::string::npos) << messages;
         ASSERT_NE(messages.find(reason), std::string::npos) << messages;
     }
+}
+
+// An installed game reads the data beside its program and writes into the player's
+// home; a source checkout run from its root reads and writes its "data" folder.
+TEST(GameFolders, DataBesideTheProgramOrTheCheckoutAndThePlayersFilesByTheXdgRules)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("zorbel-folders-" + std::to_string(getpid()));
+    fs::create_directories(root / "usr/bin");
+    fs::create_directories(root / "usr/lib");
+    fs::create_directories(root / "usr/share/zorbel/levels");
+    std::ofstream(root / "usr/share/zorbel/levels/levels.txt") << "wiese.xml\n";
+    fs::create_directories(root / "empty/bin");
+    fs::create_directories(root / "empty/share/zorbel");
+    fs::create_directories(root / "nodata");
+    fs::create_directories(root / "readonly/data");
+    fs::permissions(root / "readonly/data", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const std::string checkout = fs::current_path().string();
+    const std::string nodata = (root / "nodata").string();
+    const std::string readOnly = (root / "readonly").string();
+    const bool writesAnywhere = geteuid() == 0; // root can write into the read-only folder
+    const std::string installed = (root / "usr/bin/zorbel").string();
+    const std::string shipped = (root / "usr/share/zorbel").string();
+    const char* kUnset = nullptr;
+    const std::string home = "/h/.local/share/zorbel";
+    struct Case {
+        std::string executable;
+        const char* home;
+        const char* dataHome;
+        const char* configHome;
+        std::string workingDirectory;
+        std::string data, player, screenshots, config;
+    } cases[] = {
+        {installed, "/h", kUnset, kUnset, checkout, shipped, home, home + "/screenshots", "/h/.config/zorbel"},
+        {installed, "/h", "/x/data", "/x/config", nodata, shipped, "/x/data/zorbel", "/x/data/zorbel/screenshots", "/x/config/zorbel"},
+        {installed, "/h", "relative", "", checkout, shipped, home, home + "/screenshots", "/h/.config/zorbel"},
+        {installed, kUnset, kUnset, kUnset, checkout, shipped, "", "", ""},
+        {installed, "home", kUnset, "/x", checkout, shipped, "", "", "/x/zorbel"},
+        {(root / "usr/lib/../bin/zorbel").string(), "/h", kUnset, kUnset, checkout, shipped, home, home + "/screenshots", "/h/.config/zorbel"},
+        {(root / "empty/bin/zorbel").string(), "/h", kUnset, kUnset, checkout, "data", "data", "screenshots", "/h/.config/zorbel"},
+        {"build/zorbel", "/h", kUnset, kUnset, checkout, "data", "data", "screenshots", "/h/.config/zorbel"},
+        {"", "/h", kUnset, kUnset, nodata, "data", "data", "screenshots", "/h/.config/zorbel"},
+        {"build/zorbel", "/h", kUnset, kUnset, readOnly, "data", writesAnywhere ? "data" : home,
+         writesAnywhere ? "screenshots" : home + "/screenshots", "/h/.config/zorbel"},
+    };
+    auto setEnvironment = [](const char* name, const char* value) {
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    };
+    std::vector<std::pair<const char*, std::string>> saved;
+    for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+        if (const char* value = std::getenv(name))
+            saved.emplace_back(name, value);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.executable + " run in " + c.workingDirectory);
+        setEnvironment("HOME", c.home);
+        setEnvironment("XDG_DATA_HOME", c.dataHome);
+        setEnvironment("XDG_CONFIG_HOME", c.configHome);
+        fs::current_path(c.workingDirectory);
+        GameFolders folders = findGameFolders(c.executable, "../share/zorbel");
+        fs::current_path(checkout);
+        EXPECT_EQ(folders.data, c.data);
+        EXPECT_EQ(folders.player, c.player);
+        EXPECT_EQ(folders.screenshots, c.screenshots);
+        EXPECT_EQ(userConfigDirectory(), c.config);
+    }
+    for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+        unsetenv(name);
+    for (const auto& [name, value] : saved)
+        setenv(name, value.c_str(), 1);
+    fs::remove_all(root);
+
+    using Directories = std::vector<std::string>;
+    EXPECT_EQ(GameFolders().searchDirectories(), Directories{"data"});
+    EXPECT_EQ((GameFolders{"/usr/share/zorbel", "", ""}).searchDirectories(), Directories{"/usr/share/zorbel"});
+    EXPECT_EQ((GameFolders{"/usr/share/zorbel", "/h/z", "/h/z/s"}).searchDirectories(),
+              (Directories{"/usr/share/zorbel", "/h/z"}));
 }

@@ -358,10 +358,19 @@ TEST(HighscoreTable, AFailedWriteLeavesTheOldFileWholeAndKeepsTheEntry)
 }
 
 
-TEST(HighscoreTable, ADataDirectoryThatIsGoneGivesAMessageNotACrash)
+TEST(HighscoreTable, AMissingFolderIsMadeAtTheFirstSaveAndOneThatCannotBeGivesAMessageNotACrash)
 {
+    ScratchDir dir;
+    SearchPathList fresh;
+    addSearchPath(fresh, dir.file("share/zorbel"));
+    HighscoreTable first(fresh);
+    first.insert(1, "a.xml", ST_TIME, "Erste");
+    ASSERT_TRUE(first.save());
+    EXPECT_EQ(HighscoreTable(fresh).getEntries("a.xml", ST_TIME).size(), 1u);
+
+    writeFile(dir.file("file"), "");
     SearchPathList nowhere;
-    addSearchPath(nowhere, "/tmp/zorbel-no-such-directory/inner");
+    addSearchPath(nowhere, dir.file("file/inner"));
     HighscoreTable table(nowhere);
     table.insert(1, "a.xml", ST_TIME, "Niemand");
     testing::internal::CaptureStderr();

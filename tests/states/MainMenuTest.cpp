@@ -19,9 +19,9 @@
 
 namespace {
 
-// Every test writes the level list and level files it wants into one scratch
-// directory that is searched before "data" while the test runs, so the
-// shipped levels never get in the way.
+// Every test writes the level list, level files and highscores it wants into one
+// scratch directory that is searched before "data" and holds the player's files
+// while the test runs, so the shipped levels never get in the way.
 const std::string& levelDir()
 {
     static const std::string dir = [] {
@@ -50,6 +50,9 @@ protected:
         settleEngine();
         SearchPathList* paths = engine.getSearchPaths();
         paths->insert(paths->begin(), SearchPath{-1, levelDir()});
+        GameFolders folders;
+        folders.player = levelDir();
+        engine.setFolders(folders);
         std::remove((levelDir() + "levels/levels.txt").c_str());
         std::remove((levelDir() + "highscore.xml").c_str());
         // A fresh menu each time: the menu keeps its choices across visits, and
@@ -68,8 +71,9 @@ protected:
         settleEngine();
         SearchPathList* paths = engine.getSearchPaths();
         paths->erase(std::remove_if(paths->begin(), paths->end(),
-                                    [](const SearchPath& p) { return p.directory == levelDir(); }),
+                                    [](const SearchPath& p) { return p.directory.rfind(levelDir(), 0) == 0; }),
                      paths->end());
+        engine.setFolders(GameFolders());
     }
 
     void open() { engine.pushState("MainMenu", ParameterMap()); }
@@ -436,6 +440,30 @@ TEST_F(MainMenuTest, UnreadableLevelFilesAreSkippedAndAnEmptyListStartsNothing)
     tap(SDLK_RETURN);
     EXPECT_EQ(errors.poll(), 2);
     EXPECT_EQ(game->enters + highscore->enters, 0);
+}
+
+TEST_F(MainMenuTest, ThePlayersOwnLevelsFollowTheShippedOnesUnlessNamedLikeOne)
+{
+    writeFile("levels/levels.txt", "good.xml");
+    writeLevel("good.xml", "name=\"Gut\"");
+    // The player's folder as an installed game has it: searched after the shipped data.
+    const std::string own = levelDir() + "own/";
+    mkdir(own.c_str(), 0755);
+    mkdir((own + "levels").c_str(), 0755);
+    writeFile("own/levels/levels.txt", "mine.xml good.xml");
+    writeFile("own/levels/mine.xml", "<Level name=\"Meins\"/>");
+    writeFile("own/levels/good.xml", "<Level name=\"Kopie\"/>");
+    GameFolders folders;
+    folders.data = levelDir();
+    folders.player = own;
+    engine.setFolders(folders);
+    engine.addSearchPath(own);
+    testing::internal::CaptureStderr();
+    open();
+    std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(menu->getLevelNames(), (std::vector<std::string>{"Gut", "Meins"}));
+    EXPECT_NE(messages.find(own + "levels/levels.txt: level \"good.xml\" has the file name of " + levelDir()), std::string::npos)
+        << messages;
 }
 
 TEST_F(MainMenuTest, TypedCharactersCollectOnTheMenu)
