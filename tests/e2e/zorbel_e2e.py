@@ -199,8 +199,9 @@ def _hann(count):
 class Game:
     """One run of build/zorbel on a copy of data/."""
 
-    def __init__(self, name, data_setup=None, env=None):
+    def __init__(self, name, data_setup=None, env=None, args=()):
         self.name = name
+        self.args = list(args)
         self.dir = tempfile.mkdtemp(prefix=f"zorbel-e2e-{name}-")
         shutil.copytree(os.path.join(REPO, "data"), os.path.join(self.dir, "data"))
         if data_setup:
@@ -216,7 +217,7 @@ class Game:
 
     def __enter__(self):
         self.stderr_file = open(self.stderr_path, "w")
-        self.proc = subprocess.Popen([os.path.join(BUILD, "zorbel")], cwd=self.dir, env=self.env,
+        self.proc = subprocess.Popen([os.path.join(BUILD, "zorbel"), *self.args], cwd=self.dir, env=self.env,
                                      stdout=self.stderr_file, stderr=subprocess.STDOUT)
         self.started = time.time()
         while self.elapsed() < 15.0:
@@ -292,6 +293,14 @@ class Game:
             if until is None or until(image) or time.time() > give_up:
                 return image
             time.sleep(0.3)
+
+    def screen(self, label):
+        """The whole X screen as a person sees it, bars and all (ImageMagick's import)."""
+        path = os.path.join(self.dir, f"screen-{label}.bmp")
+        subprocess.check_call(["import", "-window", "root", f"BMP3:{path}"])
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        subprocess.call(["convert", path, os.path.join(ARTIFACTS, f"{self.name}-{label}.png")])
+        return Image(path)
 
     def _shot_files(self):
         shots = os.path.join(self.dir, "screenshots")
