@@ -71,12 +71,6 @@ void ScreenMapping::setViewport(int x, int y, int width, int height) const
     glViewport(r.x, r.y, r.width, r.height);
 }
 
-void ScreenMapping::setScissor(int x, int y, int width, int height) const
-{
-    PixelRect r = toWindow(x, y, width, height);
-    glScissor(r.x, r.y, r.width, r.height);
-}
-
 void ScreenMapping::clearBars() const
 {
     PixelRect bars[2];

@@ -9,6 +9,7 @@ struct PixelRect {
     int width = 0;
     int height = 0;
 
+    /// Same place and size.
     bool operator==(const PixelRect& o) const
     {
         return x == o.x && y == o.y && width == o.width && height == o.height;
@@ -18,8 +19,8 @@ struct PixelRect {
 /// Where the game's fixed-size logical picture (1024x768) lands in a window of any size:
 /// scaled uniformly to the largest rectangle of the same shape that fits, centred, the
 /// rest of the window left to black bars. Everything the game draws is placed in logical
-/// units (y pointing down); only this class knows window pixels, so viewports, scissor
-/// boxes and read-backs all go through it.
+/// units (y pointing down); only this class knows window pixels, so viewports (and with
+/// them clearViewport's scissor box), screen captures and read-backs all go through it.
 class ScreenMapping {
 public:
     /// A mapping of `logicalSize` into a window of `windowSize` pixels (both positive).
@@ -29,8 +30,6 @@ public:
     Vec2i getLogicalSize() const { return logicalSize; }
     /// The whole window in pixels.
     Vec2i getWindowSize() const { return windowSize; }
-    /// True when logical units are window pixels: no scaling and no bars.
-    bool isIdentity() const { return logicalSize == windowSize; }
 
     /// The scaled picture in window pixels, in GL's convention (x, y = bottom left).
     PixelRect getPicture() const { return picture; }
@@ -45,8 +44,6 @@ public:
 
     /// glViewport for the logical rectangle (`x`, `y`, `width`, `height`), y down.
     void setViewport(int x, int y, int width, int height) const;
-    /// glScissor for the logical rectangle (`x`, `y`, `width`, `height`), y down.
-    void setScissor(int x, int y, int width, int height) const;
     /// Clears the bars beside the picture to black; the picture itself is left alone.
     void clearBars() const;
     /// Reads the picture as tightly packed RGB rows, top row first, resampled to the logical

@@ -17,10 +17,9 @@ def coloured(p):
     return max(p) - min(p) > 40
 
 
-def shows_picture(screen, left, top, width, height, what):
-    """The screen holds the picture at (left, top, width, height), black bars beside it."""
-    bar = left
-    for x0 in (0, left + width):
+def shows_picture(screen, left, top, width, height, bar, what):
+    """The screen holds the picture at (left, top, width, height), black bars `bar` wide beside it."""
+    for x0 in (left - bar, left + width):
         check(screen.count(x0, top, x0 + bar, top + height, lambda p: not black(p), step=4) == 0,
               f"{what}: the bar from x = {x0} is not black")
     total = (width // 8) * (height // 8)
@@ -29,8 +28,8 @@ def shows_picture(screen, left, top, width, height, what):
 
 
 def window_geometry():
-    out = subprocess.run(["xdotool", "search", "--name", "Quorvell Zorbel 2010",
-                                        "getwindowgeometry", "--shell"], capture_output=True, text=True).stdout
+    out = subprocess.run(["xdotool", "search", "--name", "Quorvell Zorbel 2010", "getwindowgeometry", "--shell"],
+                         capture_output=True, text=True).stdout
     values = dict(line.split("=", 1) for line in out.split() if "=" in line)
     return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
 
@@ -60,7 +59,7 @@ def full_screen_fills_a_wide_desktop():
         shot = game.screenshot("menu", until=lambda image: image.count(0, 0, 1024, 768, coloured, step=8) > 100)
         screen = game.screen("menu")
         check((screen.width, screen.height) == (1920, 1080), f"the screen is {screen.width}x{screen.height}")
-        shows_picture(screen, 240, 0, 1440, 1080, "full screen")
+        shows_picture(screen, 240, 0, 1440, 1080, 240, "full screen")
         # The game's own screenshot is the picture at 1024x768, and the screen shows it scaled.
         check((shot.width, shot.height) == (1024, 768), f"the screenshot is {shot.width}x{shot.height}")
         points = [(x, y) for y in range(20, 768, 37) for x in range(20, 1024, 41)]
@@ -73,10 +72,11 @@ def full_screen_fills_a_wide_desktop():
 
 def window_and_f11_during_a_match():
     with Game("window", args=["--window=1280x720"]) as game:
-        check(window_geometry()[2:] == (1280, 720), f"the window is {window_geometry()}")
-        x, y, _, _ = window_geometry()
-        check(game.screen("menu").count(x, y, x + 1280, y + 720, coloured, step=8) > 100, "the window shows no menu")
-        shows_picture(game.screen("menu"), x + 160, y, 960, 720, "window")
+        x, y, width, height = window_geometry()
+        check((width, height) == (1280, 720), f"the window is {width}x{height}")
+        menu = game.screen("menu")
+        check(menu.count(x, y, x + 1280, y + 720, coloured, step=8) > 100, "the window shows no menu")
+        shows_picture(menu, x + 160, y, 960, 720, 160, "window")
         game.key("Down", "Down", "Down", "Down", "Return")  # a time trial on the first level
         time.sleep(4.0)
         game.hold(True, "Up")
@@ -85,7 +85,7 @@ def window_and_f11_during_a_match():
         toggled = game.elapsed()
         game.key("F11", pause=1.5)
         screen = game.screen("match-full-screen")
-        shows_picture(screen, 240, 0, 1440, 1080, "after F11")
+        shows_picture(screen, 240, 0, 1440, 1080, 240, "after F11")
         # Lost textures would leave white or black quads where the level's pictures were.
         view = screen.count(528, 0, 1680, 1080, coloured, step=8)
         check(view > 0.7 * (1152 // 8) * (1080 // 8), "the level's pictures are gone after F11")
@@ -96,7 +96,7 @@ def window_and_f11_during_a_match():
 
         game.key("F11", pause=1.5)
         x, y, _, _ = window_geometry()
-        shows_picture(game.screen("match-window"), x + 160, y, 960, 720, "back in the window")
+        shows_picture(game.screen("match-window"), x + 160, y, 960, 720, 160, "back in the window")
         game.hold(False, "Up")
         game.quit(escapes=2)
         audio = game.audio()
