@@ -1,3 +1,4 @@
+#include "engine/CommandLine.h"
 #include "engine/Drawing.h"
 #include "engine/Engine.h"
 #include "engine/GameFolders.h"
@@ -10,12 +11,20 @@
 #include "states/GameState.h"
 #include "world/ObjectFactory.h"
 
-int main(int, char**)
+#include <cstdio>
+
+int main(int argc, char** argv)
 {
+    CommandLine options = parseCommandLine(argc, argv);
+    if (options.exitStatus >= 0) {
+        std::fputs(options.message.c_str(), options.exitStatus == 0 ? stdout : stderr);
+        return options.exitStatus;
+    }
     randomReset();
     registerAllObjectTypes();
     GameFolders folders = findGameFolders();
-    Engine engine(1024, 768, 60.0f, "Quorvell Zorbel 2010", folders.data + "/sprites/icon.png");
+    Engine engine(1024, 768, 60.0f, "Quorvell Zorbel 2010", folders.data + "/sprites/icon.png", options.fullScreen,
+                  options.windowSize);
     hideCursor();
     engine.setFolders(folders);
     for (const std::string& directory : folders.searchDirectories())

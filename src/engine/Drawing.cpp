@@ -74,18 +74,13 @@ void clearViewport(const RGBA& colour)
         glDisable(GL_SCISSOR_TEST);
 }
 
-std::string takeScreenshot(int width, int height, const std::string& directory)
+std::string takeScreenshot(const ScreenMapping& mapping, const std::string& directory)
 {
-    if (width <= 0 || height <= 0)
-        return std::string();
+    const int width = mapping.getLogicalSize().x;
+    const int height = mapping.getLogicalSize().y;
     size_t rowBytes = size_t(width) * 3;
-    std::vector<unsigned char> frame(rowBytes * size_t(height));
-    std::vector<unsigned char> image(frame.size());
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, frame.data());
-    // GL delivers the bottom row first; a BMP surface wants the top row first.
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&image[size_t(height - 1 - y) * rowBytes], &frame[size_t(y) * rowBytes], rowBytes);
+    std::vector<unsigned char> image(rowBytes * size_t(height));
+    mapping.readPicture(image.data());
 
     std::string why;
     if (directory.empty() || !makeDirectories(directory, why)) {

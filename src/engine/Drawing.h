@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/RGBA.h"
+#include "engine/ScreenMapping.h"
 #include "engine/Vec2.h"
 
 #include <GL/gl.h>
@@ -23,7 +24,8 @@ void drawTurnedQuad(const Vec2f& centre, const Vec2f& axis, const Vec2f& halfSiz
 void hideCursor();
 /// Clears only the current viewport to `colour`; pixels outside it stay as they are.
 void clearViewport(const RGBA& colour);
-/// Writes the frame buffer (`width` x `height` pixels) as a 24-bit BMP, top row first, to
-/// the first free `directory`/screenshot%04d.bmp, creating the directory and its parents when missing.
+/// Writes the picture `mapping` places in the frame buffer, at its logical size and without
+/// the bars, as a 24-bit BMP, top row first, to the first free `directory`/screenshot%04d.bmp,
+/// creating the directory and its parents when missing.
 /// Returns the file written, or "" (with a line on stderr) when it could not be written.
-std::string takeScreenshot(int width, int height, const std::string& directory);
+std::string takeScreenshot(const ScreenMapping& mapping, const std::string& directory);

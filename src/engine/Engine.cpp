@@ -33,8 +33,11 @@ int powerOfTwoAtLeast(int size)
 } // namespace
 
 Engine::Engine(int width, int height, float fps, const std::string& caption, const std::string& iconFile,
-               bool fullScreen)
-    : frameTime(1.0f / fps)
+               bool fullScreen_, Vec2i windowSize_)
+    : screenSize(width, height),
+      windowSize(windowSize_.x > 0 && windowSize_.y > 0 ? windowSize_ : screenSize),
+      mapping(screenSize, screenSize),
+      frameTime(1.0f / fps)
 {
     // Without a window there is nothing to play in; say why and stop cleanly.
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
@@ -56,22 +59,15 @@ Engine::Engine(int width, int height, float fps, const std::string& caption, con
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
-    Uint32 flags = SDL_OPENGL | (fullScreen ? SDL_FULLSCREEN : 0);
-    if (!SDL_SetVideoMode(width, height, 32, flags)) {
-        std::fprintf(stderr, "zorbel: cannot open a %dx%d OpenGL window: %s\n", width, height, SDL_GetError());
+    // Asked before the first mode is set, SDL tells the desktop's own size: full screen
+    // at that size needs no mode switch.
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    desktopSize = info && info->current_w > 0 && info->current_h > 0 ? Vec2i(info->current_w, info->current_h)
+                                                                      : screenSize;
+    if (!openVideo(fullScreen_, windowSize)) {
         SDL_Quit();
         std::exit(1);
     }
-
-    GLint viewport[4] = {0, 0, width, height};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    if (viewport[2] <= 0 || viewport[3] <= 0) {
-        viewport[2] = width;
-        viewport[3] = height;
-    }
-    screenSize = Vec2i(viewport[2], viewport[3]);
-    glViewport(0, 0, screenSize.x, screenSize.y);
-    aspectRatio = float(screenSize.x) / float(screenSize.y);
 
     openAudio();
     std::memset(keys, 0, sizeof keys);
@@ -81,6 +77,37 @@ Engine::Engine(int width, int height, float fps, const std::string& caption, con
     fontManager = std::make_unique<FontManager>(&searchPaths, this);
 
     createCaptureTextures();
+}
+
+bool Engine::openVideo(bool wantFullScreen, Vec2i wantWindowSize)
+{
+    Vec2i size = wantFullScreen ? desktopSize : wantWindowSize;
+    Uint32 flags = SDL_OPENGL | (wantFullScreen ? SDL_FULLSCREEN : 0);
+    SDL_Surface* surface = SDL_SetVideoMode(size.x, size.y, 32, flags);
+    if (!surface) {
+        std::fprintf(stderr, "zorbel: cannot open a %dx%d OpenGL %s: %s\n", size.x, size.y,
+                     wantFullScreen ? "full screen" : "window", SDL_GetError());
+        return false;
+    }
+    fullScreen = wantFullScreen;
+    windowSize = wantWindowSize;
+    mapping = ScreenMapping(screenSize, Vec2i(surface->w, surface->h));
+    setViewport(0, 0, screenSize.x, screenSize.y);
+    return true;
+}
+
+bool Engine::setDisplayMode(bool wantFullScreen, Vec2i wantWindowSize)
+{
+    // SDL 1.2 keeps the GL context across a mode change under X11, so textures and fonts
+    // stay; only the screen captures depend on the window's size.
+    if (!openVideo(wantFullScreen, wantWindowSize)) {
+        openVideo(fullScreen, windowSize);
+        return false;
+    }
+    transition.reset();
+    glDeleteTextures(2, captureTextures);
+    createCaptureTextures();
+    return true;
 }
 
 SDL_Surface* Engine::loadIcon(const std::string& iconFile)
@@ -110,7 +137,8 @@ void Engine::openAudio()
 
 void Engine::createCaptureTextures()
 {
-    captureTextureSize = Vec2i(powerOfTwoAtLeast(screenSize.x), powerOfTwoAtLeast(screenSize.y));
+    PixelRect picture = mapping.getPicture();
+    captureTextureSize = Vec2i(powerOfTwoAtLeast(picture.width), powerOfTwoAtLeast(picture.height));
     glGenTextures(2, captureTextures);
     for (GLuint texture : captureTextures) {
         glBindTexture(GL_TEXTURE_2D, texture);
@@ -254,6 +282,8 @@ void Engine::handleEvent(const SDL_Event& event)
             typedKeys.push_back(event.key.keysym);
         if (sym == SDLK_PRINT)
             takeScreenshot();
+        if (sym == SDLK_F11 && (keys[sym] & KEY_HIT))
+            setDisplayMode(!fullScreen, windowSize);
         break;
     }
     case SDL_KEYUP: {
@@ -337,6 +367,8 @@ void Engine::renderCurrentState()
     State* current = getCurrentState();
     if (!current)
         return;
+    mapping.clearBars();
+    setViewport(0, 0, screenSize.x, screenSize.y);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
@@ -346,22 +378,27 @@ void Engine::renderCurrentState()
 
 void Engine::startTransition(Transition* next)
 {
-    glBindTexture(GL_TEXTURE_2D, captureTextures[0]);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, captureTextureSize.y - screenSize.y, 0, 0, screenSize.x,
-                        screenSize.y);
+    captureScreen(captureTextures[0]);
     transition.reset(next);
+}
+
+void Engine::captureScreen(GLuint texture)
+{
+    // The picture without the bars, at the window's resolution, at the top of the texture.
+    PixelRect picture = mapping.getPicture();
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, captureTextureSize.y - picture.height, picture.x, picture.y,
+                        picture.width, picture.height);
 }
 
 void Engine::presentTransition()
 {
     if (!transition)
         return;
-    if (transition->wantsNewScreen()) {
-        glBindTexture(GL_TEXTURE_2D, captureTextures[1]);
-        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, captureTextureSize.y - screenSize.y, 0, 0, screenSize.x,
-                            screenSize.y);
-    }
-    // The effect addresses the captures in screen pixels, y pointing down.
+    if (transition->wantsNewScreen())
+        captureScreen(captureTextures[1]);
+    setViewport(0, 0, screenSize.x, screenSize.y);
+    // The effect addresses the captures in their own pixels, y pointing down.
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
     glScalef(1.0f / float(captureTextureSize.x), -1.0f / float(captureTextureSize.y), 1.0f);
@@ -407,12 +444,12 @@ const Handle<SoundInstance>& Engine::getMusicInstance() const
 
 void Engine::setViewport(int x, int y, int width, int height)
 {
-    glViewport(x, screenSize.y - y - height, width, height);
+    mapping.setViewport(x, y, width, height);
     if (height > 0)
         aspectRatio = float(width) / float(height);
 }
 
 void Engine::takeScreenshot()
 {
-    ::takeScreenshot(screenSize.x, screenSize.y, folders.screenshots);
+    ::takeScreenshot(mapping, folders.screenshots);
 }

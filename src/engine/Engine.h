@@ -5,6 +5,7 @@
 #include "engine/Gamepads.h"
 #include "engine/NonCopyable.h"
 #include "engine/ParameterMap.h"
+#include "engine/ScreenMapping.h"
 #include "engine/Settings.h"
 #include "engine/Vec2.h"
 #include "resources/Handle.h"
@@ -42,10 +43,11 @@ class Engine : NonCopyable {
 public:
     static constexpr int kKeyCount = SDLK_LAST; ///< 323 key symbols in SDL 1.2
 
-    /// Opens a `width`x`height` window (full screen unless `fullScreen` is false) updated
-    /// `framesPerSecond` times a second; `iconFile` may be "" or missing.
+    /// Opens the game's `width`x`height` logical picture, updated `framesPerSecond` times a
+    /// second, full screen at the desktop's own size or, when `fullScreen` is false, in a
+    /// window of `windowSize` pixels (the logical size when zero); `iconFile` may be "" or missing.
     Engine(int width, int height, float framesPerSecond, const std::string& caption,
-           const std::string& iconFile, bool fullScreen = true);
+           const std::string& iconFile, bool fullScreen = true, Vec2i windowSize = Vec2i());
     /// Destroys the screens, caches, audio device, effect and window, in that order.
     ~Engine();
 
@@ -113,6 +115,12 @@ public:
     /// Removes and returns the oldest typed key; check `hasTypedKeys` first.
     SDL_keysym popTypedKey();
 
+    /// Switches to full screen at the desktop's size or to a window of `windowSize` pixels; the GL
+    /// context, and with it every texture, survives. False, keeping the mode, when it cannot be opened.
+    bool setDisplayMode(bool fullScreen, Vec2i windowSize);
+    /// True while the game fills the screen.
+    bool isFullScreen() const { return fullScreen; }
+
     /// Writes the last rendered frame to the next free screenshot%04d.bmp in the screenshot folder.
     void takeScreenshot();
 
@@ -123,11 +131,13 @@ public:
     /// Width / height of the current viewport.
     float getAspectRatio() const { return aspectRatio; }
     void setAspectRatio(float ratio) { aspectRatio = ratio; }
-    /// Draws into the `width`x`height` pixel rectangle whose top left is (`x`, `y`)
+    /// Draws into the `width`x`height` logical rectangle whose top left is (`x`, `y`)
     /// (y pointing down); the aspect ratio follows the rectangle.
     void setViewport(int x, int y, int width, int height);
-    /// Window size in pixels.
+    /// Size of the logical picture (1024x768 in the game), whatever the window's size.
     Vec2i getScreenSize() const { return screenSize; }
+    /// How the logical picture lies in the window's pixels.
+    const ScreenMapping& getScreenMapping() const { return mapping; }
 
     TextureManager* getTextureManager() const { return textureManager.get(); }
     SoundManager* getSoundManager() const { return soundManager.get(); }
@@ -153,8 +163,10 @@ public:
     uint64_t getTickCount() const { return tickCount; }
 
 private:
+    bool openVideo(bool fullScreen, Vec2i windowSize);
     void openAudio();
     void createCaptureTextures();
+    void captureScreen(GLuint texture);
     void handleEvent(const SDL_Event& event);
 
     uint8_t keys[kKeyCount];
@@ -165,6 +177,10 @@ private:
     bool quitRequested = false;
     bool active = true;
     Vec2i screenSize;
+    Vec2i desktopSize;
+    Vec2i windowSize;
+    bool fullScreen = true;
+    ScreenMapping mapping;
     float aspectRatio = 1.0f;
     float frameTime;
     double time = 0.0;

@@ -3,7 +3,10 @@
 #include "engine/Engine.h"
 
 Transition::Transition(Engine* engine_, float duration_)
-    : engine(engine_), duration(duration_), width(engine_->getScreenSize().x), height(engine_->getScreenSize().y)
+    : engine(engine_),
+      duration(duration_),
+      width(engine_->getScreenMapping().getPicture().width),
+      height(engine_->getScreenMapping().getPicture().height)
 {
 }
 

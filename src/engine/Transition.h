@@ -25,6 +25,6 @@ protected:
     bool captureNew = true;
     float duration;
     float elapsed = 0.0f;
-    int width;
+    int width;  ///< the captures' size in pixels: the picture as the window shows it
     int height;
 };

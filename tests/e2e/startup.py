@@ -1,6 +1,37 @@
-"""Start-up and shutdown of the real program."""
+"""Start-up and shutdown of the real program, and how its picture reaches the screen.
+These scenarios run on a 1920x1080 display (see tests/CMakeLists.txt)."""
+
+import subprocess
+import time
 
 from zorbel_e2e import Game, check, run
+
+SCALE = 1080 / 768  # the 1024x768 picture on a 1920x1080 screen: 1440x1080 from x = 240
+
+
+def black(p):
+    return max(p) < 20
+
+
+def coloured(p):
+    return max(p) - min(p) > 40
+
+
+def shows_picture(screen, left, top, width, height, bar, what):
+    """The screen holds the picture at (left, top, width, height), black bars `bar` wide beside it."""
+    for x0 in (left - bar, left + width):
+        check(screen.count(x0, top, x0 + bar, top + height, lambda p: not black(p), step=4) == 0,
+              f"{what}: the bar from x = {x0} is not black")
+    total = (width // 8) * (height // 8)
+    check(screen.count(left, top, left + width, top + height, lambda p: not black(p), step=8) > 0.05 * total,
+          f"{what}: no picture between the bars")
+
+
+def window_geometry():
+    out = subprocess.run(["xdotool", "search", "--name", "Quorvell Zorbel 2010", "getwindowgeometry", "--shell"],
+                         capture_output=True, text=True).stdout
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
 
 
 def starts_and_ends_on_escape():
@@ -23,7 +54,59 @@ def runs_silent_without_an_audio_device():
         check(len(lines) == 1, f"expected one warning about audio, got: {lines}")
 
 
+def full_screen_fills_a_wide_desktop():
+    with Game("fullscreen") as game:
+        shot = game.screenshot("menu", until=lambda image: image.count(0, 0, 1024, 768, coloured, step=8) > 100)
+        screen = game.screen("menu")
+        check((screen.width, screen.height) == (1920, 1080), f"the screen is {screen.width}x{screen.height}")
+        shows_picture(screen, 240, 0, 1440, 1080, 240, "full screen")
+        # The game's own screenshot is the picture at 1024x768, and the screen shows it scaled.
+        check((shot.width, shot.height) == (1024, 768), f"the screenshot is {shot.width}x{shot.height}")
+        points = [(x, y) for y in range(20, 768, 37) for x in range(20, 1024, 41)]
+        alike = sum(1 for x, y in points
+                    if max(abs(a - b) for a, b in zip(shot.pixel(x, y),
+                                                      screen.pixel(240 + int(x * SCALE), int(y * SCALE)))) < 60)
+        check(alike > 0.9 * len(points), f"only {alike} of {len(points)} points of the screenshot match the screen")
+        game.quit()
+
+
+def window_and_f11_during_a_match():
+    with Game("window", args=["--window=1280x720"]) as game:
+        x, y, width, height = window_geometry()
+        check((width, height) == (1280, 720), f"the window is {width}x{height}")
+        menu = game.screen("menu")
+        check(menu.count(x, y, x + 1280, y + 720, coloured, step=8) > 100, "the window shows no menu")
+        shows_picture(menu, x + 160, y, 960, 720, 160, "window")
+        game.key("Down", "Down", "Down", "Down", "Return")  # a time trial on the first level
+        time.sleep(4.0)
+        game.hold(True, "Up")
+        before = game.screenshot("before-f11")
+
+        toggled = game.elapsed()
+        game.key("F11", pause=1.5)
+        screen = game.screen("match-full-screen")
+        shows_picture(screen, 240, 0, 1440, 1080, 240, "after F11")
+        # Lost textures would leave white or black quads where the level's pictures were.
+        view = screen.count(528, 0, 1680, 1080, coloured, step=8)
+        check(view > 0.7 * (1152 // 8) * (1080 // 8), "the level's pictures are gone after F11")
+        check(screen.count(240, 0, 528, 1080, lambda p: not black(p), step=8) > 0.6 * (288 // 8) * (1080 // 8),
+              "the HUD strip is gone after F11")
+        after = game.screenshot("after-f11")
+        check(after.changed(before, 0, 0, 1024, 768) > 50, "the match stood still over F11")
+
+        game.key("F11", pause=1.5)
+        x, y, _, _ = window_geometry()
+        shows_picture(game.screen("match-window"), x + 160, y, 960, 720, 160, "back in the window")
+        game.hold(False, "Up")
+        game.quit(escapes=2)
+        audio = game.audio()
+        check(audio.rms(toggled + 0.5 - audio.opened, toggled + 3.0 - audio.opened) > 0.01,
+              "the game fell silent over F11")
+
+
 run({
     "starts_and_ends_on_escape": starts_and_ends_on_escape,
     "runs_silent_without_an_audio_device": runs_silent_without_an_audio_device,
+    "full_screen_fills_a_wide_desktop": full_screen_fills_a_wide_desktop,
+    "window_and_f11_during_a_match": window_and_f11_during_a_match,
 })

@@ -201,8 +201,9 @@ class Game:
     keeps the player's files in `player_files` and screenshots in `shots`; the
     working directory is a fresh temporary folder either way."""
 
-    def __init__(self, name, data_setup=None, env=None, program=None, player_files=None, shots=None):
+    def __init__(self, name, data_setup=None, env=None, program=None, player_files=None, shots=None, args=()):
         self.name = name
+        self.args = list(args)
         self.dir = tempfile.mkdtemp(prefix=f"zorbel-e2e-{name}-")
         self.program = program or os.path.join(BUILD, "zorbel")
         self.files = player_files or os.path.join(self.dir, "data")
@@ -224,7 +225,7 @@ class Game:
 
     def __enter__(self):
         self.stderr_file = open(self.stderr_path, "w")
-        self.proc = subprocess.Popen([self.program], cwd=self.dir, env=self.env,
+        self.proc = subprocess.Popen([self.program, *self.args], cwd=self.dir, env=self.env,
                                      stdout=self.stderr_file, stderr=subprocess.STDOUT)
         self.started = time.time()
         while self.elapsed() < 15.0:
@@ -300,6 +301,14 @@ class Game:
             if until is None or until(image) or time.time() > give_up:
                 return image
             time.sleep(0.3)
+
+    def screen(self, label):
+        """The whole X screen as a person sees it, bars and all (ImageMagick's import)."""
+        path = os.path.join(self.dir, f"screen-{label}.bmp")
+        subprocess.check_call(["import", "-window", "root", f"BMP3:{path}"])
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        subprocess.call(["convert", path, os.path.join(ARTIFACTS, f"{self.name}-{label}.png")])
+        return Image(path)
 
     def _shot_files(self):
         """The finished pictures; one being written is a temporary file beside them."""

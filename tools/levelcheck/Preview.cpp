@@ -50,7 +50,7 @@ std::string shoot(Engine& engine, Level& level, Object* drawLast, const Vec2f& c
     char directory[] = "/tmp/zorbel-preview-XXXXXX";
     if (!mkdtemp(directory))
         return "cannot make a temporary directory";
-    std::string bmp = takeScreenshot(screen.x, screen.y, directory);
+    std::string bmp = takeScreenshot(engine.getScreenMapping(), directory);
     std::string result;
     if (bmp.empty()) {
         result = "the screenshot could not be written";

@@ -180,7 +180,7 @@ std::string ReplayHost::screenshot(const std::string& directory)
     engine.renderCurrentState();
     engine.presentTransition();
     glFinish();
-    std::string bmp = takeScreenshot(screen.x, screen.y, directory);
+    std::string bmp = takeScreenshot(engine.getScreenMapping(), directory);
     SDL_GL_SwapBuffers();
     if (bmp.empty())
         return bmp;
