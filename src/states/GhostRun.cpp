@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <sys/stat.h>
 #include <type_traits>
 
 namespace {
@@ -113,6 +114,11 @@ Vec2f axisOf(uint16_t angle)
 
 bool readWholeFile(const std::string& path, std::string& bytes, std::string& why)
 {
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        why = "is a folder or device, not a file";
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         why = "cannot be opened";
@@ -121,7 +127,7 @@ bool readWholeFile(const std::string& path, std::string& bytes, std::string& why
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     if (size < 0) {
-        why = "cannot be read (a folder?)";
+        why = "cannot be read";
         return false;
     }
     if (size > kMaxFileBytes) {
