@@ -363,8 +363,7 @@ void GameState::update()
         if (isTimeTrial(mode)) {
             checkFinishLine();
             followGhost();
-        }
-        else if ((mode == GM_CTZ || mode == GM_KOH) && winner == -1)
+        } else if ((mode == GM_CTZ || mode == GM_KOH) && winner == -1)
             checkScoreAndLife();
         else if (mode == GM_STORY)
             checkStoryEnd();

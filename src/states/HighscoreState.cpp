@@ -124,14 +124,10 @@ void HighscoreState::update()
         return;
     }
     if (score1 == 0) {
-        GhostRun ghost;
         if (engine->wasKeyPressed(SDLK_RETURN))
             leaveScreen();
-        else if (engine->wasKeyPressed(SDLK_w) && loadLevelGhost(ghost)) {
-            viewer = std::make_unique<GhostViewer>(engine, levelFilename, ghost);
-            if (!viewer->isReady())
-                viewer.reset();
-        }
+        else if (engine->wasKeyPressed(SDLK_w))
+            watchRecordRun();
         return;
     }
     while (score1 != 0 && engine->hasTypedKeys())
@@ -198,6 +194,16 @@ void HighscoreState::keepRecordRun()
     keepIfFaster(ghostPath(table, levelFilename), run);
     GhostRun kept;
     hasGhost = loadLevelGhost(kept);
+}
+
+void HighscoreState::watchRecordRun()
+{
+    GhostRun ghost;
+    if (!loadLevelGhost(ghost))
+        return;
+    viewer = std::make_unique<GhostViewer>(engine, levelFilename, ghost);
+    if (!viewer->isReady())
+        viewer.reset();
 }
 
 std::string HighscoreState::helpLine() const

@@ -74,6 +74,8 @@ private:
     void takeSecondResult();
     /// Keeps the run of the name just given as the level's ghost when that made it the best and faster.
     void keepRecordRun();
+    /// Plays the level's ghost in place of the list, when it has one.
+    void watchRecordRun();
     /// The level's ghost, if it has a good one; reports a bad one.
     bool loadLevelGhost(GhostRun& run);
 
