@@ -316,14 +316,33 @@ void PlayerObject::onContact(const ContactInfo& contact)
 
 void PlayerObject::render()
 {
-    objectkit::bindSprite(*texture);
+    drawVehicle(*texture, playerNo, getPose(), RGBA(1.0f, 1.0f, 1.0f, 1.0f));
+}
+
+VehiclePose PlayerObject::getPose() const
+{
+    VehiclePose pose;
+    for (int i = 0; i < 4; ++i) {
+        const b2Transform& xf = getBody(i)->GetTransform();
+        pose.centre[i] = Vec2f(xf.p.x, xf.p.y);
+        pose.axis[i] = Vec2f(xf.q.c, xf.q.s);
+    }
+    pose.facingLeft = facingLeft;
+    return pose;
+}
+
+void PlayerObject::drawVehicle(const Texture& texture, int playerNo, const VehiclePose& pose, const RGBA& colour)
+{
+    objectkit::bindSprite(texture);
     // Rows beyond the second player's would read outside the sheet.
-    const int row = playerNo == 1 ? 256 : 0;
-    const RGBA white(1.0f, 1.0f, 1.0f, 1.0f);
-    drawSprite(kRider, Vec2i(512, row), Vec2i(256, 256), facingLeft, white, Vec2f(1.6f, 1.6f));
-    drawSprite(kChassis, Vec2i(0, row), Vec2i(384, 256), facingLeft, white, Vec2f(3.0f, 2.0f));
-    drawSprite(kFrontWheel, Vec2i(384, row), Vec2i(128, 128), false, white, Vec2f(1.1f, 1.1f));
-    drawSprite(kRearWheel, Vec2i(384, row), Vec2i(128, 128), false, white, Vec2f(1.1f, 1.1f));
+    const float row = playerNo == 1 ? 256.0f : 0.0f;
+    auto sprite = [&](int body, float texX, const Vec2f& texSize, bool flip, const Vec2f& size) {
+        drawTurnedQuad(pose.centre[body], pose.axis[body], size * 0.5f, Vec2f(texX, row), texSize, flip, colour);
+    };
+    sprite(kRider, 512.0f, Vec2f(256.0f, 256.0f), pose.facingLeft, Vec2f(1.6f, 1.6f));
+    sprite(kChassis, 0.0f, Vec2f(384.0f, 256.0f), pose.facingLeft, Vec2f(3.0f, 2.0f));
+    sprite(kFrontWheel, 384.0f, Vec2f(128.0f, 128.0f), false, Vec2f(1.1f, 1.1f));
+    sprite(kRearWheel, 384.0f, Vec2f(128.0f, 128.0f), false, Vec2f(1.1f, 1.1f));
 }
 
 void PlayerObject::damage(int amount)

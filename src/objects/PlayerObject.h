@@ -13,6 +13,13 @@
 
 #include <string>
 
+/// Where the vehicle's four bodies are, in body order, and which way it faces: all a drawing of it needs.
+struct VehiclePose {
+    Vec2f centre[4];
+    Vec2f axis[4]; ///< each body's rotation applied to (1, 0)
+    bool facingLeft = false;
+};
+
 /// The vehicle a player drives: a chassis on two wheels with a rider on a
 /// hinged seat. It reads its player's keys every step, drives the rear wheel,
 /// brakes, balances the rider, turns around by rebuilding itself mirrored, and
@@ -36,6 +43,10 @@ public:
 
     void update() override;
     void render() override;
+    /// Draws a vehicle at `pose` with player `playerNo`'s sprites from `texture`, multiplied by `colour`.
+    static void drawVehicle(const Texture& texture, int playerNo, const VehiclePose& pose, const RGBA& colour);
+    /// Where the bodies are now.
+    VehiclePose getPose() const;
     /// Wheels touching solid static shapes are pressed onto them, more the faster they go;
     /// the rider striking anything solid is hurt in the next update (see `crashDamage`).
     void onContact(const ContactInfo& contact) override;

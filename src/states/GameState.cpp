@@ -3,12 +3,14 @@
 #include "engine/CubeTransition.h"
 #include "engine/Engine.h"
 #include "objects/CheckpointObject.h"
+#include "objects/GhostObject.h"
 #include "objects/PlayerObject.h"
 #include "resources/FontManager.h"
 #include "resources/SoundManager.h"
 #include "resources/TextureManager.h"
 #include "states/HighscoreTable.h"
 #include "states/TimeFormat.h"
+#include "world/Layer.h"
 #include "world/Level.h"
 
 #include <AL/al.h>
@@ -202,6 +204,7 @@ bool GameState::loadLevel(const std::string& name)
 {
     stopCountdownVoice();
     player1 = player2 = nullptr;
+    ghostObject = nullptr;
     level.reset();
     if (name.empty()) {
         levelFilename = name;
@@ -233,6 +236,7 @@ bool GameState::loadLevel(const std::string& name)
     endDelay = 0.0f;
     storyOver = timeUp = false;
     recordHundredths = -1;
+    clockSteps = 0;
 
     GameMode mode = getGameMode();
     if (mode != GM_STORY) {
@@ -256,7 +260,61 @@ bool GameState::loadLevel(const std::string& name)
         }
     }
     levelFilename = name;
+    startGhost();
     return true;
+}
+
+void GameState::startGhost()
+{
+    ghost = GhostRun();
+    for (int i = 0; i < 2; ++i) {
+        runs[i] = GhostRun();
+        recording[i] = false;
+    }
+    if (!isTimeTrial(getGameMode()))
+        return;
+    recording[0] = player1 != nullptr;
+    recording[1] = player2 != nullptr;
+    levelChecksumKnown = levelChecksum(*engine->getSearchPaths(), levelFilename, levelFileChecksum);
+    if (!levelChecksumKnown
+        || !loadGhost(ghostPath(highscoreTable(), levelFilename), levelFilename, levelFileChecksum, ghost))
+        return;
+    recordHundredths = ghost.hundredths;
+    Layer* layer = level->findLayer(ghost.layerAt(0));
+    ghostObject = new GhostObject(layer ? layer : player1->getLayer(), ghost.playerNo, ghost.pose(0));
+    ghostObject->setShown(ghostShown);
+    ghostObject->getLayer()->addObject(ghostObject);
+}
+
+void GameState::setGhostShown(bool shown)
+{
+    ghostShown = shown;
+    if (ghostObject)
+        ghostObject->setShown(shown);
+}
+
+void GameState::followGhost()
+{
+    if (countdown > 1.0f)
+        return;
+    PlayerObject* players[2] = {player1, player2};
+    const float finishTimes[2] = {finishTime1, finishTime2};
+    for (int i = 0; i < 2; ++i) {
+        if (!recording[i] || !players[i])
+            continue;
+        runs[i].record(*players[i]);
+        // The step that crossed the finish is the run's last.
+        if (finishTimes[i] != 0.0f)
+            recording[i] = false;
+    }
+    if (!ghostObject)
+        return;
+    const size_t step = size_t(clockSteps);
+    ghostObject->setPose(ghost.pose(step));
+    if (ghost.layerAt(step) != ghostObject->getLayer()->getId()) {
+        if (Layer* layer = level->findLayer(ghost.layerAt(step)))
+            ghostObject->moveToLayer(layer);
+    }
 }
 
 void GameState::restart()
@@ -287,6 +345,8 @@ void GameState::update()
             resumeVoices();
     }
     GameMode mode = getGameMode();
+    if (isTimeTrial(mode) && engine->wasKeyPressed(SDLK_g))
+        setGhostShown(!ghostShown);
 
     if (!paused) {
         level->update();
@@ -300,9 +360,10 @@ void GameState::update()
         }
         if (levelFailed || !level)
             return;
-        if (isTimeTrial(mode))
+        if (isTimeTrial(mode)) {
             checkFinishLine();
-        else if ((mode == GM_CTZ || mode == GM_KOH) && winner == -1)
+            followGhost();
+        } else if ((mode == GM_CTZ || mode == GM_KOH) && winner == -1)
             checkScoreAndLife();
         else if (mode == GM_STORY)
             checkStoryEnd();
@@ -350,6 +411,7 @@ void GameState::runClock()
     if (countdown <= 1.0f) {
         // During "LOS!" the players already drive and the clock runs.
         matchTime += dt;
+        ++clockSteps;
         if (countdown > 0.0f)
             countdown -= dt;
         return;
@@ -455,12 +517,28 @@ bool GameState::offerTimes(ParameterMap& map)
     if (q1) {
         map.set("name1", std::string("Spieler 1"));
         map.set("score1", unsigned(score1));
+        offerRun(map, 0, score1);
     }
     if (q2) {
         map.set("name2", std::string("Spieler 2"));
         map.set("score2", unsigned(score2));
+        offerRun(map, 1, score2);
     }
     return q1 || q2;
+}
+
+void GameState::offerRun(ParameterMap& map, int player, uint32_t hundredths)
+{
+    GhostRun& run = runs[player];
+    // Only a run that can become the record is handed on; the list decides when its name is given.
+    if (!levelChecksumKnown || run.steps.empty() || run.cut || recording[player]
+        || (recordHundredths >= 0 && hundredths >= uint32_t(recordHundredths)))
+        return;
+    run.levelFilename = levelFilename;
+    run.levelChecksum = levelFileChecksum;
+    run.hundredths = hundredths;
+    run.playerNo = uint8_t(player);
+    map.set(player == 0 ? "run1" : "run2", run.toBytes());
 }
 
 bool GameState::offerPoints(ParameterMap& map)

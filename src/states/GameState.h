@@ -11,6 +11,7 @@
 #include "resources/SoundInstance.h"
 #include "resources/Texture.h"
 #include "states/GameHud.h"
+#include "states/GhostRun.h"
 #include "states/HighscoreTable.h"
 
 #include <cstdint>
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+class GhostObject;
 class Level;
 class PlayerObject;
 
@@ -31,7 +33,9 @@ class PlayerObject;
 ///
 /// Takes "gameMode" (GameMode), "levelFilename" (string, under "levels/"),
 /// "pointsNeededToWin" (int, capture and king modes) and "controlMode1"/"controlMode2"
-/// (ControlMode). A level that cannot be loaded, or lacks a player or the finish
+/// (ControlMode). In the time trials the level's record run drives along as a
+/// ghost (G shows or hides it), and a qualifying run that may become the record
+/// goes to the highscores with its motion ("run1"/"run2"). A level that cannot be loaded, or lacks a player or the finish
 /// line its mode needs, is reported and the screen goes back at its first step.
 class GameState : public State {
 public:
@@ -73,13 +77,23 @@ public:
     float getCountdown() const { return countdown; }
     /// Match clock when the player crossed the finish; 0 while not finished.
     float getFinishTime(int player) const { return player == 0 ? finishTime1 : finishTime2; }
-    /// Best time of the level's list in hundredths, as stored; -1 when the list is empty.
+    /// The record in hundredths: the ghost's time, else the best of the level's list; -1 when there is neither.
     int64_t getRecordHundredths() const { return recordHundredths; }
     float getEndDelay() const { return endDelay; }
     /// Whole seconds a story run has left, as its display shows them: 99 down to 0.
     int getStorySecondsLeft() const;
     /// The story run ended because its time ran out.
     bool isTimeUp() const { return timeUp; }
+    /// Steps the match clock has run since the countdown let the players go.
+    int getClockSteps() const { return clockSteps; }
+
+    /// Whether the ghost is drawn (shown at first); the one place the settings keep it through.
+    bool isGhostShown() const { return ghostShown; }
+    void setGhostShown(bool shown);
+    /// The level's record run in this match; without steps when there is none.
+    const GhostRun& getGhost() const { return ghost; }
+    /// The ghost in the level; null without one.
+    GhostObject* getGhostObject() const { return ghostObject; }
 
     const Handle<Texture>& getHudTexture() const { return hudTexture; }
     const Handle<Font>& getLabelFont() const { return labelFont; }
@@ -110,6 +124,12 @@ private:
     void pauseVoices();
     void resumeVoices();
     HighscoreTable highscoreTable() const;
+    /// Loads the level's ghost into the level and gets the players' runs ready for recording.
+    void startGhost();
+    /// After a step of the clock: records the players still racing and moves the ghost along.
+    void followGhost();
+    /// Hands player `player`'s run to the highscores as "run1"/"run2" when its time beats the record.
+    void offerRun(ParameterMap& map, int player, uint32_t hundredths);
 
     ParameterMap params;
     std::unique_ptr<Level> level;
@@ -147,4 +167,13 @@ private:
     bool ownHighscorePaths = false;
     SearchPathList highscorePaths;
     GameHud hud;
+    GhostRun ghost;
+    GhostObject* ghostObject = nullptr;
+    /// Player 1's and player 2's runs of this match as far as they are driven.
+    GhostRun runs[2];
+    bool recording[2] = {false, false};
+    uint64_t levelFileChecksum = 0;
+    bool levelChecksumKnown = false;
+    int clockSteps = 0;
+    bool ghostShown = true;
 };

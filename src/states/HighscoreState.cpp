@@ -5,9 +5,12 @@
 #include "engine/Engine.h"
 #include "engine/Enums.h"
 #include "resources/FontManager.h"
+#include "states/GhostViewer.h"
 #include "states/TimeFormat.h"
 
 #include <GL/gl.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -49,6 +52,15 @@ HighscoreState::HighscoreState(Engine* engine, const SearchPathList& highscorePa
 {
 }
 
+HighscoreState::~HighscoreState() = default;
+
+bool HighscoreState::loadLevelGhost(GhostRun& run)
+{
+    uint64_t checksum = 0;
+    return scoreType == ST_TIME && levelChecksum(*engine->getSearchPaths(), levelFilename, checksum)
+           && loadGhost(ghostPath(table, levelFilename), levelFilename, checksum, run);
+}
+
 void HighscoreState::enter(const ParameterMap& params)
 {
     // The fonts come with the first visit; the title font's big page would
@@ -61,6 +73,8 @@ void HighscoreState::enter(const ParameterMap& params)
     scoreType = params.get<ScoreType>("scoreType");
     score1 = params.has<unsigned int>("score1") ? params.get<unsigned int>("score1") : 0;
     score2 = params.has<unsigned int>("score2") ? params.get<unsigned int>("score2") : 0;
+    run1 = params.get<std::string>("run1");
+    run2 = params.get<std::string>("run2");
     inputPlayer = 0;
 
     name1 = !lastNames[0].empty() ? lastNames[0] : params.get<std::string>("name1");
@@ -77,12 +91,17 @@ void HighscoreState::enter(const ParameterMap& params)
     if (score1 == 0 && score2 != 0)
         takeSecondResult();
     entries = table.getEntries(levelFilename, scoreType);
+    GhostRun ghost;
+    hasGhost = loadLevelGhost(ghost);
 }
 
 void HighscoreState::leave()
 {
     name1.clear();
     score1 = 0;
+    run1.clear();
+    run2.clear();
+    viewer.reset();
 }
 
 void HighscoreState::leaveScreen()
@@ -93,6 +112,13 @@ void HighscoreState::leaveScreen()
 
 void HighscoreState::update()
 {
+    if (viewer) {
+        if (engine->wasKeyPressed(SDLK_ESCAPE))
+            viewer.reset();
+        else
+            viewer->update();
+        return;
+    }
     if (scoreType == ST_NONE || engine->wasKeyPressed(SDLK_ESCAPE)) {
         leaveScreen();
         return;
@@ -100,6 +126,8 @@ void HighscoreState::update()
     if (score1 == 0) {
         if (engine->wasKeyPressed(SDLK_RETURN))
             leaveScreen();
+        else if (engine->wasKeyPressed(SDLK_w))
+            watchRecordRun();
         return;
     }
     while (score1 != 0 && engine->hasTypedKeys())
@@ -126,6 +154,7 @@ void HighscoreState::confirmName()
     table.save();
     entries = table.getEntries(levelFilename, scoreType);
     lastNames[inputPlayer] = name1;
+    keepRecordRun();
 
     // The first name may have pushed the second result out of the list; asking
     // for a name that is not stored would only mislead.
@@ -145,9 +174,45 @@ void HighscoreState::takeSecondResult()
     // stored under is remembered for player 2.
     name1 = name2;
     score1 = score2;
+    run1.swap(run2);
     inputPlayer = 1;
     name2.clear();
     score2 = 0;
+    run2.clear();
+}
+
+void HighscoreState::keepRecordRun()
+{
+    GhostRun run;
+    std::string why;
+    if (run1.empty() || entries.empty() || entries.front().score != score1)
+        return;
+    if (!GhostRun::fromBytes(run1, run, why) || run.levelFilename != levelFilename || run.hundredths != score1) {
+        std::fprintf(stderr, "zorbel: the record run handed to the highscores does not fit them; not kept\n");
+        return;
+    }
+    keepIfFaster(ghostPath(table, levelFilename), run);
+    GhostRun kept;
+    hasGhost = loadLevelGhost(kept);
+}
+
+void HighscoreState::watchRecordRun()
+{
+    GhostRun ghost;
+    if (!loadLevelGhost(ghost))
+        return;
+    viewer = std::make_unique<GhostViewer>(engine, levelFilename, ghost);
+    if (!viewer->isReady())
+        viewer.reset();
+}
+
+std::string HighscoreState::helpLine() const
+{
+    if (viewer)
+        return "Zur\xFC" "ck: Escape";
+    if (score1 == 0 && hasGhost)
+        return "Weiter: Return  Rekordfahrt: W";
+    return "Eingabe/Weiter: Return";
 }
 
 std::vector<HighscoreRow> HighscoreState::layoutRows(const std::vector<HighscoreEntry>& entries, uint32_t pendingScore,
@@ -191,6 +256,8 @@ void HighscoreState::render()
     // With nothing to show the screen leaves at its next step.
     if (scoreType == ST_NONE || !font || !titleFont)
         return;
+    if (viewer)
+        viewer->render();
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -200,8 +267,14 @@ void HighscoreState::render()
     setTexturing(true);
     setBlendMode(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
+    if (viewer) {
+        const GhostRun& run = viewer->getRun();
+        titleFont->drawCentered(Vec2f(16.0f, 2.0f), 1.5f, kWhite, "Rekordfahrt " + formatHundredths(run.hundredths));
+        titleFont->drawCentered(Vec2f(16.0f, 22.0f), 1.5f, kWhite, helpLine());
+        return;
+    }
     titleFont->drawCentered(Vec2f(16.0f, 2.0f), 2.0f, kWhite, "Highscore");
-    titleFont->drawCentered(Vec2f(16.0f, 22.0f), 1.5f, kWhite, "Eingabe/Weiter: Return");
+    titleFont->drawCentered(Vec2f(16.0f, 22.0f), 1.5f, kWhite, helpLine());
 
     bool cursorShown = static_cast<long long>(engine->getTime() * cursorRate) % 2 == 1;
     for (const HighscoreRow& row : layoutRows(entries, score1, scoreType)) {

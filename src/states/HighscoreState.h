@@ -3,11 +3,13 @@
 #include "engine/State.h"
 #include "resources/Font.h"
 #include "resources/Handle.h"
+#include "states/GhostRun.h"
 #include "states/HighscoreTable.h"
 
 #include <SDL.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,7 +26,12 @@ struct HighscoreRow {
 ///
 /// Takes "levelFilename" (string) and "scoreType" (ScoreType), and from the game
 /// player 1's and player 2's results "score1"/"score2" (unsigned int) with the
-/// proposed names "name1"/"name2"; either may come alone.
+/// proposed names "name1"/"name2"; either may come alone. A result may bring
+/// its run ("run1"/"run2", the ghost file's bytes): when its name makes it the
+/// best of the list, the run is kept as the level's ghost. On a time list, W
+/// (while no name is typed) plays the level's ghost; Escape comes back.
+class GhostViewer;
+
 class HighscoreState : public State {
 public:
     static constexpr unsigned kMaxNameLength = 17;
@@ -33,6 +40,7 @@ public:
     explicit HighscoreState(Engine* engine);
     /// The table reads and writes "highscore.xml" in `highscorePaths` instead.
     HighscoreState(Engine* engine, const SearchPathList& highscorePaths);
+    ~HighscoreState() override;
 
     void enter(const ParameterMap& params) override;
     void leave() override;
@@ -53,6 +61,10 @@ public:
     /// The result waiting for the name being typed; 0 when none.
     uint32_t getPendingScore() const { return score1; }
     const std::vector<HighscoreEntry>& getEntries() const { return entries; }
+    /// The record run being played after W; null while the list is shown.
+    const GhostViewer* getViewer() const { return viewer.get(); }
+    /// The help line at the bottom, as it reads now (Latin-1).
+    std::string helpLine() const;
 
 private:
     void leaveScreen();
@@ -60,6 +72,12 @@ private:
     void confirmName();
     /// Player 2's result becomes the one being named.
     void takeSecondResult();
+    /// Keeps the run of the name just given as the level's ghost when that made it the best and faster.
+    void keepRecordRun();
+    /// Plays the level's ghost in place of the list, when it has one.
+    void watchRecordRun();
+    /// The level's ghost, if it has a good one; reports a bad one.
+    bool loadLevelGhost(GhostRun& run);
 
     Handle<Font> font;
     Handle<Font> titleFont;
@@ -69,9 +87,13 @@ private:
     uint32_t score2 = 0;
     std::string name1;
     std::string name2;
+    std::string run1;
+    std::string run2;
     std::string lastNames[2];
     int inputPlayer = 0;
     HighscoreTable table;
     std::vector<HighscoreEntry> entries;
     float cursorRate = 3.1415927f;
+    std::unique_ptr<GhostViewer> viewer;
+    bool hasGhost = false;
 };

@@ -13,6 +13,7 @@
 #include "resources/SoundManager.h"
 #include "resources/Texture.h"
 #include "resources/TextureManager.h"
+#include "states/GhostRun.h"
 #include "states/HighscoreTable.h"
 #include "states/MainMenuState.h"
 #include "world/Layer.h"
@@ -317,6 +318,24 @@ TEST_F(BadFiles, HighscoresAreReadInPartOrKeptAsABackup)
         }
         EXPECT_EQ(capturing(messages, [&] { return HighscoreTable(paths).getEntries("neu.xml", ST_TIME).size(); }), 1u);
         EXPECT_EQ(messages, "") << "the saved table reads cleanly";
+    });
+}
+
+// A bad record run is no ghost, and the level's highscores stay as they were.
+TEST_F(BadFiles, GhostsAreDroppedWithALine)
+{
+    uint64_t checksum = 0;
+    ASSERT_TRUE(levelChecksum(*testEngine().getSearchPaths(), "wiese.xml", checksum));
+    forEach("ghost", "wiese.ghost", [&](const std::string&, const std::string& name, const Expectation& row) {
+        SearchPathList paths;
+        addSearchPath(paths, dir);
+        GhostRun run;
+        std::string messages;
+        EXPECT_FALSE(capturing(messages, [&] {
+            return loadGhost(ghostPath(HighscoreTable(paths), "wiese.xml"), "wiese.xml", checksum, run);
+        }));
+        EXPECT_TRUE(run.steps.empty());
+        expectLines(messages, name, true, row, 1);
     });
 }
 

@@ -130,6 +130,43 @@ def one_player_time_trial_to_the_highscore():
                    "the winner's fanfare")
 
 
+def the_record_run_drives_the_next_run_as_its_ghost():
+    with Game("ghost") as game:
+        start_game(game)
+        drive_to_the_highscore(game, 150, 2.0, "the first run")
+        enter_name(game, "Vorfahrer", "ghost-highscore")
+        check(os.path.getsize(game.data_file("wiese.ghost")) > 10000, "the record run was not kept as wiese.ghost")
+        # W plays the record run over the list's black screen; Escape comes back to the list.
+        game.key("w")
+        time.sleep(2.0)
+        watching = game.screenshot("ghost-watched")
+        check(watching.count(0, 0, 1024, 700, lambda p: not black(p), step=16) > 1500,
+              "W on the highscore screen shows no level")
+        game.key("Escape")
+        time.sleep(0.5)
+        check(game.screenshot().count(0, 0, 1024, 768, black, step=16) > 0.8 * 64 * 48,
+              "Escape did not come back to the list")
+        game.key("Return")  # the second run, with the first one's ghost
+        # The rider waits; the ghost drives off and is in view for about two seconds of
+        # game time after the countdown. Paused, G is the only change between two pictures.
+        time.sleep(4.0)
+        for attempt in range(12):
+            game.key("Pause")
+            time.sleep(0.3)
+            shown = game.screenshot("ghost-second-run")
+            game.key("g")
+            time.sleep(0.3)
+            hidden = game.screenshot("ghost-hidden")
+            if shown.changed(hidden, 230, 0, 1024, 768) > 20:
+                break
+            game.key("g", "Pause")
+            time.sleep(0.2)
+        check(shown.changed(hidden, 230, 0, 1024, 768) > 20, "the second run shows no ghost that G hides")
+        check(not any(line.startswith("zorbel:") for line in game.stderr().splitlines()),
+              f"the game complained:\n{game.stderr()}")
+        game.quit(escapes=2)
+
+
 def two_player_time_trial_both_driving():
     with Game("time2p") as game:
         start_game(game, mode_steps=1)
@@ -200,6 +237,7 @@ def story_run_paused_restarted_and_played_to_its_end():
 if __name__ == "__main__":
     run({
         "one_player_time_trial_to_the_highscore": one_player_time_trial_to_the_highscore,
+        "the_record_run_drives_the_next_run_as_its_ghost": the_record_run_drives_the_next_run_as_its_ghost,
         "two_player_time_trial_both_driving": two_player_time_trial_both_driving,
         "capture_and_king_are_started_and_left": capture_and_king_are_started_and_left,
         "story_run_paused_restarted_and_played_to_its_end": story_run_paused_restarted_and_played_to_its_end,

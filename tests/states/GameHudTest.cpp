@@ -1,5 +1,6 @@
 #include "GameTestKit.h"
 
+#include "objects/GhostObject.h"
 #include "states/GameHud.h"
 #include "states/HighscoreState.h"
 #include "states/HighscoreTable.h"
@@ -125,6 +126,42 @@ TEST_F(GameHudScreen, CountdownFigureIsRedAtThreeAndAHalfAndGreenAtAQuarter)
     EXPECT_GT(go.count(204, 0, 1024, 768, quarterGreen), 2000);
     EXPECT_EQ(go.count(204, 0, 1024, 768, halfRed), 0);
     EXPECT_GT(go.count(204, 240, 1024, 270, quarterGreen), 0) << "LOS! is three quarters of the window high";
+}
+
+// Where the ghost drives the view shows the level through it, tinted; G leaves the level alone.
+TEST_F(GameHudScreen, TheGhostIsDrawnSeeThroughAndGoneWhenHiddenWithG)
+{
+    setRecord(realHighscores(), writeLevel("hudghost.xml", playerXml(0, kStartX) + finishXml()));
+    tap(SDLK_RETURN, '\r');
+    runCountdown();
+    // Halfway, clear of the rider waiting at the start and of the finish.
+    while (game->getGhostObject()->getPose().centre[0].x < 0.5f * (kStartX + kFinishX) && game->getClockSteps() < 600)
+        engine.tick();
+    tap(SDLK_PAUSE); // holds the camera still between the two frames
+    engine.renderCurrentState();
+    Frame shown;
+    tap(SDLK_g);
+    engine.renderCurrentState();
+    Frame hidden;
+    int ghostPixels = 0, halfThrough = 0;
+    for (int y = 0; y < 768; ++y)
+        for (int x = 205; x < 1024; ++x) {
+            const Rgb a = shown.at(x, y), b = hidden.at(x, y);
+            if (a.r == b.r && a.g == b.g && a.b == b.b)
+                continue;
+            ++ghostPixels;
+            const float tint[3] = {GhostObject::kTint.r, GhostObject::kTint.g, GhostObject::kTint.b};
+            const int drawn[3] = {a.r, a.g, a.b}, level[3] = {b.r, b.g, b.b};
+            bool half = true;
+            for (int c = 0; c < 3; ++c) {
+                ASSERT_LE(drawn[c], int(std::max(float(level[c]), tint[c] * 255.0f)) + 3) << x << "," << y;
+                half = half && 2 * drawn[c] + 6 >= level[c];
+            }
+            halfThrough += half;
+        }
+    EXPECT_GT(ghostPixels, 500);
+    // See-through: where one of its sprites lies (not rider over chassis) at least half the level shows.
+    EXPECT_GT(halfThrough, ghostPixels * 9 / 10);
 }
 
 TEST_F(GameHudScreen, TheRunningTimeStopsAndTurnsRedAtTheFinish)

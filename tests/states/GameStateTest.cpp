@@ -1,5 +1,8 @@
 #include "GameTestKit.h"
 
+#include "objects/GhostObject.h"
+#include "states/GhostRun.h"
+#include "states/GhostViewer.h"
 #include "states/HighscoreTable.h"
 #include "states/TimeFormat.h"
 #include "world/Level.h"
@@ -101,6 +104,97 @@ TEST_F(GameScreen, AOnePlayerRaceRunsFromTheCountdownThroughTheHighscoresToANewS
     EXPECT_EQ(game->getRecordHundredths(), score);
     engine.tick();
     EXPECT_EQ(countdownVoices.poll(), 2);
+}
+
+// The record run comes back on the highscore screen (W) and as the ghost of the next
+// run, in step with the clock through a pause, without touching the rider left at the start.
+TEST_F(GameScreen, ANamedRecordRunIsKeptAndDrivesTheNextRunAsItsGhostStepForStep)
+{
+    HighscoreState* highscores = realHighscores();
+    const std::string level = writeLevel("record.xml", playerXml(0, kStartX) + finishXml());
+    const std::vector<Vec2f> driven = setRecord(highscores, level);
+    const int finishStep = int(driven.size()) - 1;
+    ASSERT_EQ(engine.getCurrentState(), highscores);
+    const uint32_t record = HighscoreTable(scorePaths).getEntries(level, ST_TIME).at(0).score;
+    EXPECT_TRUE(fs::exists(scoreDir + "/record.ghost"));
+
+    EXPECT_NE(highscores->helpLine().find("W"), std::string::npos);
+    tap(SDLK_w, 'w');
+    ASSERT_NE(highscores->getViewer(), nullptr);
+    runTicks(engine, 30);
+    EXPECT_EQ(highscores->getViewer()->getStep(), 30u);
+    EXPECT_GT(highscores->getViewer()->getGhostObject()->getPose().centre[0].x, kStartX);
+    tap(SDLK_ESCAPE);
+    EXPECT_EQ(highscores->getViewer(), nullptr);
+    ASSERT_EQ(engine.getCurrentState(), highscores) << "Escape ends the playback, not the list";
+
+    tap(SDLK_RETURN, '\r');
+    ASSERT_EQ(engine.getCurrentState(), game);
+    EXPECT_EQ(game->getRecordHundredths(), record);
+    ASSERT_NE(game->getGhostObject(), nullptr);
+    ASSERT_EQ(game->getGhost().steps.size(), driven.size());
+    runCountdown();
+    for (int step = 0; step <= finishStep + 30; ++step) {
+        ASSERT_EQ(game->getClockSteps(), step);
+        const Vec2f at = game->getGhostObject()->getPose().centre[PlayerObject::kChassis];
+        const Vec2f& was = driven[size_t(std::min(step, finishStep))];
+        ASSERT_NEAR(at.x, was.x, 1e-3f) << "step " << step;
+        ASSERT_NEAR(at.y, was.y, 1e-3f) << "step " << step;
+        if (step == 60) {
+            tap(SDLK_PAUSE);
+            tap(SDLK_g);
+            EXPECT_FALSE(game->getGhostObject()->isShown()) << "G hides the ghost in a pause";
+            runTicks(engine, 10);
+            pushKey(SDLK_PAUSE, true);
+            pushKey(SDLK_PAUSE, false);
+        }
+        engine.tick();
+    }
+    EXPECT_NEAR(float(finishStep) * engine.getFrameTime(), float(record) / 100.0f, 0.01f);
+    EXPECT_NEAR(game->getPlayer1()->getPosition().x, kStartX, 0.05f);
+    tap(SDLK_g);
+    EXPECT_TRUE(game->isGhostShown());
+}
+
+// Only a faster run replaces the kept one; a ghost file that is no ghost is replaced.
+TEST(GhostFile, OnlyAFasterRunReplacesTheKeptOne)
+{
+    char pattern[] = "/tmp/zorbel-ghosts-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string path = std::string(pattern) + "/l.ghost";
+    GhostRun run;
+    run.levelFilename = "l.xml";
+    run.levelChecksum = 7;
+    run.layers = {"boden"};
+    run.steps.resize(2);
+    const struct {
+        int kept; // -1: no file, 0: a broken one
+        uint32_t offered;
+        bool replaces;
+    } cases[] = {{-1, 500, true}, {0, 500, true}, {500, 600, false}, {500, 500, false}, {500, 499, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.kept) + " " + std::to_string(c.offered));
+        fs::remove(path);
+        if (c.kept == 0)
+            std::ofstream(path) << "ZRBGHOST";
+        run.hundredths = uint32_t(c.kept);
+        run.steps[1].chassisX = c.kept;
+        if (c.kept > 0) {
+            ASSERT_TRUE(saveGhost(path, run));
+        }
+        run.hundredths = c.offered;
+        run.steps[1].chassisX = int32_t(c.offered);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(keepIfFaster(path, run), c.replaces);
+        GhostRun now;
+        EXPECT_TRUE(loadGhost(path, "l.xml", 7, now));
+        testing::internal::GetCapturedStderr();
+        const uint32_t expected = c.replaces ? c.offered : uint32_t(c.kept);
+        EXPECT_EQ(now.hundredths, expected);
+        ASSERT_EQ(now.steps.size(), 2u);
+        EXPECT_EQ(now.steps[1].chassisX, int32_t(expected));
+    }
+    fs::remove_all(pattern);
 }
 
 TEST_F(GameScreen, ATimeThatDoesNotQualifyRestartsAtOnceAndTheBestTimeIsTheRecord)

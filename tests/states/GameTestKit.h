@@ -15,6 +15,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 // The game screen on the real engine with real level files: a short flat
 // course in a scratch data directory, a recorder as the menu below the game,
@@ -158,6 +159,25 @@ protected:
             engine.tick();
         pushKey(key, false);
         return game->getFinishTime(player) != 0.0f;
+    }
+
+    // Drives a one-player run of `level` with accelerate held to the finish and names it
+    // ("Spieler 1") on `highscores`, which stays open; the chassis' place at each clock step.
+    std::vector<Vec2f> setRecord(HighscoreState* highscores, const std::string& level)
+    {
+        start(GM_TIME_1P, level);
+        runCountdown();
+        std::vector<Vec2f> driven{game->getPlayer1()->getPosition()};
+        pushKey(SDLK_UP, true);
+        while (game->getFinishTime(0) == 0.0f && driven.size() < 1200) {
+            engine.tick();
+            driven.push_back(game->getPlayer1()->getPosition());
+        }
+        pushKey(SDLK_UP, false);
+        for (int i = 0; i < 400 && engine.getCurrentState() != highscores; ++i)
+            engine.tick();
+        tap(SDLK_RETURN, '\r');
+        return driven;
     }
 
     Engine& engine = testEngine();
