@@ -26,6 +26,7 @@ const Choice kChoices[] = {
     {"pointsNeededToWin", "5", 1, 200},
     {"controlMode1", "0", CM_FIVE_KEYS, CM_FOUR_KEYS},
     {"controlMode2", "0", CM_FIVE_KEYS, CM_FOUR_KEYS},
+    {"ghostShown", "1", 0, 1},
 };
 
 const Choice* findChoice(const std::string& name)

@@ -282,13 +282,18 @@ void GameState::startGhost()
     recordHundredths = ghost.hundredths;
     Layer* layer = level->findLayer(ghost.layerAt(0));
     ghostObject = new GhostObject(layer ? layer : player1->getLayer(), ghost.playerNo, ghost.pose(0));
-    ghostObject->setShown(ghostShown);
+    ghostObject->setShown(isGhostShown());
     ghostObject->getLayer()->addObject(ghostObject);
+}
+
+bool GameState::isGhostShown() const
+{
+    return engine->getSettings().getInt("ghostShown") != 0;
 }
 
 void GameState::setGhostShown(bool shown)
 {
-    ghostShown = shown;
+    engine->getSettings().set("ghostShown", shown ? 1 : 0);
     if (ghostObject)
         ghostObject->setShown(shown);
 }
@@ -346,7 +351,7 @@ void GameState::update()
     }
     GameMode mode = getGameMode();
     if (isTimeTrial(mode) && engine->wasKeyPressed(SDLK_g))
-        setGhostShown(!ghostShown);
+        setGhostShown(!isGhostShown());
 
     if (!paused) {
         level->update();

@@ -87,8 +87,9 @@ public:
     /// Steps the match clock has run since the countdown let the players go.
     int getClockSteps() const { return clockSteps; }
 
-    /// Whether the ghost is drawn (shown at first); the one place the settings keep it through.
-    bool isGhostShown() const { return ghostShown; }
+    /// Whether the ghost is drawn: the player's kept choice (key G), shown at first.
+    bool isGhostShown() const;
+    /// Shows or hides the ghost and keeps the choice in the engine's settings.
     void setGhostShown(bool shown);
     /// The level's record run in this match; without steps when there is none.
     const GhostRun& getGhost() const { return ghost; }
@@ -175,5 +176,4 @@ private:
     uint64_t levelFileChecksum = 0;
     bool levelChecksumKnown = false;
     int clockSteps = 0;
-    bool ghostShown = true;
 };

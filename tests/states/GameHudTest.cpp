@@ -160,6 +160,7 @@ TEST_F(GameHudScreen, TheGhostIsDrawnSeeThroughAndGoneWhenHiddenWithG)
             halfThrough += half;
         }
     EXPECT_GT(ghostPixels, 500);
+    EXPECT_EQ(engine.getSettings().getInt("ghostShown"), 0) << "hiding the ghost is a kept choice";
     // See-through: where one of its sprites lies (not rider over chassis) at least half the level shows.
     EXPECT_GT(halfThrough, ghostPixels * 9 / 10);
 }

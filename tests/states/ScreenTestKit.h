@@ -103,6 +103,7 @@ inline void settleEngine()
         engine.tick();
         SDL_Delay(5);
     }
+    engine.getSettings().open(""); // every test starts from the default choices
 }
 
 struct Rgb {
