@@ -118,6 +118,25 @@ SDL_Surface* loadImage(const std::string& filename)
     return rgba;
 }
 
+// Red, green and blue equal in every pixel, as on a font page (white letters,
+// edges by alpha): the GL then keeps two bytes a texel instead of four.
+bool isGrey(SDL_Surface* rgba)
+{
+    SDL_LockSurface(rgba);
+    bool grey = true;
+    for (int y = 0; grey && y < rgba->h; ++y) {
+        const Uint8* pixel = static_cast<const Uint8*>(rgba->pixels) + y * rgba->pitch;
+        for (int x = 0; x < rgba->w; ++x, pixel += 4) {
+            if (pixel[0] != pixel[1] || pixel[0] != pixel[2]) {
+                grey = false;
+                break;
+            }
+        }
+    }
+    SDL_UnlockSurface(rgba);
+    return grey;
+}
+
 SDL_Surface* makeChecker()
 {
     const int size = Texture::kPlaceholderSize;
@@ -256,6 +275,7 @@ void Texture::upload(SDL_Surface* rgba, bool mipMapping, DownscaleFilter filter)
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glBindTexture(GL_TEXTURE_2D, name);
     mipMapped = mipMapping;
+    const GLint texelFormat = isGrey(rgba) ? GL_LUMINANCE8_ALPHA8 : GL_RGBA;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mipMapping ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 
@@ -266,11 +286,11 @@ void Texture::upload(SDL_Surface* rgba, bool mipMapping, DownscaleFilter filter)
         if (mipMapping && current->w != current->h) {
             // GLU resamples non-square images itself; our filters only know
             // how to halve both sides at once.
-            gluBuild2DMipmaps(GL_TEXTURE_2D, 4, current->w, current->h, GL_RGBA, GL_UNSIGNED_BYTE, current->pixels);
+            gluBuild2DMipmaps(GL_TEXTURE_2D, texelFormat, current->w, current->h, GL_RGBA, GL_UNSIGNED_BYTE, current->pixels);
             SDL_UnlockSurface(current);
             break;
         }
-        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA, current->w, current->h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+        glTexImage2D(GL_TEXTURE_2D, level, texelFormat, current->w, current->h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                      current->pixels);
         SDL_UnlockSurface(current);
         if (!mipMapping || current->w <= 1 || current->h <= 1)

@@ -221,6 +221,29 @@ TEST_F(TextureBindTest, PixelCoordinatesAddressImagePixels)
     EXPECT_EQ(screenPixel(103, 104), kGreen);
 }
 
+TEST_F(TextureBindTest, GreyPicturesKeepTwoBytesATexelAndLookTheSame)
+{
+    const struct {
+        const char* name;
+        Pixel odd;
+        GLint format;
+    } cases[] = {{"sprites/tex-grey.tga", {200, 200, 200, 255}, GL_LUMINANCE8_ALPHA8},
+                 {"sprites/tex-tinted.tga", {200, 200, 201, 255}, GL_RGBA}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeTga(c.name, 4, 4, [&](int x, int y) { return x == 3 && y == 3 ? c.odd : Pixel{90, 90, 90, 255}; });
+        Handle<Texture> texture = loadTexture(c.name);
+        glEnable(GL_TEXTURE_2D);
+        texture->bind();
+        GLint format = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+        EXPECT_EQ(format, c.format);
+        texture->drawQuad(Vec2f(0, 0), Vec2f(4, 4), Vec2f(100, 100), Vec2f(104, 104), Texture::QuadBlend::Plain);
+        EXPECT_EQ(screenPixel(103, 103), c.odd);
+        EXPECT_EQ(screenPixel(100, 100), (Pixel{90, 90, 90, 255}));
+    }
+}
+
 // Shipped pictures with clear, solid and in-between parts (the near hills: sky,
 // ground, skyline) or black and glowing parts (the sign), drawn repeated, at
 // their own size and smaller (mip levels), over a coloured screen: leaving parts
