@@ -31,6 +31,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -63,6 +64,8 @@ public:
                 longestGapStep = steps;
             }
         }
+        else
+            firstStep = now;
         lastStep = now;
         ++steps;
         GameState::update();
@@ -76,7 +79,21 @@ public:
         drivers.beforeStep(tick + 1);
     }
 
+    /// Counts the frame in the wall-clock second of the run it was drawn in.
+    void render() override
+    {
+        GameState::render();
+        if (steps > 0) {
+            const size_t second = size_t(secondsSince(firstStep));
+            if (framesPerSecond.size() <= second)
+                framesPerSecond.resize(second + 1, 0);
+            ++framesPerSecond[second];
+        }
+    }
+
     ReplayDrivers drivers;
+    std::vector<int> framesPerSecond;
+    WallClock::time_point firstStep;
     int steps = 0;
     double longestGap = 0.0;
     int longestGapStep = 0;
@@ -227,6 +244,11 @@ int main(int argc, char** argv)
         std::printf("longest_gap_ms %.2f\n", game->longestGap * 1000.0);
         std::printf("longest_gap_before_step %d\n", game->longestGapStep);
         std::printf("winner %d\n", game->getWinner());
+        // Whole seconds only: the last one was cut short by the end of the run.
+        std::string frames;
+        for (size_t i = 0; i + 1 < game->framesPerSecond.size(); ++i)
+            frames += (i ? "," : "") + std::to_string(game->framesPerSecond[i]);
+        std::printf("frames_per_second %s\n", frames.c_str());
     }
     return 0;
 }

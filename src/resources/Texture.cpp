@@ -3,6 +3,7 @@
 #include <GL/glu.h>
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -115,6 +116,25 @@ SDL_Surface* loadImage(const std::string& filename)
     }
     SDL_FreeSurface(image);
     return rgba;
+}
+
+// Red, green and blue equal in every pixel, as on a font page (white letters,
+// edges by alpha): the GL then keeps two bytes a texel instead of four.
+bool isGrey(SDL_Surface* rgba)
+{
+    SDL_LockSurface(rgba);
+    bool grey = true;
+    for (int y = 0; grey && y < rgba->h; ++y) {
+        const Uint8* pixel = static_cast<const Uint8*>(rgba->pixels) + y * rgba->pitch;
+        for (int x = 0; x < rgba->w; ++x, pixel += 4) {
+            if (pixel[0] != pixel[1] || pixel[0] != pixel[2]) {
+                grey = false;
+                break;
+            }
+        }
+    }
+    SDL_UnlockSurface(rgba);
+    return grey;
 }
 
 SDL_Surface* makeChecker()
@@ -236,6 +256,8 @@ Texture::Texture(const std::string& filename, ResourceManager* manager, const Pa
     }
     width = rgba->w;
     height = rgba->h;
+    if (loaded && getParameters().get<bool>("findRegions"))
+        regions = PictureRegions(rgba);
     upload(rgba, getParameters().get<bool>("mipMapping"), getParameters().get<DownscaleFilter>("downscaleFilter"));
 }
 
@@ -252,6 +274,8 @@ void Texture::upload(SDL_Surface* rgba, bool mipMapping, DownscaleFilter filter)
     // other code from reading our pitch.
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glBindTexture(GL_TEXTURE_2D, name);
+    mipMapped = mipMapping;
+    const GLint texelFormat = isGrey(rgba) ? GL_LUMINANCE8_ALPHA8 : GL_RGBA;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mipMapping ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 
@@ -262,11 +286,11 @@ void Texture::upload(SDL_Surface* rgba, bool mipMapping, DownscaleFilter filter)
         if (mipMapping && current->w != current->h) {
             // GLU resamples non-square images itself; our filters only know
             // how to halve both sides at once.
-            gluBuild2DMipmaps(GL_TEXTURE_2D, 4, current->w, current->h, GL_RGBA, GL_UNSIGNED_BYTE, current->pixels);
+            gluBuild2DMipmaps(GL_TEXTURE_2D, texelFormat, current->w, current->h, GL_RGBA, GL_UNSIGNED_BYTE, current->pixels);
             SDL_UnlockSurface(current);
             break;
         }
-        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA, current->w, current->h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+        glTexImage2D(GL_TEXTURE_2D, level, texelFormat, current->w, current->h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                      current->pixels);
         SDL_UnlockSurface(current);
         if (!mipMapping || current->w <= 1 || current->h <= 1)
@@ -320,4 +344,130 @@ void Texture::bind() const
     glMatrixMode(GL_TEXTURE);
     glLoadMatrixf(matrix);
     glMatrixMode(GLenum(mode));
+}
+
+namespace {
+
+// Beyond this many texels per pixel the mip levels read farther than the cell
+// around a clear or solid cell, and the picture is drawn whole.
+constexpr float kMostTexelsPerPixel = PictureRegions::kCellSize / 4.0f;
+// More repetitions of the picture than this are drawn whole as well: the
+// spans would cost more to send than the pixels they leave out.
+constexpr double kMostRepetitions = 256.0;
+
+void plainQuad(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to)
+{
+    glBegin(GL_QUADS);
+    glTexCoord2f(texFrom.x, texFrom.y);
+    glVertex2f(from.x, from.y);
+    glTexCoord2f(texTo.x, texFrom.y);
+    glVertex2f(to.x, from.y);
+    glTexCoord2f(texTo.x, texTo.y);
+    glVertex2f(to.x, to.y);
+    glTexCoord2f(texFrom.x, texTo.y);
+    glVertex2f(from.x, to.y);
+    glEnd();
+}
+
+// How many picture pixels one window pixel spans at most, from where the GL
+// puts the quad's corners.
+float texelsPerPixel(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to)
+{
+    GLdouble model[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble ax, ay, az, bx, by, bz;
+    if (!gluProject(from.x, from.y, 0.0, model, projection, viewport, &ax, &ay, &az) ||
+        !gluProject(to.x, to.y, 0.0, model, projection, viewport, &bx, &by, &bz))
+        return INFINITY;
+    return float(std::max(double(texTo.x - texFrom.x) / std::fabs(bx - ax),
+                          double(texTo.y - texFrom.y) / std::fabs(by - ay)));
+}
+
+// The spans' cells in every repetition of the picture that texFrom..texTo
+// reaches, cut to it, each at the place the whole quad would give it. Edges
+// shared by two cells get the same coordinates, so they meet without a gap.
+void drawSpans(const std::vector<PictureRegions::Span>& spans, const PictureRegions& regions, Vec2f texFrom,
+               Vec2f texTo, Vec2f from, Vec2f to)
+{
+    if (spans.empty())
+        return;
+    const int w = regions.getWidth();
+    const int h = regions.getHeight();
+    const int cell = PictureRegions::kCellSize;
+    const float scaleX = (to.x - from.x) / (texTo.x - texFrom.x);
+    const float scaleY = (to.y - from.y) / (texTo.y - texFrom.y);
+    auto placeX = [&](float s) { return s >= texTo.x ? to.x : from.x + (s - texFrom.x) * scaleX; };
+    auto placeY = [&](float t) { return t >= texTo.y ? to.y : from.y + (t - texFrom.y) * scaleY; };
+    const int firstX = int(std::floor(texFrom.x / float(w))), lastX = int(std::ceil(texTo.x / float(w)));
+    const int firstY = int(std::floor(texFrom.y / float(h))), lastY = int(std::ceil(texTo.y / float(h)));
+    glBegin(GL_QUADS);
+    for (int j = firstY; j < lastY; ++j) {
+        for (int i = firstX; i < lastX; ++i) {
+            for (const PictureRegions::Span& span : spans) {
+                const float s0 = std::max(float(i * w + span.begin * cell), texFrom.x);
+                const float s1 = std::min(float(i * w + std::min(span.end * cell, w)), texTo.x);
+                const float t0 = std::max(float(j * h + span.row * cell), texFrom.y);
+                const float t1 = std::min(float(j * h + std::min((span.row + 1) * cell, h)), texTo.y);
+                if (s0 >= s1 || t0 >= t1)
+                    continue;
+                const float x0 = placeX(s0), x1 = placeX(s1), y0 = placeY(t0), y1 = placeY(t1);
+                glTexCoord2f(s0, t0);
+                glVertex2f(x0, y0);
+                glTexCoord2f(s1, t0);
+                glVertex2f(x1, y0);
+                glTexCoord2f(s1, t1);
+                glVertex2f(x1, y1);
+                glTexCoord2f(s0, t1);
+                glVertex2f(x0, y1);
+            }
+        }
+    }
+    glEnd();
+}
+
+} // namespace
+
+void Texture::drawQuad(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend) const
+{
+    const float scale = texelsPerPixel(texFrom, texTo, from, to);
+    // Drawn at its own size or larger the GL reads only the first level anyway
+    // (the magnification filter): the same picture without choosing a level
+    // for every pixel.
+    const bool firstLevelOnly = mipMapped && scale <= 1.0f;
+    if (firstLevelOnly)
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    drawParts(texFrom, texTo, from, to, blend, scale);
+    if (firstLevelOnly)
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+}
+
+void Texture::drawParts(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend, float scale) const
+{
+    const double repetitions = std::ceil(double(texTo.x - texFrom.x) / width + 1.0) *
+                               std::ceil(double(texTo.y - texFrom.y) / height + 1.0);
+    if (blend == QuadBlend::Plain || !regions.isKnown() || !(texFrom.x < texTo.x && texFrom.y < texTo.y) ||
+        repetitions > kMostRepetitions || !(scale <= kMostTexelsPerPixel)) {
+        plainQuad(texFrom, texTo, from, to);
+        return;
+    }
+    if (blend == QuadBlend::Added) {
+        drawSpans(regions.getLit(), regions, texFrom, texTo, from, to);
+        return;
+    }
+    if (blend == QuadBlend::AlphaOpaque && !regions.getSolid().empty()) {
+        // A texel of full alpha under a colour of full alpha replaces what is
+        // under it and passes the alpha test: the same pixel without reading
+        // the screen.
+        glDisable(GL_BLEND);
+        glDisable(GL_ALPHA_TEST);
+        drawSpans(regions.getSolid(), regions, texFrom, texTo, from, to);
+        glEnable(GL_BLEND);
+        glEnable(GL_ALPHA_TEST);
+    } else {
+        drawSpans(regions.getSolid(), regions, texFrom, texTo, from, to);
+    }
+    drawSpans(regions.getPartial(), regions, texFrom, texTo, from, to);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "engine/Enums.h"
+#include "engine/Vec2.h"
+#include "resources/PictureRegions.h"
 #include "resources/Resource.h"
 
 #include <GL/gl.h>
@@ -13,13 +15,22 @@
 /// given in image pixels into GL's 0..1 range: (0, 0) is the top-left pixel of
 /// the file, (width, height) its bottom-right corner.
 ///
-/// Load parameters: "mipMapping" (bool) and "downscaleFilter" (`DownscaleFilter`),
-/// which picks the filter for the mip chain of square images.
+/// Load parameters: "mipMapping" (bool), "downscaleFilter" (`DownscaleFilter`),
+/// which picks the filter for the mip chain of square images, and "findRegions"
+/// (bool): find the picture's clear, solid and black parts for `drawQuad`.
 ///
 /// An image that cannot be read becomes an 8x8 magenta and black checker, so a
 /// missing picture shows up on screen instead of bringing the game down.
 class Texture : public Resource {
 public:
+    /// What the blending in force makes of a texel, and so what `drawQuad` may leave out.
+    enum class QuadBlend {
+        Plain,       ///< every texel shows: the whole quad is drawn
+        Alpha,       ///< blended and alpha-tested by the texel's alpha: clear parts are left out
+        AlphaOpaque, ///< as Alpha under a colour of full alpha: solid parts are drawn without blending
+        Added,       ///< added onto the screen: black parts are left out
+    };
+
     /// Side of the checker that stands in for an unreadable image.
     static constexpr int kPlaceholderSize = 8;
 
@@ -30,6 +41,13 @@ public:
     /// Binds the texture and loads its pixel matrix into GL_TEXTURE, leaving the
     /// matrix mode as it was.
     void bind() const;
+
+    /// Draws picture pixels texFrom..texTo (repeating beyond the picture) onto from..to,
+    /// bound, like one quad in the current colour, but without the parts `blend` hides,
+    /// and without mip levels where the picture is not drawn smaller than its pixels.
+    void drawQuad(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend) const;
+    /// The clear, solid and black parts ("findRegions"); unknown otherwise.
+    const PictureRegions& getRegions() const { return regions; }
 
     int getWidth() const { return width; }
     int getHeight() const { return height; }
@@ -52,10 +70,13 @@ public:
 
 private:
     void upload(SDL_Surface* rgba, bool mipMapping, DownscaleFilter filter);
+    void drawParts(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend, float texelsPerPixel) const;
 
     GLuint name = 0;
     int width = 0;
     int height = 0;
     GLfloat matrix[16] = {};
     bool loaded = false;
+    bool mipMapped = false;
+    PictureRegions regions;
 };

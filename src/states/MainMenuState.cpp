@@ -68,18 +68,11 @@ constexpr float kSignWidth = 395.0f;
 constexpr float kSignHeight = 653.0f;
 constexpr float kLitSignLeft = 512.0f;
 
-void drawSign(float textureLeft)
+// Added onto the black screen, so only where the sign glows costs anything.
+void drawSign(const Texture& logo, float textureLeft)
 {
-    glBegin(GL_QUADS);
-    glTexCoord2f(textureLeft, 0.0f);
-    glVertex2f(kLogoLeft, kLogoTop);
-    glTexCoord2f(textureLeft + kSignWidth, 0.0f);
-    glVertex2f(kLogoRight, kLogoTop);
-    glTexCoord2f(textureLeft + kSignWidth, kSignHeight);
-    glVertex2f(kLogoRight, kLogoBottom);
-    glTexCoord2f(textureLeft, kSignHeight);
-    glVertex2f(kLogoLeft, kLogoBottom);
-    glEnd();
+    logo.drawQuad(Vec2f(textureLeft, 0.0f), Vec2f(textureLeft + kSignWidth, kSignHeight), Vec2f(kLogoLeft, kLogoTop),
+                  Vec2f(kLogoRight, kLogoBottom), Texture::QuadBlend::Added);
 }
 
 } // namespace
@@ -102,6 +95,7 @@ void MainMenuState::enter(const ParameterMap&)
     // under a software renderer.
     ParameterMap noMipMaps;
     noMipMaps.set<bool>("mipMapping", false);
+    noMipMaps.set<bool>("findRegions", true);
     logo = engine->getTextureManager()->get("sprites/logo.png", noMipMaps);
     loadLevelList();
     // Later visits keep what was chosen meanwhile, as the menu always did.
@@ -446,9 +440,9 @@ void MainMenuState::render()
         setTexturing(true);
         logo->bind();
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-        drawSign(0.0f);
+        drawSign(*logo, 0.0f);
         glColor4f(neonFlicker, neonFlicker, neonFlicker, 1.0f);
-        drawSign(kLitSignLeft);
+        drawSign(*logo, kLitSignLeft);
     }
 
     if (!font)

@@ -17,7 +17,9 @@ ImageLayer::ImageLayer(Level* level, int index, const TiXmlElement* element, con
         usable = false;
         return;
     }
-    texture = engine->getTextureManager()->get("sprites/" + std::string(image));
+    ParameterMap withRegions;
+    withRegions.set<bool>("findRegions", true);
+    texture = engine->getTextureManager()->get("sprites/" + std::string(image), withRegions);
     if (!texture || !texture->isLoaded()) {
         level->report("ImageLayer \"" + id + "\"", "image \"sprites/" + std::string(image) + "\" cannot be loaded; layer skipped");
         usable = false;
@@ -37,6 +39,20 @@ void ImageLayer::update()
     scroll += movement * engine->getFrameTime();
 }
 
+Texture::QuadBlend ImageLayer::quadBlend() const
+{
+    switch (getBlendMode()) {
+    case 1:
+        return color.a >= 1.0f ? Texture::QuadBlend::AlphaOpaque : Texture::QuadBlend::Alpha;
+    case 2:
+        return Texture::QuadBlend::Added;
+    case 3:
+        return Texture::QuadBlend::Alpha;
+    default:
+        return Texture::QuadBlend::Plain;
+    }
+}
+
 void ImageLayer::render(Object* drawLast)
 {
     setTexturing(true);
@@ -54,16 +70,7 @@ void ImageLayer::render(Object* drawLast)
     float s1 = s0 + tiling.x * float(texture->getWidth());
     float t1 = t0 + tiling.y * float(texture->getHeight());
     glColor4f(color.r, color.g, color.b, color.a);
-    glBegin(GL_QUADS);
-    glTexCoord2f(s0, t0);
-    glVertex2f(0.0f, 0.0f);
-    glTexCoord2f(s1, t0);
-    glVertex2f(w, 0.0f);
-    glTexCoord2f(s1, t1);
-    glVertex2f(w, h);
-    glTexCoord2f(s0, t1);
-    glVertex2f(0.0f, h);
-    glEnd();
+    texture->drawQuad(Vec2f(s0, t0), Vec2f(s1, t1), Vec2f(0.0f, 0.0f), Vec2f(w, h), quadBlend());
 
     renderObjects(drawLast);
     glMatrixMode(GL_MODELVIEW);

@@ -27,6 +27,9 @@ public:
     Vec2f getScroll() const { return scroll; }
 
 private:
+    /// What the layer's blend mode and colour let the picture leave out.
+    Texture::QuadBlend quadBlend() const;
+
     Handle<Texture> texture;
     Vec2f imageOffset;
     Vec2f tiling{1.0f, 1.0f};

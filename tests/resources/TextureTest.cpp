@@ -1,3 +1,4 @@
+#include "engine/Drawing.h"
 #include "resources/TestFiles.h"
 #include "resources/TextureManager.h"
 #include "support/TestEngine.h"
@@ -218,6 +219,84 @@ TEST_F(TextureBindTest, PixelCoordinatesAddressImagePixels)
     EXPECT_EQ(screenPixel(100, 100), kRed);
     EXPECT_EQ(screenPixel(107, 107), kBlue);
     EXPECT_EQ(screenPixel(103, 104), kGreen);
+}
+
+TEST_F(TextureBindTest, GreyPicturesKeepTwoBytesATexelAndLookTheSame)
+{
+    const struct {
+        const char* name;
+        Pixel odd;
+        GLint format;
+    } cases[] = {{"sprites/tex-grey.tga", {200, 200, 200, 255}, GL_LUMINANCE8_ALPHA8},
+                 {"sprites/tex-tinted.tga", {200, 200, 201, 255}, GL_RGBA}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeTga(c.name, 4, 4, [&](int x, int y) { return x == 3 && y == 3 ? c.odd : Pixel{90, 90, 90, 255}; });
+        Handle<Texture> texture = loadTexture(c.name);
+        glEnable(GL_TEXTURE_2D);
+        texture->bind();
+        GLint format = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+        EXPECT_EQ(format, c.format);
+        texture->drawQuad(Vec2f(0, 0), Vec2f(4, 4), Vec2f(100, 100), Vec2f(104, 104), Texture::QuadBlend::Plain);
+        EXPECT_EQ(screenPixel(103, 103), c.odd);
+        EXPECT_EQ(screenPixel(100, 100), (Pixel{90, 90, 90, 255}));
+    }
+}
+
+// Shipped pictures with clear, solid and in-between parts (the near hills: sky,
+// ground, skyline) or black and glowing parts (the sign), drawn repeated, at
+// their own size and smaller (mip levels), over a coloured screen: leaving parts
+// out must give the picture of the whole quad.
+TEST_F(TextureBindTest, DrawingWithoutHiddenPartsGivesThePictureOfTheWholeQuad)
+{
+    ParameterMap withRegions;
+    withRegions.set<bool>("findRegions", true);
+    Handle<Texture> hills = testEngine().getTextureManager()->get("sprites/bg-hills-near.png", withRegions);
+    withRegions.set<bool>("mipMapping", false);
+    Handle<Texture> sign = testEngine().getTextureManager()->get("sprites/logo.png", withRegions);
+    ASSERT_TRUE(hills->isLoaded() && sign->isLoaded());
+    const PictureRegions& regions = hills->getRegions();
+    ASSERT_FALSE(regions.getSolid().empty());
+    ASSERT_FALSE(regions.getPartial().empty());
+    ASSERT_NE(regions.getSolid().front().row, 0) << "the sky is clear";
+    ASSERT_LT(sign->getRegions().getLit().size(), size_t(32 * 32));
+
+    const Vec2i size = testEngine().getScreenSize();
+    auto draw = [&](const Texture& picture, Texture::QuadBlend blend, bool added, float alpha, float scale) {
+        glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_TEXTURE_2D);
+        picture.bind();
+        setBlendMode(added ? GL_ONE : GL_SRC_ALPHA, added ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
+        glColor4f(0.9f, 1.0f, 0.8f, alpha);
+        const Vec2f texFrom(-300.5f, -40.25f);
+        const Vec2f texTo = texFrom + Vec2f(1.7f * float(picture.getWidth()), 1.2f * float(picture.getHeight()));
+        picture.drawQuad(texFrom, texTo, Vec2f(3.0f, 5.0f), Vec2f(3.0f, 5.0f) + (texTo - texFrom) * scale, blend);
+        EXPECT_TRUE(glIsEnabled(GL_BLEND));
+        EXPECT_EQ(bool(glIsEnabled(GL_ALPHA_TEST)), !added);
+        std::vector<Pixel> pixels(size_t(size.x * size.y));
+        glReadPixels(0, 0, size.x, size.y, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    };
+    using Blend = Texture::QuadBlend;
+    const struct {
+        const Texture& picture;
+        Blend blend;
+        float alpha, scale;
+    } cases[] = {{*hills, Blend::AlphaOpaque, 1.0f, 1.0f}, {*hills, Blend::AlphaOpaque, 1.0f, 0.3f},
+                 {*hills, Blend::Alpha, 0.75f, 0.9f}, {*sign, Blend::Added, 1.0f, 0.97f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "blend " << int(c.blend) << ", scale " << c.scale);
+        const bool added = c.blend == Blend::Added;
+        const std::vector<Pixel> whole = draw(c.picture, Blend::Plain, added, c.alpha, c.scale);
+        const std::vector<Pixel> cut = draw(c.picture, c.blend, added, c.alpha, c.scale);
+        int worst = 0;
+        for (size_t i = 0; i < whole.size(); ++i)
+            worst = std::max({worst, std::abs(whole[i].r - cut[i].r), std::abs(whole[i].g - cut[i].g),
+                              std::abs(whole[i].b - cut[i].b)});
+        EXPECT_LE(worst, 2);
+    }
 }
 
 } // namespace
