@@ -1,5 +1,8 @@
 """Start-up and shutdown of the real program."""
 
+import shutil
+import time
+
 from zorbel_e2e import Game, check, run
 
 
@@ -23,7 +26,21 @@ def runs_silent_without_an_audio_device():
         check(len(lines) == 1, f"expected one warning about audio, got: {lines}")
 
 
+def no_data_directory_still_starts_and_quits():
+    with Game("nodata", data_setup=shutil.rmtree) as game:
+        time.sleep(1.0)
+        game.screenshot("nodata")
+        check(game.alive(), "the game died without its data")
+        errors = game.stderr()
+        check("levels.txt" in errors or "levels/" in errors, f"the missing level list was not mentioned:\n{errors}")
+        audio = game.audio()
+        check(audio.duration() > 0.5 and audio.rms(0.0, audio.duration()) < 0.001,
+              "without sound files nothing may be heard")
+        game.quit()
+
+
 run({
     "starts_and_ends_on_escape": starts_and_ends_on_escape,
     "runs_silent_without_an_audio_device": runs_silent_without_an_audio_device,
+    "no_data_directory_still_starts_and_quits": no_data_directory_still_starts_and_quits,
 })
