@@ -83,9 +83,7 @@ Level* ObjectTest::loadAfloat(const std::string& objects, GameMode mode, Control
 
 std::string ObjectTest::loadReporting(const LevelSpec& course, GameMode mode)
 {
-    testing::internal::CaptureStderr();
-    load(course, mode);
-    return testing::internal::GetCapturedStderr();
+    return stderrOf([&] { load(course, mode); });
 }
 
 void ObjectTest::step(int n)

@@ -11,8 +11,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstdio>
-#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
@@ -23,16 +23,16 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 // A fresh data directory per test; removed with everything in it afterwards.
-class ScratchDir {
-public:
+struct ScratchDir {
     ScratchDir()
     {
         char pattern[] = "/tmp/zorbel-hs-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "";
+        path = mkdtemp(pattern) ? pattern : "";
     }
-    ~ScratchDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+    ~ScratchDir() { fs::remove_all(path); }
 
     std::string file(const std::string& name) const { return path + "/" + name; }
     SearchPathList paths() const
@@ -44,14 +44,8 @@ public:
     std::vector<std::string> names() const
     {
         std::vector<std::string> result;
-        if (DIR* dir = opendir(path.c_str())) {
-            while (dirent* entry = readdir(dir)) {
-                std::string name = entry->d_name;
-                if (name != "." && name != "..")
-                    result.push_back(name);
-            }
-            closedir(dir);
-        }
+        for (const fs::directory_entry& entry : fs::directory_iterator(path))
+            result.push_back(entry.path().filename());
         std::sort(result.begin(), result.end());
         return result;
     }
@@ -256,18 +250,14 @@ TEST(HighscoreTable, AFileThatCannotBeReadIsKeptAsABackupBeforeTheFirstSave)
         EXPECT_EQ(dir.names(), std::vector<std::string>{"highscore.xml"}) << "reading alone moves nothing";
 
         table.insert(777, "a.xml", ST_TIME, "Neu");
-        testing::internal::CaptureStderr();
-        ASSERT_TRUE(table.save());
-        std::string saveMessage = testing::internal::GetCapturedStderr();
+        const std::string saveMessage = stderrOf([&] { EXPECT_TRUE(table.save()); });
         EXPECT_NE(saveMessage.find("highscore.xml.bak"), std::string::npos) << saveMessage;
         EXPECT_EQ(readFileBytes(dir.file("highscore.xml.bak")), content);
         EXPECT_EQ(namesOf(HighscoreTable(dir.paths()).getEntries("a.xml", ST_TIME)), std::vector<std::string>{"Neu"});
 
         // A second damaged file does not overwrite the first backup.
         writeFile(dir.file("highscore.xml"), "garbage");
-        testing::internal::CaptureStderr();
-        ASSERT_TRUE(HighscoreTable(dir.paths()).save());
-        testing::internal::GetCapturedStderr();
+        stderrOf([&] { EXPECT_TRUE(HighscoreTable(dir.paths()).save()); });
         EXPECT_EQ(readFileBytes(dir.file("highscore.xml.bak")), content);
         EXPECT_EQ(readFileBytes(dir.file("highscore.xml.bak.1")), "garbage");
     }
@@ -283,9 +273,7 @@ TEST(HighscoreTable, ADirectoryInThePlaceOfTheFileIsMovedAside)
     HighscoreTable table(dir.paths());
     EXPECT_NE(testing::internal::GetCapturedStderr().find("not a file"), std::string::npos);
     table.insert(5, "a.xml", ST_POINTS, "Neu");
-    testing::internal::CaptureStderr();
-    ASSERT_TRUE(table.save());
-    testing::internal::GetCapturedStderr();
+    stderrOf([&] { EXPECT_TRUE(table.save()); });
     EXPECT_EQ(readFileBytes(dir.file("highscore.xml.bak/inside")), "kept");
     EXPECT_EQ(HighscoreTable(dir.paths()).getEntries("a.xml", ST_POINTS).size(), 1u);
 }
@@ -364,14 +352,11 @@ TEST(HighscoreTable, ADataDirectoryThatIsGoneGivesAMessageNotACrash)
     addSearchPath(nowhere, "/tmp/zorbel-no-such-directory/inner");
     HighscoreTable table(nowhere);
     table.insert(1, "a.xml", ST_TIME, "Niemand");
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(table.save());
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("zorbel: "), std::string::npos);
+    EXPECT_NE(stderrOf([&] { EXPECT_FALSE(table.save()); }).find("zorbel: "), std::string::npos);
     EXPECT_EQ(table.getEntries("a.xml", ST_TIME).size(), 1u);
 
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(HighscoreTable(SearchPathList()).save());
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("no data directory"), std::string::npos);
+    EXPECT_NE(stderrOf([] { EXPECT_FALSE(HighscoreTable(SearchPathList()).save()); }).find("no data directory"),
+              std::string::npos);
 }
 
 TEST(HighscoreTable, ALinkedFileIsRewrittenWhereTheLinkPoints)

@@ -139,6 +139,15 @@ TEST_F(MainMenuTest, ItemsWrapWithTheMoveSoundTheTargetStaysInRangeAndLayoutsCou
     EXPECT_EQ(menu->itemText(3), "Spielersteuerung 1 / 2:   4 Tasten / 4 Tasten");
 }
 
+TEST_F(MainMenuTest, TheNeonSignStandsWholeRightOfTheItems)
+{
+    open();
+    engine.renderCurrentState();
+    // 19.5 to 31.5 units across and 0.5 to 20.3 down a 32 x 24 unit screen.
+    const int area = 384 * 635;
+    EXPECT_GT(area - Frame().count(624, 16, 1008, 651, Rgb{0, 0, 0}, 10), area / 4);
+}
+
 TEST_F(MainMenuTest, GamesAndHighscoresAreRefusedWithTheErrorSoundWhereTheLevelHasNoSuchModeOrList)
 {
     writeFile("levels/levels.txt", "plain.xml hill.xml\n");
@@ -192,10 +201,10 @@ TEST_F(MainMenuTest, EveryChoiceOpensItsRealScreenWithWhatWasChosenAndComesBack)
     auto* realScores = new HighscoreState(&engine);
     auto* realCredits = new CreditsState(&engine);
     auto* realPhysics = new PhysicsState(&engine);
-    testing::internal::CaptureStderr();
-    for (State* screen : std::initializer_list<State*>{realGame, realScores, realCredits, realPhysics})
-        engine.registerState(screen);
-    testing::internal::GetCapturedStderr();
+    stderrOf([&] {
+        for (State* screen : std::initializer_list<State*>{realGame, realScores, realCredits, realPhysics})
+            engine.registerState(screen);
+    });
     open();
     VoiceCounter confirms("sounds/gha.ogg");
     tap(SDLK_RIGHT);

@@ -1,5 +1,7 @@
 #include "support/TestEngine.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -62,6 +64,13 @@ const std::string& scratchDir()
         return path;
     }();
     return *dir;
+}
+
+std::string stderrOf(const std::function<void()>& run)
+{
+    testing::internal::CaptureStderr();
+    run();
+    return testing::internal::GetCapturedStderr();
 }
 
 std::string readFileBytes(const std::string& path)

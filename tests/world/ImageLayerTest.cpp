@@ -8,6 +8,8 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace {
 
 ImageLayer* imageLayer(Level& level)
@@ -39,6 +41,23 @@ TEST(ImageLayer, ScrollsByItsMovementAndTilesTheImageFromItsOffset)
     EXPECT_NEAR(hi.s * image.getWidth(), -63.0f + 2.0f * image.getWidth(), 0.05f);
     EXPECT_NEAR(lo.t * image.getHeight(), -4.0f, 0.05f);
     EXPECT_NEAR(hi.t * image.getHeight(), image.getHeight() - 4.0f, 0.05f);
+}
+
+TEST(ImageLayer, AMultiplyingLayerTintsWhatLiesUnderIt)
+{
+    auto centre = [](int blendMode) {
+        auto level = makeLevel(R"X(<Level size="(40, 30)" backgroundColor="(0.5, 1, 0.25, 1)"><Layers>
+            <ImageLayer imageFilename="bg-sky.png" blendMode=")X" + std::to_string(blendMode) + R"X("/></Layers></Level>)X");
+        renderLevel(*level);
+        std::array<unsigned char, 3> rgb{};
+        glReadPixels(512, 384, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        return rgb;
+    };
+    const auto image = centre(0);
+    const auto tinted = centre(4);
+    const float sky[3] = {0.5f, 1.0f, 0.25f};
+    for (int c = 0; c < 3; ++c)
+        EXPECT_NEAR(tinted[c], image[c] * sky[c], 2.0f) << "channel " << c;
 }
 
 TEST(ImageLayer, DrawsOnlyObjectsWhoseCullingCircleReachesTheView)

@@ -109,12 +109,6 @@ void updates(Level& level, int n)
         level.update();
 }
 
-std::string stderrOf(const std::function<void()>& run)
-{
-    testing::internal::CaptureStderr();
-    run();
-    return testing::internal::GetCapturedStderr();
-}
 
 void registerProbeTypes()
 {

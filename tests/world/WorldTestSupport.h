@@ -61,8 +61,6 @@ public:
 ProbeObject* probe(Level& level, const std::string& id);
 // `n` level updates.
 void updates(Level& level, int n);
-// What `run` writes to stderr.
-std::string stderrOf(const std::function<void()>& run);
 
 // Files ProbeObject with the factory (idempotent).
 void registerProbeTypes();
