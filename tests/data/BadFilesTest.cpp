@@ -313,7 +313,8 @@ TEST_F(BadFiles, HighscoresAreReadInPartOrKeptAsABackup)
         expectLines(messages, "highscore.xml", true, row);
         EXPECT_EQ(fs::exists(dir + "highscore.xml.bak"), backup);
         if (backup) {
-            EXPECT_EQ(readFileBytes(dir + "highscore.xml.bak"), readFileBytes(kBad + "highscore/" + file));
+            const std::string kept = fs::is_directory(kBad + "highscore/" + file) ? "/inside" : "";
+            EXPECT_EQ(readFileBytes(dir + "highscore.xml.bak" + kept), readFileBytes(kBad + "highscore/" + file + kept));
         }
         EXPECT_EQ(capturing(messages, [&] { return HighscoreTable(paths).getEntries("neu.xml", ST_TIME).size(); }), 1u);
         EXPECT_EQ(messages, "") << "the saved table reads cleanly";
