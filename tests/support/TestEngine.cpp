@@ -66,6 +66,14 @@ const std::string& scratchDir()
     return *dir;
 }
 
+std::string writeScratchFile(const std::string& name, const std::string& bytes)
+{
+    const std::filesystem::path path = scratchDir() + name;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+}
+
 std::string stderrOf(const std::function<void()>& run)
 {
     testing::internal::CaptureStderr();

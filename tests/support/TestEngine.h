@@ -22,6 +22,9 @@ void runTicks(Engine& engine, int n);
 // "levels/x.xml" written there loads like a shipped file.
 const std::string& scratchDir();
 
+// Writes `bytes` to scratchDir() + `name`, creating subdirectories; returns the full path.
+std::string writeScratchFile(const std::string& name, const std::string& bytes);
+
 // What `run` writes to stderr.
 std::string stderrOf(const std::function<void()>& run);
 
