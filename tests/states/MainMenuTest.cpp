@@ -106,6 +106,22 @@ TEST_F(MainMenuTest, ItemsWrapWithTheMoveSoundTheTargetStaysInRangeAndLayoutsCou
     }
     EXPECT_EQ(moves.poll(), 9);
 
+    select(3);
+    VoiceCounter changes("sounds/gh.ogg");
+    auto layouts = [&] { return std::make_pair(int(menu->getControlMode1()), int(menu->getControlMode2())); };
+    for (const auto& expected : {std::pair{1, 0}, {0, 1}, {1, 1}, {0, 0}}) {
+        tap(SDLK_RIGHT);
+        EXPECT_EQ(layouts(), expected);
+    }
+    EXPECT_EQ(changes.poll(), 4) << "each change clicks";
+    for (const auto& expected : {std::pair{1, 1}, {0, 1}, {1, 0}, {0, 0}}) {
+        tap(SDLK_LEFT);
+        EXPECT_EQ(layouts(), expected);
+    }
+    EXPECT_EQ(changes.poll(), 8);
+    tap(SDLK_LEFT);
+    EXPECT_EQ(menu->itemText(3), "Spielersteuerung 1 / 2:   4 Tasten / 4 Tasten");
+
     select(2);
     // A held key sends one more key-down per repeat; each one counts, holding alone adds nothing.
     auto repeat = [&](SDLKey key, int times) {
@@ -124,19 +140,6 @@ TEST_F(MainMenuTest, ItemsWrapWithTheMoveSoundTheTargetStaysInRangeAndLayoutsCou
     repeat(SDLK_RIGHT, 250);
     EXPECT_EQ(menu->getPointsNeededToWin(), 200);
     EXPECT_EQ(menu->itemText(2), "Zielpunktzahl:   200");
-
-    select(3);
-    auto layouts = [&] { return std::make_pair(int(menu->getControlMode1()), int(menu->getControlMode2())); };
-    for (const auto& expected : {std::pair{1, 0}, {0, 1}, {1, 1}, {0, 0}}) {
-        tap(SDLK_RIGHT);
-        EXPECT_EQ(layouts(), expected);
-    }
-    for (const auto& expected : {std::pair{1, 1}, {0, 1}, {1, 0}, {0, 0}}) {
-        tap(SDLK_LEFT);
-        EXPECT_EQ(layouts(), expected);
-    }
-    tap(SDLK_LEFT);
-    EXPECT_EQ(menu->itemText(3), "Spielersteuerung 1 / 2:   4 Tasten / 4 Tasten");
 }
 
 TEST_F(MainMenuTest, TheNeonSignStandsWholeRightOfTheItems)
