@@ -217,6 +217,25 @@ TEST(EngineLoop, AnInactiveWindowFreezesScreensAndGameTime)
     e.popState();
 }
 
+// A game left in the background rests instead of keeping a core busy.
+TEST(EngineLoop, AnInactiveWindowRestsAQuarterSecondAPass)
+{
+    Engine& e = testEngine();
+    FakeClock clock;
+    e.setClock(&clock);
+    e.clearQuitRequest();
+    std::vector<std::string> log;
+    e.registerState(new RecordingState("Resting", &e, &log));
+    e.pushState("Resting", ParameterMap());
+    pushFocus(false);
+    pushQuit();
+    e.run();
+    e.setClock(nullptr);
+    pushFocus(true);
+    e.tick();
+    EXPECT_GE(clock.slept, 250u);
+}
+
 TEST(EngineScreens, StackCallsComeInTheirOrderAndUnknownNamesChangeNothing)
 {
     Engine& e = testEngine();
