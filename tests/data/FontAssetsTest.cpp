@@ -24,9 +24,8 @@ constexpr int kMinPadding = 3;
 class FontAssets : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
-        testing::internal::CaptureStderr();
-        font = testEngine().getFontManager()->get(std::string("fonts/") + GetParam() + ".fnt");
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(stderrOf([&] { font = testEngine().getFontManager()->get(std::string("fonts/") + GetParam() + ".fnt"); }),
+                  "");
         ASSERT_TRUE(font && font->isLoaded());
         page.reset(Texture::loadSurface(std::string("data/fonts/") + GetParam() + "_0.png"), SDL_FreeSurface);
         ASSERT_NE(page, nullptr) << IMG_GetError();

@@ -55,18 +55,11 @@ def heard_once(audio, pattern, earliest, latest, search, what):
           f"(searched {start:.1f}-{end:.1f} s), not once between {first:.1f} and {last:.1f} s")
 
 
-def hud_and_view_shown(shot, split):
+def hud_and_view_shown(shot):
     strip = shot.count(0, 0, 200, 768, lambda p: not black(p), step=8)
     check(strip > 0.6 * (200 // 8) * (768 // 8), "the HUD strip on the left is missing")
-    rows = [(0, 380), (387, 767)] if split else [(0, 768)]
-    for top, bottom in rows:
-        view = shot.count(210, top, 1024, bottom, lambda p: not black(p), step=8)
-        check(view > 0.8 * (814 // 8) * ((bottom - top) // 8), f"the game view at rows {top}-{bottom} is empty")
-    if split:
-        # The countdown and the banners are drawn over the middle of both views.
-        gap = (shot.count(210, 380, 420, 387, lambda p: not black(p), step=1)
-               + shot.count(820, 380, 1024, 387, lambda p: not black(p), step=1))
-        check(gap < 20, "the two views are not apart at rows 380-386")
+    view = shot.count(210, 0, 1024, 768, lambda p: not black(p), step=8)
+    check(view > 0.8 * (814 // 8) * (768 // 8), "the game view is empty")
 
 
 def drive_to_the_highscore(game, limit, every, what):
@@ -108,7 +101,7 @@ def one_player_time_trial_to_the_highscore():
         cx, cy = VIEW_CENTRE
         check(shot.count(cx - 200, cy - 200, cx + 200, cy + 200, countdown_red) > 200,
               "no red countdown figure in the middle of the view")
-        hud_and_view_shown(shot, split=False)
+        hud_and_view_shown(shot)
 
         seen = drive_to_the_highscore(game, 150, 2.0, "holding accelerate")
         content = enter_name(game, "Testfahrer", "highscore")
@@ -116,7 +109,7 @@ def one_player_time_trial_to_the_highscore():
         game.key("Return")  # leave the list; the game reloads the level
         time.sleep(1.5)
         shot = game.screenshot("back-in-game")
-        hud_and_view_shown(shot, split=False)
+        hud_and_view_shown(shot)
         game.quit(escapes=2)
 
         audio = game.audio()
@@ -167,42 +160,6 @@ def the_record_run_drives_the_next_run_as_its_ghost():
         game.quit(escapes=2)
 
 
-def two_player_time_trial_both_driving():
-    with Game("time2p") as game:
-        start_game(game, mode_steps=1)
-        started = game.elapsed()
-        time.sleep(1.0)
-        shot = game.screenshot("split")
-        hud_and_view_shown(shot, split=True)
-        game.hold(True, "Up", "w")
-        time.sleep(12.0)
-        moved = game.screenshot("racing")
-        game.hold(False, "Up", "w")
-        hud_and_view_shown(moved, split=True)
-        # Both players drove off: the ground under each view scrolled.
-        check(moved.changed(shot, 210, 200, 1024, 370) > 200, "player 1's view did not move")
-        check(moved.changed(shot, 210, 590, 1024, 760) > 200, "player 2's view did not move")
-        left = game.elapsed()
-        game.quit(escapes=2)
-        heard_once(game.audio(), COUNTDOWN, started - 0.5, started + 5.0, (0.0, left),
-                   "the countdown")
-
-
-def capture_and_king_are_started_and_left():
-    with Game("arenas") as game:
-        start_game(game, level_steps=4, mode_steps=2)  # Mutternarena, Capture the ZORBELlnut
-        time.sleep(1.5)
-        hud_and_view_shown(game.screenshot("capture"), split=True)
-        game.key("Escape")
-        time.sleep(1.2)
-        # Back on the menu's start item: one level further, one mode further.
-        game.key("Up", "Up", "Up", "Up")
-        start_game(game, level_steps=1, mode_steps=1)
-        time.sleep(1.5)
-        hud_and_view_shown(game.screenshot("king"), split=True)
-        game.quit(escapes=2)
-
-
 def story_run_paused_restarted_and_played_to_its_end():
     with Game("story") as game:
         start_game(game, level_steps=3, mode_steps=4)  # Die große Nussjagd, Story
@@ -219,7 +176,7 @@ def story_run_paused_restarted_and_played_to_its_end():
         time.sleep(1.0)
         game.key("Pause")
         time.sleep(1.0)
-        hud_and_view_shown(game.screenshot("restarted"), split=False)
+        hud_and_view_shown(game.screenshot("restarted"))
 
         # A run lasts 99 s of game time; then its points go to the highscores.
         drive_to_the_highscore(game, 240, 3.0, "the story run")
@@ -238,7 +195,5 @@ if __name__ == "__main__":
     run({
         "one_player_time_trial_to_the_highscore": one_player_time_trial_to_the_highscore,
         "the_record_run_drives_the_next_run_as_its_ghost": the_record_run_drives_the_next_run_as_its_ghost,
-        "two_player_time_trial_both_driving": two_player_time_trial_both_driving,
-        "capture_and_king_are_started_and_left": capture_and_king_are_started_and_left,
         "story_run_paused_restarted_and_played_to_its_end": story_run_paused_restarted_and_played_to_its_end,
     })

@@ -1,6 +1,7 @@
 """Start-up and shutdown of the real program, and how its picture reaches the screen.
 These scenarios run on a 1920x1080 display (see tests/CMakeLists.txt)."""
 
+import shutil
 import subprocess
 import time
 
@@ -104,9 +105,23 @@ def window_and_f11_during_a_match():
               "the game fell silent over F11")
 
 
+def no_data_directory_still_starts_and_quits():
+    with Game("nodata", data_setup=shutil.rmtree) as game:
+        time.sleep(1.0)
+        game.screenshot("nodata")
+        check(game.alive(), "the game died without its data")
+        errors = game.stderr()
+        check("levels.txt" in errors or "levels/" in errors, f"the missing level list was not mentioned:\n{errors}")
+        audio = game.audio()
+        check(audio.duration() > 0.5 and audio.rms(0.0, audio.duration()) < 0.001,
+              "without sound files nothing may be heard")
+        game.quit()
+
+
 run({
     "starts_and_ends_on_escape": starts_and_ends_on_escape,
     "runs_silent_without_an_audio_device": runs_silent_without_an_audio_device,
     "full_screen_fills_a_wide_desktop": full_screen_fills_a_wide_desktop,
     "window_and_f11_during_a_match": window_and_f11_during_a_match,
+    "no_data_directory_still_starts_and_quits": no_data_directory_still_starts_and_quits,
 })

@@ -223,6 +223,25 @@ TEST(EngineLoop, AnInactiveWindowFreezesScreensAndGameTime)
     e.popState();
 }
 
+// A game left in the background rests instead of keeping a core busy.
+TEST(EngineLoop, AnInactiveWindowRestsAQuarterSecondAPass)
+{
+    Engine& e = testEngine();
+    FakeClock clock;
+    e.setClock(&clock);
+    e.clearQuitRequest();
+    std::vector<std::string> log;
+    e.registerState(new RecordingState("Resting", &e, &log));
+    e.pushState("Resting", ParameterMap());
+    pushFocus(false);
+    pushQuit();
+    e.run();
+    e.setClock(nullptr);
+    pushFocus(true);
+    e.tick();
+    EXPECT_GE(clock.slept, 250u);
+}
+
 TEST(EngineScreens, StackCallsComeInTheirOrderAndUnknownNamesChangeNothing)
 {
     Engine& e = testEngine();
@@ -237,10 +256,11 @@ TEST(EngineScreens, StackCallsComeInTheirOrderAndUnknownNamesChangeNothing)
     e.pushState("OrderGame", params);
     params.clear(); // the sender's map dies at once; the screen kept its copy
     EXPECT_EQ(game->entered.get<std::string>("levelFilename"), "x.xml");
-    testing::internal::CaptureStderr();
-    e.pushState("NoSuchScreen", ParameterMap());
-    e.pushState("", ParameterMap());
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("NoSuchScreen"), std::string::npos);
+    const std::string said = stderrOf([&] {
+        e.pushState("NoSuchScreen", ParameterMap());
+        e.pushState("", ParameterMap());
+    });
+    EXPECT_NE(said.find("NoSuchScreen"), std::string::npos);
     e.pushState("OrderScores", ParameterMap());
     e.popState();
     EXPECT_EQ(e.getCurrentState(), game);
@@ -339,9 +359,7 @@ TEST(EngineWindow, ADamagedIconIsSkippedWithOneLine)
     for (const auto& [file, reason] : {std::pair<std::string, std::string>{"declares-1x999999.png", "999999 pixels"},
                                        {"fuzz-chunk-past-end-hangs.png", "more bytes than the file has"}}) {
         const std::string path = "tests/data/bad/texture/" + file;
-        testing::internal::CaptureStderr();
-        icon = Engine::loadIcon(path);
-        const std::string messages = testing::internal::GetCapturedStderr();
+        const std::string messages = stderrOf([&] { icon = Engine::loadIcon(path); });
         ASSERT_EQ(icon, nullptr) << path;
         ASSERT_EQ(messages.rfind("zorbel: ", 0), 0u) << messages;
         ASSERT_EQ(std::count(messages.begin(), messages.end(), '\n'), 1) << messages;

@@ -9,11 +9,7 @@
 #include <GL/glu.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-
-namespace fs = std::filesystem;
 
 std::string tileLayer(const std::string& id, int width, int height, int groundRow, const std::string& objects)
 {
@@ -61,9 +57,7 @@ Level* ObjectTest::load(const LevelSpec& course, GameMode mode, ControlMode cont
         << "<Layers>\n"
         << tileLayer("ground", course.width, course.height, course.groundRow, course.objects) << course.extraLayers
         << "</Layers>\n</Level>\n";
-    fs::path path = scratchDir() + name;
-    fs::create_directories(path.parent_path());
-    std::ofstream(path) << xml.str();
+    writeScratchFile(name, xml.str());
     params.set("gameMode", mode);
     params.set("controlMode1", controlMode);
     params.set("controlMode2", controlMode);
@@ -83,9 +77,7 @@ Level* ObjectTest::loadAfloat(const std::string& objects, GameMode mode, Control
 
 std::string ObjectTest::loadReporting(const LevelSpec& course, GameMode mode)
 {
-    testing::internal::CaptureStderr();
-    load(course, mode);
-    return testing::internal::GetCapturedStderr();
+    return stderrOf([&] { load(course, mode); });
 }
 
 void ObjectTest::step(int n)

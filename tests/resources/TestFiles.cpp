@@ -9,20 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <vector>
-
-namespace fs = std::filesystem;
-
-std::string writeScratchFile(const std::string& name, const std::string& bytes)
-{
-    fs::path path = scratchDir() + name;
-    fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-    return path.string();
-}
 
 std::string writeTga(const std::string& name, int width, int height, const std::function<Pixel(int, int)>& pixel,
                      bool alpha)

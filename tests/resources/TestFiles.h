@@ -14,10 +14,6 @@
 // directory under /tmp, removed at exit, which is also a search directory of
 // testEngine(), so "sprites/x.tga" written here loads like a shipped file.
 
-
-// Writes `bytes` to scratchDir() + `name` (creating subdirectories); returns the full path.
-std::string writeScratchFile(const std::string& name, const std::string& bytes);
-
 struct Pixel {
     uint8_t r, g, b, a;
 };

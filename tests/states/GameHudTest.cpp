@@ -103,6 +103,26 @@ TEST_F(GameHudScreen, APlayerWithAPadSeesItNamedInPlaceOfTheKeys)
     EXPECT_NE(bothPads[1], keys[1]);
 }
 
+TEST_F(GameHudScreen, EachPanelNamesItsPlayersKeysShorterWithoutTheFifthKey)
+{
+    int labelPixels[2][2] = {}; // [four keys][player]
+    for (ControlMode controls : {CM_FOUR_KEYS, CM_FIVE_KEYS}) {
+        start(GM_TIME_2P, fullCourse(), 5, controls);
+        engine.renderCurrentState();
+        Frame frame;
+        // The layout's label stands under the player's name in the player's panel.
+        for (int player : {0, 1}) {
+            const int top = int((player == 0 ? 0.185f : 0.735f) * 768);
+            labelPixels[controls == CM_FOUR_KEYS][player] = frame.count(0, top, 204, top + 24, Rgb{38, 166, 209}, 10);
+        }
+        engine.popState();
+    }
+    for (int player : {0, 1}) {
+        EXPECT_GT(labelPixels[1][player], 20) << "player " << player + 1;
+        EXPECT_LT(labelPixels[1][player], labelPixels[0][player]) << "player " << player + 1;
+    }
+}
+
 TEST_F(GameHudScreen, CountdownFigureIsRedAtThreeAndAHalfAndGreenAtAQuarter)
 {
     start(GM_TIME_1P, fullCourse());

@@ -471,9 +471,7 @@ TEST_F(GameScreen, AnUnusableLevelIsReportedOnceAndTheScreenGoesBackToTheMenu)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.level);
         VoiceCounter errors("sounds/error.ogg");
-        testing::internal::CaptureStderr();
-        start(c.mode, c.level);
-        std::string said = testing::internal::GetCapturedStderr();
+        const std::string said = stderrOf([&] { start(c.mode, c.level); });
         EXPECT_EQ(stderrLines(said), 1) << said;
         EXPECT_NE(said.find(c.level), std::string::npos) << said;
         EXPECT_EQ(errors.poll(), 1);
@@ -487,9 +485,7 @@ TEST_F(GameScreen, AnUnusableLevelIsReportedOnceAndTheScreenGoesBackToTheMenu)
     start(GM_TIME_1P, writeLevel("fragile.xml", playerXml(0, kStartX) + finishXml()));
     runTicks(engine, 10);
     writeLevel("fragile.xml", finishXml());
-    testing::internal::CaptureStderr();
-    tap(SDLK_RETURN);
-    std::string said = testing::internal::GetCapturedStderr();
+    const std::string said = stderrOf([] { tap(SDLK_RETURN); });
     EXPECT_EQ(stderrLines(said), 1) << said;
     engine.tick();
     EXPECT_EQ(engine.getCurrentState(), menu);

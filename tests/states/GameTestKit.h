@@ -116,14 +116,15 @@ protected:
         fs::remove_all(scoreDir);
     }
 
-    void start(GameMode mode, const std::string& levelName, int pointsNeededToWin = 5)
+    void start(GameMode mode, const std::string& levelName, int pointsNeededToWin = 5,
+               ControlMode controls = CM_FIVE_KEYS)
     {
         ParameterMap params;
         params.set("gameMode", mode);
         params.set("levelFilename", levelName);
         params.set("pointsNeededToWin", pointsNeededToWin);
-        params.set("controlMode1", CM_FIVE_KEYS);
-        params.set("controlMode2", CM_FIVE_KEYS);
+        params.set("controlMode1", controls);
+        params.set("controlMode2", controls);
         engine.pushState("Game", params);
     }
 

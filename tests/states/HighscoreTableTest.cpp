@@ -11,9 +11,10 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstdio>
-#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <sys/stat.h>
@@ -23,16 +24,16 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 // A fresh data directory per test; removed with everything in it afterwards.
-class ScratchDir {
-public:
+struct ScratchDir {
     ScratchDir()
     {
         char pattern[] = "/tmp/zorbel-hs-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "";
+        path = mkdtemp(pattern) ? pattern : "";
     }
-    ~ScratchDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+    ~ScratchDir() { fs::remove_all(path); }
 
     std::string file(const std::string& name) const { return path + "/" + name; }
     SearchPathList paths() const
@@ -44,14 +45,8 @@ public:
     std::vector<std::string> names() const
     {
         std::vector<std::string> result;
-        if (DIR* dir = opendir(path.c_str())) {
-            while (dirent* entry = readdir(dir)) {
-                std::string name = entry->d_name;
-                if (name != "." && name != "..")
-                    result.push_back(name);
-            }
-            closedir(dir);
-        }
+        for (const fs::directory_entry& entry : fs::directory_iterator(path))
+            result.push_back(entry.path().filename());
         std::sort(result.begin(), result.end());
         return result;
     }
@@ -234,60 +229,30 @@ TEST(HighscoreTable, AMissingFileIsCreatedInTheFirstDataDirectoryAndAFoundOneRew
               (std::vector<std::string>{"Zweite", "Bob"}));
 }
 
+// Each kind of damage is in tests/data/bad/highscore; here what happens around the backup.
 TEST(HighscoreTable, AFileThatCannotBeReadIsKeptAsABackupBeforeTheFirstSave)
 {
-    const std::vector<std::string> damaged = {
-        "",
-        kTwoLevels.substr(0, kTwoLevels.size() / 2),
-        std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 18),
-        "<?xml version=\"1.0\" ?>\n<Level filename=\"a.xml\" />\n",
-    };
-    for (size_t i = 0; i < damaged.size(); ++i) {
-        const std::string& content = damaged[i];
-        SCOPED_TRACE("damaged file " + std::to_string(i));
-        ScratchDir dir;
-        writeFile(dir.file("highscore.xml"), content);
-
-        testing::internal::CaptureStderr();
-        HighscoreTable table(dir.paths());
-        std::string loadMessage = testing::internal::GetCapturedStderr();
-        EXPECT_NE(loadMessage.find("zorbel: " + dir.file("highscore.xml")), std::string::npos) << loadMessage;
-        EXPECT_TRUE(table.getEntries("berg.xml", ST_TIME).empty());
-        EXPECT_EQ(dir.names(), std::vector<std::string>{"highscore.xml"}) << "reading alone moves nothing";
-
-        table.insert(777, "a.xml", ST_TIME, "Neu");
-        testing::internal::CaptureStderr();
-        ASSERT_TRUE(table.save());
-        std::string saveMessage = testing::internal::GetCapturedStderr();
-        EXPECT_NE(saveMessage.find("highscore.xml.bak"), std::string::npos) << saveMessage;
-        EXPECT_EQ(readFileBytes(dir.file("highscore.xml.bak")), content);
-        EXPECT_EQ(namesOf(HighscoreTable(dir.paths()).getEntries("a.xml", ST_TIME)), std::vector<std::string>{"Neu"});
-
-        // A second damaged file does not overwrite the first backup.
-        writeFile(dir.file("highscore.xml"), "garbage");
-        testing::internal::CaptureStderr();
-        ASSERT_TRUE(HighscoreTable(dir.paths()).save());
-        testing::internal::GetCapturedStderr();
-        EXPECT_EQ(readFileBytes(dir.file("highscore.xml.bak")), content);
-        EXPECT_EQ(readFileBytes(dir.file("highscore.xml.bak.1")), "garbage");
-    }
-}
-
-TEST(HighscoreTable, ADirectoryInThePlaceOfTheFileIsMovedAside)
-{
+    const std::string content = kTwoLevels.substr(0, kTwoLevels.size() / 2);
     ScratchDir dir;
-    ASSERT_EQ(mkdir(dir.file("highscore.xml").c_str(), 0755), 0);
-    writeFile(dir.file("highscore.xml") + "/inside", "kept");
+    writeFile(dir.file("highscore.xml"), content);
 
-    testing::internal::CaptureStderr();
-    HighscoreTable table(dir.paths());
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("not a file"), std::string::npos);
-    table.insert(5, "a.xml", ST_POINTS, "Neu");
-    testing::internal::CaptureStderr();
-    ASSERT_TRUE(table.save());
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(readFileBytes(dir.file("highscore.xml.bak/inside")), "kept");
-    EXPECT_EQ(HighscoreTable(dir.paths()).getEntries("a.xml", ST_POINTS).size(), 1u);
+    std::unique_ptr<HighscoreTable> table;
+    const std::string loadMessage = stderrOf([&] { table = std::make_unique<HighscoreTable>(dir.paths()); });
+    EXPECT_NE(loadMessage.find("zorbel: " + dir.file("highscore.xml")), std::string::npos) << loadMessage;
+    EXPECT_TRUE(table->getEntries("berg.xml", ST_TIME).empty());
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"highscore.xml"}) << "reading alone moves nothing";
+
+    table->insert(777, "a.xml", ST_TIME, "Neu");
+    const std::string saveMessage = stderrOf([&] { EXPECT_TRUE(table->save()); });
+    EXPECT_NE(saveMessage.find("highscore.xml.bak"), std::string::npos) << saveMessage;
+    EXPECT_EQ(readFileBytes(dir.file("highscore.xml.bak")), content);
+    EXPECT_EQ(namesOf(HighscoreTable(dir.paths()).getEntries("a.xml", ST_TIME)), std::vector<std::string>{"Neu"});
+
+    // A second damaged file does not overwrite the first backup.
+    writeFile(dir.file("highscore.xml"), "garbage");
+    stderrOf([&] { EXPECT_TRUE(HighscoreTable(dir.paths()).save()); });
+    EXPECT_EQ(readFileBytes(dir.file("highscore.xml.bak")), content);
+    EXPECT_EQ(readFileBytes(dir.file("highscore.xml.bak.1")), "garbage");
 }
 
 TEST(HighscoreTable, ValuesThatDoNotParseAreSkippedWithAMessage)
@@ -373,14 +338,11 @@ TEST(HighscoreTable, AMissingFolderIsMadeAtTheFirstSaveAndOneThatCannotBeGivesAM
     addSearchPath(nowhere, dir.file("file/inner"));
     HighscoreTable table(nowhere);
     table.insert(1, "a.xml", ST_TIME, "Niemand");
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(table.save());
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("zorbel: "), std::string::npos);
+    EXPECT_NE(stderrOf([&] { EXPECT_FALSE(table.save()); }).find("zorbel: "), std::string::npos);
     EXPECT_EQ(table.getEntries("a.xml", ST_TIME).size(), 1u);
 
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(HighscoreTable(SearchPathList()).save());
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("no data directory"), std::string::npos);
+    EXPECT_NE(stderrOf([] { EXPECT_FALSE(HighscoreTable(SearchPathList()).save()); }).find("no data directory"),
+              std::string::npos);
 }
 
 TEST(HighscoreTable, ALinkedFileIsRewrittenWhereTheLinkPoints)

@@ -113,6 +113,22 @@ TEST_F(MainMenuTest, ItemsWrapWithTheMoveSoundTheTargetStaysInRangeAndLayoutsCou
     }
     EXPECT_EQ(moves.poll(), 9);
 
+    select(3);
+    VoiceCounter changes("sounds/gh.ogg");
+    auto layouts = [&] { return std::make_pair(int(menu->getControlMode1()), int(menu->getControlMode2())); };
+    for (const auto& expected : {std::pair{1, 0}, {0, 1}, {1, 1}, {0, 0}}) {
+        tap(SDLK_RIGHT);
+        EXPECT_EQ(layouts(), expected);
+    }
+    EXPECT_EQ(changes.poll(), 4) << "each change clicks";
+    for (const auto& expected : {std::pair{1, 1}, {0, 1}, {1, 0}, {0, 0}}) {
+        tap(SDLK_LEFT);
+        EXPECT_EQ(layouts(), expected);
+    }
+    EXPECT_EQ(changes.poll(), 8);
+    tap(SDLK_LEFT);
+    EXPECT_EQ(menu->itemText(3), "Spielersteuerung 1 / 2:   4 Tasten / 4 Tasten");
+
     select(2);
     // A held key sends one more key-down per repeat; each one counts, holding alone adds nothing.
     auto repeat = [&](SDLKey key, int times) {
@@ -131,19 +147,15 @@ TEST_F(MainMenuTest, ItemsWrapWithTheMoveSoundTheTargetStaysInRangeAndLayoutsCou
     repeat(SDLK_RIGHT, 250);
     EXPECT_EQ(menu->getPointsNeededToWin(), 200);
     EXPECT_EQ(menu->itemText(2), "Zielpunktzahl:   200");
+}
 
-    select(3);
-    auto layouts = [&] { return std::make_pair(int(menu->getControlMode1()), int(menu->getControlMode2())); };
-    for (const auto& expected : {std::pair{1, 0}, {0, 1}, {1, 1}, {0, 0}}) {
-        tap(SDLK_RIGHT);
-        EXPECT_EQ(layouts(), expected);
-    }
-    for (const auto& expected : {std::pair{1, 1}, {0, 1}, {1, 0}, {0, 0}}) {
-        tap(SDLK_LEFT);
-        EXPECT_EQ(layouts(), expected);
-    }
-    tap(SDLK_LEFT);
-    EXPECT_EQ(menu->itemText(3), "Spielersteuerung 1 / 2:   4 Tasten / 4 Tasten");
+TEST_F(MainMenuTest, TheNeonSignStandsWholeRightOfTheItems)
+{
+    open();
+    engine.renderCurrentState();
+    // 19.5 to 31.5 units across and 0.5 to 20.3 down a 32 x 24 unit screen.
+    const int area = 384 * 635;
+    EXPECT_GT(area - Frame().count(624, 16, 1008, 651, Rgb{0, 0, 0}, 10), area / 4);
 }
 
 TEST_F(MainMenuTest, GamesAndHighscoresAreRefusedWithTheErrorSoundWhereTheLevelHasNoSuchModeOrList)
@@ -199,10 +211,10 @@ TEST_F(MainMenuTest, EveryChoiceOpensItsRealScreenWithWhatWasChosenAndComesBack)
     auto* realScores = new HighscoreState(&engine);
     auto* realCredits = new CreditsState(&engine);
     auto* realPhysics = new PhysicsState(&engine);
-    testing::internal::CaptureStderr();
-    for (State* screen : std::initializer_list<State*>{realGame, realScores, realCredits, realPhysics})
-        engine.registerState(screen);
-    testing::internal::GetCapturedStderr();
+    stderrOf([&] {
+        for (State* screen : std::initializer_list<State*>{realGame, realScores, realCredits, realPhysics})
+            engine.registerState(screen);
+    });
     open();
     VoiceCounter confirms("sounds/gha.ogg");
     tap(SDLK_RIGHT);

@@ -1,5 +1,7 @@
 #include "support/TestEngine.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -94,6 +96,21 @@ const std::string& scratchDir()
         return path;
     }();
     return *dir;
+}
+
+std::string writeScratchFile(const std::string& name, const std::string& bytes)
+{
+    const std::filesystem::path path = scratchDir() + name;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+}
+
+std::string stderrOf(const std::function<void()>& run)
+{
+    testing::internal::CaptureStderr();
+    run();
+    return testing::internal::GetCapturedStderr();
 }
 
 std::string readFileBytes(const std::string& path)

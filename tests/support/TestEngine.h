@@ -3,6 +3,7 @@
 #include "engine/Engine.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 // One real engine per test program: a 1024x768 window on the test display
@@ -28,6 +29,12 @@ void runTicks(Engine& engine, int n);
 // removed at exit and searched by testEngine() for data files, so that
 // "levels/x.xml" written there loads like a shipped file.
 const std::string& scratchDir();
+
+// Writes `bytes` to scratchDir() + `name`, creating subdirectories; returns the full path.
+std::string writeScratchFile(const std::string& name, const std::string& bytes);
+
+// What `run` writes to stderr.
+std::string stderrOf(const std::function<void()>& run);
 
 // The whole content of a file ("" when it cannot be read).
 std::string readFileBytes(const std::string& path);

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+#include <array>
 
 namespace {
 
@@ -72,6 +73,23 @@ TEST(ImageLayer, BlendModesLeaveOutOnlyWhatTheyHide)
             worst = std::max(worst, std::abs(quick[i] - blended[i]) * (i % 4 != 3));
         EXPECT_LE(worst, 2);
     }
+}
+
+TEST(ImageLayer, AMultiplyingLayerTintsWhatLiesUnderIt)
+{
+    auto centre = [](int blendMode) {
+        auto level = makeLevel(R"X(<Level size="(40, 30)" backgroundColor="(0.5, 1, 0.25, 1)"><Layers>
+            <ImageLayer imageFilename="bg-sky.png" blendMode=")X" + std::to_string(blendMode) + R"X("/></Layers></Level>)X");
+        renderLevel(*level);
+        std::array<unsigned char, 3> rgb{};
+        glReadPixels(512, 384, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        return rgb;
+    };
+    const auto image = centre(0);
+    const auto tinted = centre(4);
+    const float sky[3] = {0.5f, 1.0f, 0.25f};
+    for (int c = 0; c < 3; ++c)
+        EXPECT_NEAR(tinted[c], image[c] * sky[c], 2.0f) << "channel " << c;
 }
 
 TEST(ImageLayer, DrawsOnlyObjectsWhoseCullingCircleReachesTheView)

@@ -93,6 +93,7 @@ TEST(Physics, PolygonCheckKeepsBadDataAwayFromBox2D)
         {V{{0, 0}, {1, 0}, {1, 1}}, true},
         {V{{0, 0}, {1, 1}, {1, 0}}, true},             // either winding
         {V{{0, 0}, {0.5f, 0}, {1, 0}, {1, 1}}, true},  // a point on an edge
+        {V{{0, 0}, {2, 0}, {2, 2}, {0, 2}, {0, 1}}, true}, // the middle of the left edge listed last
         {octagon, true},
         {nine, false},
         {V{{0, 0}, {1, 0}}, false},

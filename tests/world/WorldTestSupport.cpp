@@ -10,18 +10,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-
-namespace fs = std::filesystem;
-
-void writeScratchFile(const std::string& name, const std::string& text)
-{
-    fs::path path = scratchDir() + name;
-    fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
 
 std::unique_ptr<Level> makeLevel(const std::string& xml, const ParameterMap* params)
 {
@@ -109,12 +97,6 @@ void updates(Level& level, int n)
         level.update();
 }
 
-std::string stderrOf(const std::function<void()>& run)
-{
-    testing::internal::CaptureStderr();
-    run();
-    return testing::internal::GetCapturedStderr();
-}
 
 void registerProbeTypes()
 {

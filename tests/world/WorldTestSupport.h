@@ -16,9 +16,6 @@
 // Helpers of the world tests: scratch data files, levels made from XML text,
 // and an object class that records what happens to it.
 
-// Writes `text` to scratchDir() + `name`, creating subdirectories.
-void writeScratchFile(const std::string& name, const std::string& text);
-
 // A level from the "Level" element in `xml`, named "test.xml" in messages.
 std::unique_ptr<Level> makeLevel(const std::string& xml, const ParameterMap* params = nullptr);
 
@@ -61,8 +58,6 @@ public:
 ProbeObject* probe(Level& level, const std::string& id);
 // `n` level updates.
 void updates(Level& level, int n);
-// What `run` writes to stderr.
-std::string stderrOf(const std::function<void()>& run);
 
 // Files ProbeObject with the factory (idempotent).
 void registerProbeTypes();

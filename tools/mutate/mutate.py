@@ -37,9 +37,9 @@ EQUIVALENT_LIST = os.path.join(REPO, "tools", "mutate", "equivalent.txt")
 COVERAGE = {
     "engine": ["test_engine", "test_resources", "test_data", "test_world", "test_objects", "test_states"],
     "resources": ["test_resources", "test_data", "test_engine", "test_world", "test_objects", "test_states"],
-    "world": ["test_world", "test_objects", "test_states", "replays", "levelcheck", "levelcheck-drive"],
-    "objects": ["test_objects", "test_states", "replays", "levelcheck", "levelcheck-drive"],
-    "states": ["test_states", "replays", "levelcheck", "levelcheck-drive"],
+    "world": ["test_world", "test_objects", "test_states", "test_data", "replays", "levelcheck", "levelcheck-drive"],
+    "objects": ["test_objects", "test_states", "test_data", "replays", "levelcheck", "levelcheck-drive"],
+    "states": ["test_states", "test_data", "replays", "levelcheck", "levelcheck-drive"],
     "main": ["e2e-startup"],
 }
 REPLAYS = sorted(f for f in os.listdir(os.path.join(REPO, "tests", "replays")) if f.endswith(".replay"))
