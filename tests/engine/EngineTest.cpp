@@ -66,6 +66,15 @@ public:
     uint32_t slept = 0;
 };
 
+// Runs the engine's own loop on `clock` until it ends.
+void runOn(Engine& e, FakeClock& clock)
+{
+    e.setClock(&clock);
+    e.clearQuitRequest();
+    e.run();
+    e.setClock(nullptr);
+}
+
 void pushQuit()
 {
     SDL_Event event{};
@@ -131,8 +140,6 @@ TEST(EngineLoop, AStallIsCaughtUpWithAtMostFourSteps)
 {
     Engine& e = testEngine();
     FakeClock clock;
-    e.setClock(&clock);
-    e.clearQuitRequest();
     std::vector<std::string> log;
     auto* state = new RecordingState("LoopStall", &e, &log);
     e.registerState(state);
@@ -143,8 +150,7 @@ TEST(EngineLoop, AStallIsCaughtUpWithAtMostFourSteps)
             e.popState();
     };
     e.pushState("LoopStall", ParameterMap());
-    e.run();
-    e.setClock(nullptr);
+    runOn(e, clock);
 
     EXPECT_EQ(state->updates, 20);
     // Renders come once per pass after at least one step; the difference between
@@ -167,8 +173,6 @@ TEST(EngineLoop, QuitInTheMiddleOfACatchUpEndsTheLoopAndPopsEveryScreen)
 {
     Engine& e = testEngine();
     FakeClock clock;
-    e.setClock(&clock);
-    e.clearQuitRequest();
     std::vector<std::string> log;
     auto* bottom = new RecordingState("QuitBottom", &e, &log);
     auto* top = new RecordingState("QuitTop", &e, &log);
@@ -184,8 +188,7 @@ TEST(EngineLoop, QuitInTheMiddleOfACatchUpEndsTheLoopAndPopsEveryScreen)
     e.pushState("QuitTop", ParameterMap());
     log.clear();
     float timeBefore = e.getTime();
-    e.run();
-    e.setClock(nullptr);
+    runOn(e, clock);
 
     EXPECT_EQ(top->updates, 4) << "the quitting step updates no screen";
     EXPECT_NEAR(e.getTime() - timeBefore, 4 * e.getFrameTime(), 1e-4);
@@ -196,7 +199,8 @@ TEST(EngineLoop, QuitInTheMiddleOfACatchUpEndsTheLoopAndPopsEveryScreen)
     EXPECT_EQ(e.getStackSize(), 0u);
 }
 
-TEST(EngineLoop, AnInactiveWindowFreezesScreensAndGameTime)
+// A game left in the background stands still and rests instead of keeping a core busy.
+TEST(EngineLoop, AnInactiveWindowFreezesScreensAndGameTimeAndRestsAQuarterSecondAPass)
 {
     Engine& e = testEngine();
     std::vector<std::string> log;
@@ -207,39 +211,24 @@ TEST(EngineLoop, AnInactiveWindowFreezesScreensAndGameTime)
     e.tick();
     EXPECT_EQ(state->updates, 1);
     pushFocus(false);
-    float frozenAt = 0;
     e.tick();
-    frozenAt = e.getTime();
+    const float frozenAt = e.getTime();
     runTicks(e, 10);
     EXPECT_FALSE(e.isActive());
     EXPECT_EQ(state->updates, 1);
     EXPECT_EQ(e.getTime(), frozenAt);
+    FakeClock clock;
+    pushQuit();
+    runOn(e, clock);
+    EXPECT_GE(clock.slept, 250u);
 
     pushFocus(true);
+    e.pushState("Frozen", ParameterMap());
     e.tick();
     EXPECT_TRUE(e.isActive());
     EXPECT_EQ(state->updates, 2);
     EXPECT_GT(e.getTime(), frozenAt);
     e.popState();
-}
-
-// A game left in the background rests instead of keeping a core busy.
-TEST(EngineLoop, AnInactiveWindowRestsAQuarterSecondAPass)
-{
-    Engine& e = testEngine();
-    FakeClock clock;
-    e.setClock(&clock);
-    e.clearQuitRequest();
-    std::vector<std::string> log;
-    e.registerState(new RecordingState("Resting", &e, &log));
-    e.pushState("Resting", ParameterMap());
-    pushFocus(false);
-    pushQuit();
-    e.run();
-    e.setClock(nullptr);
-    pushFocus(true);
-    e.tick();
-    EXPECT_GE(clock.slept, 250u);
 }
 
 TEST(EngineScreens, StackCallsComeInTheirOrderAndUnknownNamesChangeNothing)
