@@ -199,7 +199,7 @@ TEST_F(MainMenuTest, GamesAndHighscoresAreRefusedWithTheErrorSoundWhereTheLevelH
 TEST_F(MainMenuTest, EveryChoiceOpensItsRealScreenWithWhatWasChosenAndComesBack)
 {
     // The real screens in place of the recorders, reading the test's level list and highscore file.
-    std::string course = readFileBytes(game_test::levelDir() + "/levels/" + game_test::fullCourse());
+    std::string course = readFileBytes(scratchDir() + "levels/" + game_test::fullCourse());
     course.replace(course.find("<Level "), 7, "<Level name=\"Race\" supportedGameModes=\"GM_TIME_2P\" ");
     writeFile("levels/race.xml", course);
     writeLevel("first.xml", "name=\"First\" supportedGameModes=\"GM_STORY\"");
