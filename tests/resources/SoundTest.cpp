@@ -20,25 +20,16 @@ Handle<Sound> loadSound(const std::string& name, bool streaming = false)
     return testEngine().getSoundManager()->get(name, parameters);
 }
 
-// A 0.3 s mono tone, loaded whole.
-Handle<Sound> shortSound()
+// A mono tone, written on first use: loaded whole, or streamed.
+Handle<Sound> tone(const std::string& name, double seconds, bool streaming)
 {
-    static const std::string name = [] {
-        writeOgg("sounds/sound-short.ogg", 1, kMonoRate, kShortSeconds);
-        return std::string("sounds/sound-short.ogg");
-    }();
-    return loadSound(name);
+    if (testEngine().findFile(name).empty())
+        writeOgg(name, 1, kMonoRate, seconds);
+    return loadSound(name, streaming);
 }
 
-// A 0.6 s mono tone, streamed.
-Handle<Sound> streamedSound()
-{
-    static const std::string name = [] {
-        writeOgg("sounds/sound-stream.ogg", 1, kMonoRate, 0.6);
-        return std::string("sounds/sound-stream.ogg");
-    }();
-    return loadSound(name, true);
-}
+Handle<Sound> shortSound() { return tone("sounds/sound-short.ogg", kShortSeconds, false); }
+Handle<Sound> streamedSound() { return tone("sounds/sound-stream.ogg", 0.6, true); }
 
 ALint sourceInt(const SoundInstance& instance, ALenum what)
 {
