@@ -6,23 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-std::array<int, 3> pixelAt(int x, int yFromTop)
-{
-    Engine& e = testEngine();
-    unsigned char rgb[3] = {0, 0, 0};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, e.getScreenSize().y - 1 - yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-    return {rgb[0], rgb[1], rgb[2]};
-}
 
 // Top half red, bottom half blue.
 void paintRedOverBlue()
@@ -34,19 +24,6 @@ void paintRedOverBlue()
     e.setViewport(0, 0, size.x, size.y / 2);
     clearViewport(RGBA(1, 0, 0, 1));
     e.setViewport(0, 0, size.x, size.y);
-}
-
-std::string makeTempDir()
-{
-    char pattern[] = "/tmp/zorbel-shots-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    return dir ? dir : "";
-}
-
-void touch(const std::string& path)
-{
-    if (FILE* f = std::fopen(path.c_str(), "wb"))
-        std::fclose(f);
 }
 
 const std::array<int, 3> kRed = {255, 0, 0};
@@ -67,9 +44,9 @@ TEST(Viewport, AViewportCountsFromTheTopAndClearingItLeavesTheRestAndTheScissorA
     clearViewport(RGBA(1, 0, 0, 1));
 
     for (auto [x, y] : {std::pair{100, 200}, {399, 299}})
-        EXPECT_EQ(pixelAt(x, y), kRed) << x << ", " << y;
+        EXPECT_EQ(windowPixel(Vec2i(x, y)), kRed) << x << ", " << y;
     for (auto [x, y] : {std::pair{99, 200}, {100, 199}, {400, 299}, {399, 300}, {0, 767}})
-        EXPECT_EQ(pixelAt(x, y), kBlack) << x << ", " << y;
+        EXPECT_EQ(windowPixel(Vec2i(x, y)), kBlack) << x << ", " << y;
     EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
     GLint box[4];
     glGetIntegerv(GL_SCISSOR_BOX, box);
@@ -82,8 +59,8 @@ TEST(Viewport, AViewportCountsFromTheTopAndClearingItLeavesTheRestAndTheScissorA
 TEST(Screenshots, ThePrintKeyFillsTheFirstGapInTheScreenshotsFolderWithATopDownBmp)
 {
     Engine& e = testEngine();
-    std::string dir = makeTempDir();
-    ASSERT_FALSE(dir.empty());
+    const std::string dir = scratchDir() + "shots";
+    std::filesystem::create_directories(dir);
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     ASSERT_EQ(chdir(dir.c_str()), 0);
@@ -99,7 +76,7 @@ TEST(Screenshots, ThePrintKeyFillsTheFirstGapInTheScreenshotsFolderWithATopDownB
         e.tick();
     };
     press(false); // the missing folder is made
-    touch("screenshots/screenshot0003.bmp");
+    writeScratchFile("shots/screenshots/screenshot0003.bmp", "");
     press(true);
     struct stat info;
     for (const char* name : {"0001", "0002", "0004"})
@@ -108,7 +85,6 @@ TEST(Screenshots, ThePrintKeyFillsTheFirstGapInTheScreenshotsFolderWithATopDownB
 
     SDL_Surface* image = SDL_LoadBMP("screenshots/screenshot0002.bmp");
     ASSERT_EQ(chdir(cwd), 0);
-    std::system(("rm -rf " + dir).c_str());
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->w, 1024);
     EXPECT_EQ(image->h, 768);
@@ -137,13 +113,13 @@ TEST(CubeEffect, StartsWithTheOldFrameAndEndsOnTheNewOne)
     e.setViewport(0, 0, 1024, 768);
     clearViewport(RGBA(0, 1, 0, 1));
     e.presentTransition();
-    auto top = pixelAt(512, 100);
-    auto bottom = pixelAt(512, 668);
+    auto top = windowPixel(Vec2i(512, 100));
+    auto bottom = windowPixel(Vec2i(512, 668));
     EXPECT_GT(top[0], 240);
     EXPECT_LT(top[2], 15);
     EXPECT_GT(bottom[2], 240);
     EXPECT_LT(bottom[0], 15);
-    auto left = pixelAt(3, 100);
+    auto left = windowPixel(Vec2i(3, 100));
     EXPECT_GT(left[0], 200) << "the face fills the screen to its edges";
 
     runTicks(e, 44);
@@ -151,7 +127,7 @@ TEST(CubeEffect, StartsWithTheOldFrameAndEndsOnTheNewOne)
     e.setViewport(0, 0, 1024, 768);
     clearViewport(RGBA(0, 1, 0, 1));
     e.presentTransition();
-    auto centre = pixelAt(512, 384);
+    auto centre = windowPixel(Vec2i(512, 384));
     EXPECT_GT(centre[1], 200) << "near the end the new screen faces the viewer";
     EXPECT_LT(centre[0], 30);
     runTicks(e, 2);

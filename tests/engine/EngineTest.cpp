@@ -66,6 +66,15 @@ public:
     uint32_t slept = 0;
 };
 
+// Runs the engine's own loop on `clock` until it ends.
+void runOn(Engine& e, FakeClock& clock)
+{
+    e.setClock(&clock);
+    e.clearQuitRequest();
+    e.run();
+    e.setClock(nullptr);
+}
+
 void pushQuit()
 {
     SDL_Event event{};
@@ -84,10 +93,17 @@ void pushFocus(bool gain)
 
 } // namespace
 
-TEST(EngineKeys, BitsOverSeveralTicksWithRepeatsAndTypedKeys)
+// An observer (the replay recorder) sees every key event with the step that reads it.
+TEST(EngineKeys, BitsOverSeveralTicksWithRepeatsAndTypedKeysAndWhatAnObserverSees)
 {
     Engine& e = testEngine();
     runTicks(e, 1);
+    std::vector<std::pair<uint64_t, int>> seen;
+    e.setEventObserver([&](const SDL_Event& event) {
+        if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP)
+            seen.emplace_back(e.getTickCount(), event.type == SDL_KEYDOWN ? int(event.key.keysym.sym) : -1);
+    });
+    const uint64_t first = e.getTickCount();
     pushKey(SDLK_a, true, 'a');
     e.tick();
     EXPECT_EQ(e.keyBits(SDLK_a), KEY_DOWN | KEY_PRESSED | KEY_HIT);
@@ -125,14 +141,20 @@ TEST(EngineKeys, BitsOverSeveralTicksWithRepeatsAndTypedKeys)
     EXPECT_EQ(e.keyBits(SDLK_LEFT), KEY_PRESSED | KEY_HIT | KEY_RELEASED);
     EXPECT_FALSE(e.hasTypedKeys());
     EXPECT_EQ(e.keyBits(SDLKey(9999)), 0);
+
+    e.setEventObserver(nullptr);
+    pushKey(SDLK_DOWN, true);
+    pushKey(SDLK_DOWN, false);
+    e.tick();
+    const std::vector<std::pair<uint64_t, int>> expected = {
+        {first + 1, SDLK_a}, {first + 3, SDLK_a}, {first + 5, -1}, {first + 7, SDLK_LEFT}, {first + 7, -1}};
+    EXPECT_EQ(seen, expected);
 }
 
 TEST(EngineLoop, AStallIsCaughtUpWithAtMostFourSteps)
 {
     Engine& e = testEngine();
     FakeClock clock;
-    e.setClock(&clock);
-    e.clearQuitRequest();
     std::vector<std::string> log;
     auto* state = new RecordingState("LoopStall", &e, &log);
     e.registerState(state);
@@ -143,8 +165,7 @@ TEST(EngineLoop, AStallIsCaughtUpWithAtMostFourSteps)
             e.popState();
     };
     e.pushState("LoopStall", ParameterMap());
-    e.run();
-    e.setClock(nullptr);
+    runOn(e, clock);
 
     EXPECT_EQ(state->updates, 20);
     // Renders come once per pass after at least one step; the difference between
@@ -167,8 +188,6 @@ TEST(EngineLoop, QuitInTheMiddleOfACatchUpEndsTheLoopAndPopsEveryScreen)
 {
     Engine& e = testEngine();
     FakeClock clock;
-    e.setClock(&clock);
-    e.clearQuitRequest();
     std::vector<std::string> log;
     auto* bottom = new RecordingState("QuitBottom", &e, &log);
     auto* top = new RecordingState("QuitTop", &e, &log);
@@ -184,8 +203,7 @@ TEST(EngineLoop, QuitInTheMiddleOfACatchUpEndsTheLoopAndPopsEveryScreen)
     e.pushState("QuitTop", ParameterMap());
     log.clear();
     float timeBefore = e.getTime();
-    e.run();
-    e.setClock(nullptr);
+    runOn(e, clock);
 
     EXPECT_EQ(top->updates, 4) << "the quitting step updates no screen";
     EXPECT_NEAR(e.getTime() - timeBefore, 4 * e.getFrameTime(), 1e-4);
@@ -196,7 +214,8 @@ TEST(EngineLoop, QuitInTheMiddleOfACatchUpEndsTheLoopAndPopsEveryScreen)
     EXPECT_EQ(e.getStackSize(), 0u);
 }
 
-TEST(EngineLoop, AnInactiveWindowFreezesScreensAndGameTime)
+// A game left in the background stands still and rests instead of keeping a core busy.
+TEST(EngineLoop, AnInactiveWindowFreezesScreensAndGameTimeAndRestsAQuarterSecondAPass)
 {
     Engine& e = testEngine();
     std::vector<std::string> log;
@@ -207,39 +226,24 @@ TEST(EngineLoop, AnInactiveWindowFreezesScreensAndGameTime)
     e.tick();
     EXPECT_EQ(state->updates, 1);
     pushFocus(false);
-    float frozenAt = 0;
     e.tick();
-    frozenAt = e.getTime();
+    const float frozenAt = e.getTime();
     runTicks(e, 10);
     EXPECT_FALSE(e.isActive());
     EXPECT_EQ(state->updates, 1);
     EXPECT_EQ(e.getTime(), frozenAt);
+    FakeClock clock;
+    pushQuit();
+    runOn(e, clock);
+    EXPECT_GE(clock.slept, 250u);
 
     pushFocus(true);
+    e.pushState("Frozen", ParameterMap());
     e.tick();
     EXPECT_TRUE(e.isActive());
     EXPECT_EQ(state->updates, 2);
     EXPECT_GT(e.getTime(), frozenAt);
     e.popState();
-}
-
-// A game left in the background rests instead of keeping a core busy.
-TEST(EngineLoop, AnInactiveWindowRestsAQuarterSecondAPass)
-{
-    Engine& e = testEngine();
-    FakeClock clock;
-    e.setClock(&clock);
-    e.clearQuitRequest();
-    std::vector<std::string> log;
-    e.registerState(new RecordingState("Resting", &e, &log));
-    e.pushState("Resting", ParameterMap());
-    pushFocus(false);
-    pushQuit();
-    e.run();
-    e.setClock(nullptr);
-    pushFocus(true);
-    e.tick();
-    EXPECT_GE(clock.slept, 250u);
 }
 
 TEST(EngineScreens, StackCallsComeInTheirOrderAndUnknownNamesChangeNothing)
@@ -319,31 +323,6 @@ TEST(EngineTransitions, LifetimeFollowsTheDuration)
     EXPECT_EQ(e.getTransition(), second);
     ticksUntilDone(e, 1000);
     EXPECT_EQ(alive, 0);
-}
-
-TEST(EngineKeys, AnObserverSeesEveryEventWithItsStep)
-{
-    Engine& e = testEngine();
-    std::vector<std::pair<uint64_t, int>> seen;
-    e.setEventObserver([&](const SDL_Event& event) {
-        if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP)
-            seen.emplace_back(e.getTickCount(), event.type == SDL_KEYDOWN ? int(event.key.keysym.sym) : -1);
-    });
-    e.tick();
-    uint64_t first = e.getTickCount();
-    pushKey(SDLK_UP, true);
-    e.tick();
-    pushKey(SDLK_UP, false);
-    e.tick();
-    e.setEventObserver(nullptr);
-    pushKey(SDLK_DOWN, true);
-    e.tick();
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0], std::make_pair(first + 1, int(SDLK_UP)));
-    EXPECT_EQ(seen[1], std::make_pair(first + 2, -1));
-    EXPECT_TRUE(e.isKeyDown(SDLK_DOWN)) << "the engine still handles events after the observer";
-    pushKey(SDLK_DOWN, false);
-    e.tick();
 }
 
 // A damaged icon must not keep the game from its menu: it is checked like any

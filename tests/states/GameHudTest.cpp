@@ -77,50 +77,41 @@ TEST_F(GameHudScreen, TwoPlayerViewsAreStackedWithAGapBesideTheStrip)
     EXPECT_GT(frame.count(230, 387, 1024, 767, overSky(0, 0, 0, 0), 2), 10000);
 }
 
-TEST_F(GameHudScreen, APlayerWithAPadSeesItNamedInPlaceOfTheKeys)
+// The layout's label stands under the player's name in the player's panel: the
+// keys, shorter without the fifth, or the player's pad in their place.
+TEST_F(GameHudScreen, EachPanelNamesItsPlayersKeysShorterWithoutTheFifthKeyOrItsPad)
 {
-    start(GM_CTZ, fullCourse(), 10);
-    runTicks(engine, 10);
-    // The strip's layout line of each player, as drawn with `pads` pads.
-    auto layoutLines = [&](int pads) {
+    // Each player's label as drawn with `pads` pads, and how many of its pixels are the label's blue.
+    auto labels = [&](int pads) {
         engine.getPads().setCount(pads);
         engine.renderCurrentState();
         Frame frame;
-        std::array<std::vector<int>, 2> lines;
-        for (int player = 0; player < 2; ++player)
-            for (int y = int((player ? 0.735f : 0.185f) * 768); y < int((player ? 0.765f : 0.215f) * 768); ++y)
-                for (int x = 0; x < 204; ++x)
-                    lines[player].push_back(frame.at(x, y).r + 256 * frame.at(x, y).g);
-        return lines;
-    };
-    const auto keys = layoutLines(0);
-    const auto firstPad = layoutLines(1);
-    const auto bothPads = layoutLines(2);
-    engine.getPads().setCount(0);
-    EXPECT_NE(firstPad[0], keys[0]);
-    EXPECT_EQ(firstPad[1], keys[1]) << "the second player has no pad yet";
-    EXPECT_EQ(bothPads[0], firstPad[0]);
-    EXPECT_NE(bothPads[1], keys[1]);
-}
-
-TEST_F(GameHudScreen, EachPanelNamesItsPlayersKeysShorterWithoutTheFifthKey)
-{
-    int labelPixels[2][2] = {}; // [four keys][player]
-    for (ControlMode controls : {CM_FOUR_KEYS, CM_FIVE_KEYS}) {
-        start(GM_TIME_2P, fullCourse(), 5, controls);
-        engine.renderCurrentState();
-        Frame frame;
-        // The layout's label stands under the player's name in the player's panel.
+        std::array<std::pair<std::vector<int>, int>, 2> shown;
         for (int player : {0, 1}) {
             const int top = int((player == 0 ? 0.185f : 0.735f) * 768);
-            labelPixels[controls == CM_FOUR_KEYS][player] = frame.count(0, top, 204, top + 24, Rgb{38, 166, 209}, 10);
+            for (int y = top; y < top + 24; ++y)
+                for (int x = 0; x < 204; ++x)
+                    shown[player].first.push_back(frame.at(x, y).r + 256 * frame.at(x, y).g);
+            shown[player].second = frame.count(0, top, 204, top + 24, Rgb{38, 166, 209}, 10);
         }
-        engine.popState();
-    }
+        return shown;
+    };
+    start(GM_TIME_2P, fullCourse(), 5, CM_FOUR_KEYS);
+    const auto fourKeys = labels(0);
+    engine.popState();
+    start(GM_TIME_2P, fullCourse(), 5, CM_FIVE_KEYS);
+    const auto keys = labels(0);
+    const auto firstPad = labels(1);
+    const auto bothPads = labels(2);
+    engine.getPads().setCount(0);
     for (int player : {0, 1}) {
-        EXPECT_GT(labelPixels[1][player], 20) << "player " << player + 1;
-        EXPECT_LT(labelPixels[1][player], labelPixels[0][player]) << "player " << player + 1;
+        EXPECT_GT(fourKeys[player].second, 20) << "player " << player + 1;
+        EXPECT_LT(fourKeys[player].second, keys[player].second) << "player " << player + 1;
     }
+    EXPECT_NE(firstPad[0].first, keys[0].first);
+    EXPECT_EQ(firstPad[1].first, keys[1].first) << "the second player has no pad yet";
+    EXPECT_EQ(bothPads[0].first, firstPad[0].first);
+    EXPECT_NE(bothPads[1].first, keys[1].first);
 }
 
 TEST_F(GameHudScreen, CountdownFigureIsRedAtThreeAndAHalfAndGreenAtAQuarter)

@@ -159,9 +159,7 @@ TEST_F(GameScreen, ANamedRecordRunIsKeptAndDrivesTheNextRunAsItsGhostStepForStep
 // Only a faster run replaces the kept one; a ghost file that is no ghost is replaced.
 TEST(GhostFile, OnlyAFasterRunReplacesTheKeptOne)
 {
-    char pattern[] = "/tmp/zorbel-ghosts-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string path = std::string(pattern) + "/l.ghost";
+    const std::string path = scratchDir() + "l.ghost";
     GhostRun run;
     run.levelFilename = "l.xml";
     run.levelChecksum = 7;
@@ -184,17 +182,16 @@ TEST(GhostFile, OnlyAFasterRunReplacesTheKeptOne)
         }
         run.hundredths = c.offered;
         run.steps[1].chassisX = int32_t(c.offered);
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(keepIfFaster(path, run), c.replaces);
         GhostRun now;
-        EXPECT_TRUE(loadGhost(path, "l.xml", 7, now));
-        testing::internal::GetCapturedStderr();
+        stderrOf([&] {
+            EXPECT_EQ(keepIfFaster(path, run), c.replaces);
+            EXPECT_TRUE(loadGhost(path, "l.xml", 7, now));
+        });
         const uint32_t expected = c.replaces ? c.offered : uint32_t(c.kept);
         EXPECT_EQ(now.hundredths, expected);
         ASSERT_EQ(now.steps.size(), 2u);
         EXPECT_EQ(now.steps[1].chassisX, int32_t(expected));
     }
-    fs::remove_all(pattern);
 }
 
 TEST_F(GameScreen, ATimeThatDoesNotQualifyRestartsAtOnceAndTheBestTimeIsTheRecord)
@@ -467,7 +464,7 @@ TEST_F(GameScreen, AnUnusableLevelIsReportedOnceAndTheScreenGoesBackToTheMenu)
         {GM_TIME_1P, writeLevel("endless.xml", playerXml(0, kStartX))},
         {GM_TIME_2P, writeLevel("endless2.xml", playerXml(0, kStartX) + playerXml(1, kStartX))},
     };
-    std::ofstream(levelDir() + "/levels/broken.xml") << "<Level><Layers>";
+    writeScratchFile("levels/broken.xml", "<Level><Layers>");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.level);
         VoiceCounter errors("sounds/error.ogg");

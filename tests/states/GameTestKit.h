@@ -18,7 +18,7 @@
 #include <vector>
 
 // The game screen on the real engine with real level files: a short flat
-// course in a scratch data directory, a recorder as the menu below the game,
+// course in the test engine's scratch directory, a recorder as the menu below the game,
 // and a highscore file of the test's own.
 
 namespace game_test {
@@ -31,23 +31,6 @@ constexpr float kStartX = 4.0f;
 constexpr float kFinishX = 12.0f;
 constexpr int kLevelWidth = 40;
 constexpr int kLevelHeight = 12;
-
-inline const std::string& levelDir()
-{
-    static const std::string* dir = [] {
-        char pattern[] = "/tmp/zorbel-game-levels-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (!made)
-            std::abort();
-        auto* path = new std::string(made);
-        std::atexit([] { fs::remove_all(levelDir()); });
-        fs::create_directories(*path + "/levels");
-        testEngine().addSearchPath(*path);
-        registerAllObjectTypes();
-        return path;
-    }();
-    return *dir;
-}
 
 inline std::string playerXml(int playerNo, float x, int direction = 1)
 {
@@ -80,7 +63,7 @@ inline std::string writeLevel(const std::string& name, const std::string& object
         xml << "</Row>\n";
     }
     xml << "</TileMapLayer>\n</Layers>\n</Level>\n";
-    std::ofstream(levelDir() + "/levels/" + name) << xml.str();
+    writeScratchFile("levels/" + name, xml.str());
     return name;
 }
 
@@ -96,7 +79,7 @@ protected:
     void SetUp() override
     {
         settleEngine();
-        levelDir();
+        registerAllObjectTypes();
         char pattern[] = "/tmp/zorbel-game-scores-XXXXXX";
         const char* made = mkdtemp(pattern);
         ASSERT_NE(made, nullptr);

@@ -14,28 +14,25 @@
 #include <fstream>
 #include <functional>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 // Every test writes the level list, level files and highscores it wants into one
-// scratch directory that is searched before "data" and holds the player's files
-// while the test runs, so the shipped levels never get in the way.
+// folder that is searched before "data" and holds the player's files while the
+// test runs, so the shipped levels never get in the way.
 const std::string& levelDir()
 {
     static const std::string dir = [] {
-        char pattern[] = "/tmp/zorbel-menu-XXXXXX";
-        std::string made = mkdtemp(pattern);
-        mkdir((made + "/levels").c_str(), 0755);
-        return made + "/";
+        std::filesystem::create_directories(scratchDir() + "menu/levels");
+        return scratchDir() + "menu/";
     }();
     return dir;
 }
 
 void writeFile(const std::string& name, const std::string& text)
 {
-    std::ofstream(levelDir() + name) << text;
+    writeScratchFile("menu/" + name, text);
 }
 
 void writeLevel(const std::string& file, const std::string& attributes)
@@ -199,7 +196,7 @@ TEST_F(MainMenuTest, GamesAndHighscoresAreRefusedWithTheErrorSoundWhereTheLevelH
 TEST_F(MainMenuTest, EveryChoiceOpensItsRealScreenWithWhatWasChosenAndComesBack)
 {
     // The real screens in place of the recorders, reading the test's level list and highscore file.
-    std::string course = readFileBytes(game_test::levelDir() + "/levels/" + game_test::fullCourse());
+    std::string course = readFileBytes(scratchDir() + "levels/" + game_test::fullCourse());
     course.replace(course.find("<Level "), 7, "<Level name=\"Race\" supportedGameModes=\"GM_TIME_2P\" ");
     writeFile("levels/race.xml", course);
     writeLevel("first.xml", "name=\"First\" supportedGameModes=\"GM_STORY\"");
@@ -207,6 +204,7 @@ TEST_F(MainMenuTest, EveryChoiceOpensItsRealScreenWithWhatWasChosenAndComesBack)
     writeFile("highscore.xml", "<?xml version=\"1.0\" ?>\n<Highscore><Level filename=\"race.xml\">"
                                "<ScoreType type=\"1\"><Score name=\"Ada\" value=\"1234\" /></ScoreType>"
                                "</Level></Highscore>\n");
+    registerAllObjectTypes();
     auto* realGame = new GameState(&engine);
     auto* realScores = new HighscoreState(&engine);
     auto* realCredits = new CreditsState(&engine);
@@ -460,8 +458,6 @@ TEST_F(MainMenuTest, ThePlayersOwnLevelsFollowTheShippedOnesUnlessNamedLikeOne)
     writeLevel("good.xml", "name=\"Gut\"");
     // The player's folder as an installed game has it: searched after the shipped data.
     const std::string own = levelDir() + "own/";
-    mkdir(own.c_str(), 0755);
-    mkdir((own + "levels").c_str(), 0755);
     writeFile("own/levels/levels.txt", "mine.xml good.xml");
     writeFile("own/levels/mine.xml", "<Level name=\"Meins\"/>");
     writeFile("own/levels/good.xml", "<Level name=\"Kopie\"/>");
@@ -470,9 +466,7 @@ TEST_F(MainMenuTest, ThePlayersOwnLevelsFollowTheShippedOnesUnlessNamedLikeOne)
     folders.player = own;
     engine.setFolders(folders);
     engine.addSearchPath(own);
-    testing::internal::CaptureStderr();
-    open();
-    std::string messages = testing::internal::GetCapturedStderr();
+    const std::string messages = stderrOf([&] { open(); });
     EXPECT_EQ(menu->getLevelNames(), (std::vector<std::string>{"Gut", "Meins"}));
     EXPECT_NE(messages.find(own + "levels/levels.txt: level \"good.xml\" has the file name of " + levelDir()), std::string::npos)
         << messages;

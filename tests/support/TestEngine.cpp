@@ -113,6 +113,14 @@ std::string stderrOf(const std::function<void()>& run)
     return testing::internal::GetCapturedStderr();
 }
 
+std::array<int, 3> windowPixel(Vec2i at)
+{
+    unsigned char rgb[3] = {0, 0, 0};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(at.x, testEngine().getScreenMapping().getWindowSize().y - 1 - at.y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    return {rgb[0], rgb[1], rgb[2]};
+}
+
 std::string readFileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

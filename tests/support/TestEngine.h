@@ -2,6 +2,7 @@
 
 #include "engine/Engine.h"
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -21,6 +22,9 @@ SDL_Event padEvent(Uint8 type, int pad, int index, int value = 0);
 SDL_Event padRelease(const SDL_Event& event);
 // Pushes `event` into the queue, as a real device would.
 void pushEvent(SDL_Event event);
+
+// The window's pixel at `at` (from the top left) as red, green and blue.
+std::array<int, 3> windowPixel(Vec2i at);
 
 // Runs `n` engine ticks.
 void runTicks(Engine& engine, int n);

@@ -81,9 +81,7 @@ TEST(ImageLayer, AMultiplyingLayerTintsWhatLiesUnderIt)
         auto level = makeLevel(R"X(<Level size="(40, 30)" backgroundColor="(0.5, 1, 0.25, 1)"><Layers>
             <ImageLayer imageFilename="bg-sky.png" blendMode=")X" + std::to_string(blendMode) + R"X("/></Layers></Level>)X");
         renderLevel(*level);
-        std::array<unsigned char, 3> rgb{};
-        glReadPixels(512, 384, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-        return rgb;
+        return windowPixel(Vec2i(512, 383));
     };
     const auto image = centre(0);
     const auto tinted = centre(4);
