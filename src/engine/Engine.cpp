@@ -59,6 +59,10 @@ Engine::Engine(int width, int height, float fps, const std::string& caption, con
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
+    // Nothing is depth-tested, and without a depth buffer llvmpipe drops the
+    // earlier drawing of every 64x64 screen tile that a later unblended quad
+    // covers whole: the far layers below solid ground cost (almost) nothing.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     // Asked before the first mode is set, SDL tells the desktop's own size: full screen
     // at that size needs no mode switch.
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
