@@ -142,7 +142,13 @@ void Engine::openAudio()
 void Engine::createCaptureTextures()
 {
     PixelRect picture = mapping.getPicture();
-    captureTextureSize = Vec2i(powerOfTwoAtLeast(picture.width), powerOfTwoAtLeast(picture.height));
+    // A GL that takes textures of any size keeps the two captures at the
+    // picture's own size: a quarter less memory at 1024x768 than 1024x1024.
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (extensions && std::strstr(extensions, "GL_ARB_texture_non_power_of_two"))
+        captureTextureSize = Vec2i(picture.width, picture.height);
+    else
+        captureTextureSize = Vec2i(powerOfTwoAtLeast(picture.width), powerOfTwoAtLeast(picture.height));
     glGenTextures(2, captureTextures);
     for (GLuint texture : captureTextures) {
         glBindTexture(GL_TEXTURE_2D, texture);
