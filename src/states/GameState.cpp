@@ -278,8 +278,9 @@ void GameState::warmRenderer()
     const Vec2i size = engine->getScreenMapping().getWindowSize();
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
+    // Rows of four-byte pixels meet the default row alignment: the pixel
+    // store state, which texture uploads rely on, stays as it is.
     std::vector<GLubyte> kept(size_t(size.x) * size_t(size.y) * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, size.x, size.y, GL_RGBA, GL_UNSIGNED_BYTE, kept.data());
     glScissor(0, 0, 1, 1);
     glEnable(GL_SCISSOR_TEST);
@@ -295,7 +296,6 @@ void GameState::warmRenderer()
     setTexturing(false);
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glDrawPixels(size.x, size.y, GL_RGBA, GL_UNSIGNED_BYTE, kept.data());
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }
