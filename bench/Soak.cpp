@@ -59,6 +59,8 @@ public:
         auto now = WallClock::now();
         if (steps > 0) {
             double gap = std::chrono::duration<double>(now - lastStep).count();
+            if (steps == 1)
+                firstGap = gap;
             if (gap > longestGap) {
                 longestGap = gap;
                 longestGapStep = steps;
@@ -97,6 +99,8 @@ public:
     int steps = 0;
     double longestGap = 0.0;
     int longestGapStep = 0;
+    // The gap after the first step holds the level's first frame.
+    double firstGap = 0.0;
 
 private:
     uint32_t tick = 0;
@@ -243,6 +247,7 @@ int main(int argc, char** argv)
     if (match) {
         std::printf("longest_gap_ms %.2f\n", game->longestGap * 1000.0);
         std::printf("longest_gap_before_step %d\n", game->longestGapStep);
+        std::printf("first_gap_ms %.2f\n", game->firstGap * 1000.0);
         std::printf("winner %d\n", game->getWinner());
         // Whole seconds only: the last one was cut short by the end of the run.
         std::string frames;

@@ -59,6 +59,10 @@ Engine::Engine(int width, int height, float fps, const std::string& caption, con
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
+    // Nothing is depth-tested, and without a depth buffer llvmpipe drops the
+    // earlier drawing of every 64x64 screen tile that a later unblended quad
+    // covers whole: the far layers below solid ground cost (almost) nothing.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     // Asked before the first mode is set, SDL tells the desktop's own size: full screen
     // at that size needs no mode switch.
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
@@ -138,7 +142,13 @@ void Engine::openAudio()
 void Engine::createCaptureTextures()
 {
     PixelRect picture = mapping.getPicture();
-    captureTextureSize = Vec2i(powerOfTwoAtLeast(picture.width), powerOfTwoAtLeast(picture.height));
+    // A GL that takes textures of any size keeps the two captures at the
+    // picture's own size: a quarter less memory at 1024x768 than 1024x1024.
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (extensions && std::strstr(extensions, "GL_ARB_texture_non_power_of_two"))
+        captureTextureSize = Vec2i(picture.width, picture.height);
+    else
+        captureTextureSize = Vec2i(powerOfTwoAtLeast(picture.width), powerOfTwoAtLeast(picture.height));
     glGenTextures(2, captureTextures);
     for (GLuint texture : captureTextures) {
         glBindTexture(GL_TEXTURE_2D, texture);

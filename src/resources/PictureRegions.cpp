@@ -12,7 +12,11 @@ int wrap(int index, int count)
 
 void addSpans(std::vector<PictureRegions::Span>& spans, const std::vector<bool>& wanted, int columns, int rows)
 {
+    // Spans that reach down to the row before, which a span of the same
+    // columns on this row continues.
+    std::vector<size_t> open, stillOpen;
     for (int row = 0; row < rows; ++row) {
+        stillOpen.clear();
         for (int column = 0; column < columns;) {
             if (!wanted[size_t(row * columns + column)]) {
                 ++column;
@@ -21,9 +25,18 @@ void addSpans(std::vector<PictureRegions::Span>& spans, const std::vector<bool>&
             int end = column + 1;
             while (end < columns && wanted[size_t(row * columns + end)])
                 ++end;
-            spans.push_back({row, column, end});
+            size_t index = spans.size();
+            for (size_t i : open)
+                if (spans[i].begin == column && spans[i].end == end)
+                    index = i;
+            if (index == spans.size())
+                spans.push_back({row, column, end, row + 1});
+            else
+                spans[index].rowEnd = row + 1;
+            stillOpen.push_back(index);
             column = end;
         }
+        open.swap(stillOpen);
     }
 }
 

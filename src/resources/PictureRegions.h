@@ -20,11 +20,14 @@ public:
     /// Side of a cell in picture pixels.
     static constexpr int kCellSize = 32;
 
-    /// A row of neighbouring cells of one kind: cells [begin, end) of cell row `row`.
+    /// A rectangle of cells of one kind: columns [begin, end) of cell rows [row, rowEnd).
+    /// The same columns on neighbouring rows make one span, so a solid ground is one
+    /// quad that whole screen tiles lie in (see the video set-up in Engine).
     struct Span {
         int row;
         int begin;
         int end;
+        int rowEnd;
     };
 
     /// Nothing found: every cell is drawn, blended.

@@ -410,7 +410,7 @@ void drawSpans(const std::vector<PictureRegions::Span>& spans, const PictureRegi
                 const float s0 = std::max(float(i * w + span.begin * cell), texFrom.x);
                 const float s1 = std::min(float(i * w + std::min(span.end * cell, w)), texTo.x);
                 const float t0 = std::max(float(j * h + span.row * cell), texFrom.y);
-                const float t1 = std::min(float(j * h + std::min((span.row + 1) * cell, h)), texTo.y);
+                const float t1 = std::min(float(j * h + std::min(span.rowEnd * cell, h)), texTo.y);
                 if (s0 >= s1 || t0 >= t1)
                     continue;
                 const float x0 = placeX(s0), x1 = placeX(s1), y0 = placeY(t0), y1 = placeY(t1);

@@ -1,6 +1,7 @@
 #include "states/GameState.h"
 
 #include "engine/CubeTransition.h"
+#include "engine/Drawing.h"
 #include "engine/Engine.h"
 #include "objects/CheckpointObject.h"
 #include "objects/GhostObject.h"
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -261,7 +263,41 @@ bool GameState::loadLevel(const std::string& name)
     }
     levelFilename = name;
     startGhost();
+    warmRenderer();
     return true;
+}
+
+void GameState::warmRenderer()
+{
+    // llvmpipe compiles its code for a combination of drawing state when a
+    // draw first meets it: a frame of a new level met in play costs a few
+    // frames' time and drops steps. Drawn here, while the level loads, the
+    // code is ready. The draws are cut to one pixel to cost little; the clears
+    // of the frame are not, so the back buffer, which the screen-change effect
+    // captures, is kept and put back.
+    const Vec2i size = engine->getScreenMapping().getWindowSize();
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    // Rows of four-byte pixels meet the default row alignment: the pixel
+    // store state, which texture uploads rely on, stays as it is.
+    std::vector<GLubyte> kept(size_t(size.x) * size_t(size.y) * 4);
+    glReadPixels(0, 0, size.x, size.y, GL_RGBA, GL_UNSIGNED_BYTE, kept.data());
+    glScissor(0, 0, 1, 1);
+    glEnable(GL_SCISSOR_TEST);
+    hud.render(*this);
+    glDisable(GL_SCISSOR_TEST);
+
+    glViewport(0, 0, size.x, size.y);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glRasterPos2f(-1.0f, -1.0f);
+    setTexturing(false);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glDrawPixels(size.x, size.y, GL_RGBA, GL_UNSIGNED_BYTE, kept.data());
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }
 
 void GameState::startGhost()

@@ -101,6 +101,8 @@ public:
     const Handle<Font>& getNumberFont() const { return numberFont; }
 
 private:
+    /// Draws the level's frame once, cut to one pixel, keeping the back buffer as it was.
+    void warmRenderer();
     /// Loads the HUD picture, fonts and sounds on the first entry; caches keep them.
     void loadResources();
     void updatePlayers();
