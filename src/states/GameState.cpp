@@ -263,7 +263,11 @@ bool GameState::loadLevel(const std::string& name)
     }
     levelFilename = name;
     startGhost();
-    warmRenderer();
+    const std::string match = name + "/" + std::to_string(getGameMode());
+    if (match != warmedFor) {
+        warmRenderer();
+        warmedFor = match;
+    }
     return true;
 }
 

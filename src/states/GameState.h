@@ -137,6 +137,8 @@ private:
     ParameterMap params;
     std::unique_ptr<Level> level;
     std::string levelFilename;
+    /// Level and mode the renderer was last warmed for: a restart of the same match needs no warming.
+    std::string warmedFor;
     PlayerObject* player1 = nullptr;
     PlayerObject* player2 = nullptr;
     Vec2f viewCenter1;
