@@ -42,7 +42,7 @@ test-sanitize: deps
 	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DZORBEL_SANITIZE=ON >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	$(SANITIZE_ENV) scripts/headless ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS) -LE e2e
-	$(SANITIZE_ENV) scripts/headless ctest --test-dir $(SANITIZE_DIR) --output-on-failure -R e2e_monkey
+	$(SANITIZE_ENV) ZORBEL_MONKEY_SECONDS=120 scripts/headless ctest --test-dir $(SANITIZE_DIR) --output-on-failure -R e2e_monkey
 
 # Every file reader under libFuzzer (clang build in build-fuzz) for FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 60
