@@ -98,7 +98,7 @@ protected:
     RecordingState* highscore = nullptr;
 };
 
-TEST_F(MainMenuTest, ItemsWrapWithTheMoveSoundTheTargetStaysInRangeAndLayoutsCountInBinary)
+TEST_F(MainMenuTest, ItemsWrapWithTheMoveSoundTheTargetStaysInRangeLayoutsCountInBinaryAndBeendenQuits)
 {
     open();
     VoiceCounter moves("sounds/ghear.ogg");
@@ -144,6 +144,11 @@ TEST_F(MainMenuTest, ItemsWrapWithTheMoveSoundTheTargetStaysInRangeAndLayoutsCou
     repeat(SDLK_RIGHT, 250);
     EXPECT_EQ(menu->getPointsNeededToWin(), 200);
     EXPECT_EQ(menu->itemText(2), "Zielpunktzahl:   200");
+
+    select(7);
+    tap(SDLK_RETURN);
+    EXPECT_EQ(engine.getStackSize(), 0u) << "Beenden ends the program";
+    EXPECT_EQ(engine.getTransition(), nullptr);
 }
 
 TEST_F(MainMenuTest, TheNeonSignStandsWholeRightOfTheItems)
@@ -284,15 +289,11 @@ TEST_F(MainMenuTest, ChoicesSurviveARestartAndADamagedFileGivesTheDefaultsAndABa
     // A restart as far as the menu can tell: the settings read afresh from the file, a new menu on them.
     auto restart = [&](const std::string& expectedMessage) {
         settleEngine();
-        testing::internal::CaptureStderr();
-        engine.getSettings().open(path);
-        std::string said = testing::internal::GetCapturedStderr();
-        if (expectedMessage.empty())
-            EXPECT_EQ(said, "");
-        else
-            EXPECT_TRUE(said.find(path) != std::string::npos && said.find(expectedMessage) != std::string::npos &&
-                        std::count(said.begin(), said.end(), '\n') == 1)
-                << said;
+        const std::string said = stderrOf([&] { engine.getSettings().open(path); });
+        EXPECT_TRUE(expectedMessage.empty() ? said.empty()
+                                            : said.find(path) != std::string::npos && said.find(expectedMessage) != std::string::npos &&
+                                                  std::count(said.begin(), said.end(), '\n') == 1)
+            << said;
         menu = new MainMenuState(&engine);
         engine.registerState(menu);
         open();
@@ -356,9 +357,6 @@ TEST_F(MainMenuTest, ChoicesSurviveARestartAndADamagedFileGivesTheDefaultsAndABa
         restart("");
         EXPECT_EQ(shown(), c.expected);
     }
-    settleEngine();
-    engine.getSettings().open("");
-    std::filesystem::remove_all(folder);
 }
 
 TEST_F(MainMenuTest, TheFirstPadMovesTheSelectionChangesChoicesStartsAGameAndQuits)
@@ -472,7 +470,7 @@ TEST_F(MainMenuTest, ThePlayersOwnLevelsFollowTheShippedOnesUnlessNamedLikeOne)
         << messages;
 }
 
-TEST_F(MainMenuTest, TypedCharactersCollectOnTheMenu)
+TEST_F(MainMenuTest, TypedCharactersCollectOnTheMenuAndEscapeQuitsWithoutATransition)
 {
     // Return types a line break; on a level that supports nothing it starts no game.
     writeFile("levels/levels.txt", "plain.xml\n");
@@ -502,18 +500,9 @@ TEST_F(MainMenuTest, TypedCharactersCollectOnTheMenu)
     for (int i = 0; i < 40; ++i)
         tap(SDLK_BACKSPACE, 8);
     EXPECT_EQ(menu->getTypedText(), "");
-}
-
-TEST_F(MainMenuTest, EscapeAndBeendenEndTheProgramWithoutATransition)
-{
-    for (bool beenden : {false, true}) {
-        open();
-        if (beenden)
-            select(7);
-        tap(beenden ? SDLK_RETURN : SDLK_ESCAPE);
-        EXPECT_EQ(engine.getStackSize(), 0u);
-        EXPECT_EQ(engine.getTransition(), nullptr);
-    }
+    tap(SDLK_ESCAPE);
+    EXPECT_EQ(engine.getStackSize(), 0u) << "Escape ends the program";
+    EXPECT_EQ(engine.getTransition(), nullptr);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "support/TestEngine.h"
 
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -105,6 +106,35 @@ inline void settleEngine()
     }
     engine.getSettings().open(""); // every test starts from the default choices
 }
+
+// The screen T opened over a recorder, which is where leaving it goes; `released`
+// are keys a test may hold, let go again before the engine settles.
+template <typename T>
+class ScreenOverRecorder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settleEngine();
+        screen = new T(&engine);
+        engine.registerState(screen);
+        below = recorderFor("Below" + screen->getName());
+        engine.pushState(below->getName(), ParameterMap());
+        engine.pushState(screen->getName(), ParameterMap());
+    }
+
+    void TearDown() override
+    {
+        for (SDLKey key : released)
+            pushKey(key, false);
+        engine.tick();
+        settleEngine();
+    }
+
+    Engine& engine = testEngine();
+    T* screen = nullptr;
+    RecordingState* below = nullptr;
+    std::vector<SDLKey> released;
+};
 
 struct Rgb {
     int r, g, b;

@@ -98,6 +98,14 @@ const std::string& scratchDir()
     return *dir;
 }
 
+std::string freshDir()
+{
+    static int made = 0;
+    const std::string dir = scratchDir() + "fresh" + std::to_string(++made);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
 std::string writeScratchFile(const std::string& name, const std::string& bytes)
 {
     const std::filesystem::path path = scratchDir() + name;
@@ -119,6 +127,13 @@ std::array<int, 3> windowPixel(Vec2i at)
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(at.x, testEngine().getScreenMapping().getWindowSize().y - 1 - at.y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     return {rgb[0], rgb[1], rgb[2]};
+}
+
+SearchPathList pathsTo(const std::string& directory)
+{
+    SearchPathList paths;
+    addSearchPath(paths, directory);
+    return paths;
 }
 
 std::string readFileBytes(const std::string& path)
