@@ -71,14 +71,12 @@ TEST_F(CreditsTest, TheSpaceBarScrollsFiftyTimesFasterTheMonsterScreamsOncePerPa
 
 TEST_F(CreditsTest, TheFirstFrameIsDarkAndTheHeadingRisesFromTheBottom)
 {
-    engine.renderCurrentState();
-    EXPECT_EQ(Frame().count(0, 0, 1024, 768, Rgb{0, 0, 0}, 0), 1024 * 768) << "the heading starts below the screen";
+    EXPECT_EQ(rendered().count(0, 0, 1024, 768, Rgb{0, 0, 0}, 0), 1024 * 768) << "the heading starts below the screen";
 
     // Three seconds later the heading's top is at 19.4 units, still dimmed by
     // the gradient's dark lower edge; the rows above it stay black.
     runTicks(engine, 180);
-    engine.renderCurrentState();
-    Frame frame;
+    const Frame frame = rendered();
     auto litInRow = [&](float units) {
         int row = int(units / 24.0f * 768.0f);
         return 1024 - frame.count(0, row, 1024, row + 1, Rgb{0, 0, 0}, 10);

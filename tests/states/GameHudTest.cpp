@@ -58,8 +58,7 @@ TEST_F(GameHudScreen, TwoPlayerViewsAreStackedWithAGapBesideTheStrip)
 {
     start(GM_CTZ, fullCourse(), 10);
     runTicks(engine, 120);
-    engine.renderCurrentState();
-    Frame frame;
+    const Frame frame = rendered();
 
     for (int x : {260, 500, 800, 1020}) {
         SCOPED_TRACE(x);
@@ -84,8 +83,7 @@ TEST_F(GameHudScreen, EachPanelNamesItsPlayersKeysShorterWithoutTheFifthKeyOrIts
     // Each player's label as drawn with `pads` pads, and how many of its pixels are the label's blue.
     auto labels = [&](int pads) {
         engine.getPads().setCount(pads);
-        engine.renderCurrentState();
-        Frame frame;
+        const Frame frame = rendered();
         std::array<std::pair<std::vector<int>, int>, 2> shown;
         for (int player : {0, 1}) {
             const int top = int((player == 0 ? 0.185f : 0.735f) * 768);
@@ -122,8 +120,7 @@ TEST_F(GameHudScreen, CountdownFigureIsRedAtThreeAndAHalfAndGreenAtAQuarter)
 
     runTicks(engine, 30);
     ASSERT_NEAR(game->getCountdown(), 3.5f, 1e-4f);
-    engine.renderCurrentState();
-    Frame three;
+    const Frame three = rendered();
     EXPECT_GT(three.count(204, 0, 1024, 768, halfRed), 2000);
     EXPECT_EQ(three.count(204, 0, 1024, 768, quarterGreen), 0);
     // At half the window height the figure's top stays below row 270.
@@ -132,8 +129,7 @@ TEST_F(GameHudScreen, CountdownFigureIsRedAtThreeAndAHalfAndGreenAtAQuarter)
 
     runTicks(engine, 195);
     ASSERT_NEAR(game->getCountdown(), 0.25f, 1e-4f);
-    engine.renderCurrentState();
-    Frame go;
+    const Frame go = rendered();
     EXPECT_GT(go.count(204, 0, 1024, 768, quarterGreen), 2000);
     EXPECT_EQ(go.count(204, 0, 1024, 768, halfRed), 0);
     EXPECT_GT(go.count(204, 240, 1024, 270, quarterGreen), 0) << "LOS! is three quarters of the window high";
@@ -149,11 +145,9 @@ TEST_F(GameHudScreen, TheGhostIsDrawnSeeThroughAndGoneWhenHiddenWithG)
     while (game->getGhostObject()->getPose().centre[0].x < 0.5f * (kStartX + kFinishX) && game->getClockSteps() < 600)
         engine.tick();
     tap(SDLK_PAUSE); // holds the camera still between the two frames
-    engine.renderCurrentState();
-    Frame shown;
+    const Frame shown = rendered();
     tap(SDLK_g);
-    engine.renderCurrentState();
-    Frame hidden;
+    const Frame hidden = rendered();
     int ghostPixels = 0, halfThrough = 0;
     for (int y = 0; y < 768; ++y)
         for (int x = 205; x < 1024; ++x) {
@@ -203,13 +197,11 @@ TEST_F(GameHudScreen, TheStripShowsEveryTimeAsTheHighscoreListWritesItAndStopsIt
     // The time's digits stand at 0.22 of the height in the strip's first panel.
     const int top = int(0.22f * 768), bottom = int(0.29f * 768);
     const Rgb lightBlue{38, 166, 209}, red{255, 0, 0};
-    engine.renderCurrentState();
-    Frame running;
+    const Frame running = rendered();
     EXPECT_GT(running.count(0, top, 204, bottom, lightBlue, 10), 100);
     EXPECT_EQ(running.count(0, top, 204, bottom, red, 10), 0);
     ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
-    engine.renderCurrentState();
-    Frame finished;
+    const Frame finished = rendered();
     EXPECT_GT(finished.count(0, top, 204, bottom, red, 10), 100);
     EXPECT_EQ(finished.count(0, top, 204, bottom, lightBlue, 10), 0);
     runTicks(engine, 60);
@@ -233,32 +225,27 @@ TEST_F(GameHudScreen, TheStoryStripShowsLifeAndTheLastTenSecondsInRedAndALossFla
             n += frame.at(x, barRow).g > 120 && frame.at(x, barRow).b < 120;
         return n;
     };
-    engine.renderCurrentState();
-    Frame full;
+    const Frame full = rendered();
     EXPECT_GT(full.count(0, top, 204, bottom, lightBlue, 10), 50);
     EXPECT_EQ(full.count(0, top, 204, bottom, red, 10), 0);
     const Rgb corner = full.at(220, 10);
 
     rider->damage(40);
-    engine.renderCurrentState();
-    Frame hurt;
+    const Frame hurt = rendered();
     EXPECT_NEAR(double(barLength(hurt)) / barLength(full), 0.6, 0.05);
     EXPECT_GT(hurt.at(220, 10).r, corner.r + 60) << "the view does not flash red";
     runTicks(engine, 30);
-    engine.renderCurrentState();
-    EXPECT_LT(std::abs(Frame().at(220, 10).r - corner.r), 10) << "the flash does not fade";
+    EXPECT_LT(std::abs(rendered().at(220, 10).r - corner.r), 10) << "the flash does not fade";
 
     runTicks(engine, int((GameState::kStoryTime - 9.5f) * 60.0f) - 30);
-    engine.renderCurrentState();
-    Frame late;
+    const Frame late = rendered();
     EXPECT_GT(late.count(0, top, 204, bottom, red, 10), 50);
     EXPECT_EQ(late.count(0, top, 204, bottom, lightBlue, 10), 0);
 
     // A dead rider: "GAME OVER" in red over the middle of the view (where the red vehicle stands too).
     const int before = redBanner(late);
     rider->damage(100);
-    engine.renderCurrentState();
-    EXPECT_GT(redBanner(Frame()), before + 3000) << "no GAME OVER over the view of a dead rider";
+    EXPECT_GT(redBanner(rendered()), before + 3000) << "no GAME OVER over the view of a dead rider";
 }
 
 TEST_F(GameHudScreen, GameOverCoversTheTwoPlayerRaceOnlyWhenBothRidersAreDead)
@@ -267,9 +254,7 @@ TEST_F(GameHudScreen, GameOverCoversTheTwoPlayerRaceOnlyWhenBothRidersAreDead)
     runCountdown();
     // Only the banner crosses the black gap between the two views (rows 380 to 386).
     game->getPlayer1()->damage(100);
-    engine.renderCurrentState();
-    EXPECT_EQ(redBanner(Frame(), 380, 387), 0) << "GAME OVER while player 2 still races";
+    EXPECT_EQ(redBanner(rendered(), 380, 387), 0) << "GAME OVER while player 2 still races";
     game->getPlayer2()->damage(100);
-    engine.renderCurrentState();
-    EXPECT_GT(redBanner(Frame(), 380, 387), 200);
+    EXPECT_GT(redBanner(rendered(), 380, 387), 200);
 }

@@ -45,11 +45,7 @@ int stderrLines(const std::string& text)
 // Erases the proposed name, types `typed` and confirms it.
 void typeName(HighscoreState* highscores, const std::string& typed)
 {
-    for (size_t i = highscores->getTypedName().size(); i > 0; --i)
-        tap(SDLK_BACKSPACE, '\b');
-    for (char c : typed)
-        tap(SDLKey(c), Uint16(c));
-    tap(SDLK_RETURN, '\r');
+    type(std::string(highscores->getTypedName().size(), '\b') + typed + "\r");
 }
 
 // The record run comes back on the highscore screen (W) and as the ghost of the next

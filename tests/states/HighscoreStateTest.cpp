@@ -34,16 +34,6 @@ protected:
         ASSERT_EQ(engine.getCurrentState(), screen);
     }
 
-    // Every byte of `text` typed as a key with that character, then one step.
-    void type(const std::string& text)
-    {
-        for (unsigned char c : text) {
-            pushKey(SDLKey(c), true, c);
-            pushKey(SDLKey(c), false);
-        }
-        engine.tick();
-    }
-
     void erase(int times) { type(std::string(size_t(times), '\b')); }
 
     std::vector<std::string> storedNames(ScoreType scoreType = ST_TIME)
@@ -192,8 +182,7 @@ TEST_F(HighscoreScreen, TheListAndThePendingLineAreDrawnWhereTheyRank)
 {
     fillFile(10, 1000, 100);
     open(ST_TIME, 1150, "Spieler 1");
-    engine.renderCurrentState();
-    Frame frame;
+    const Frame frame = rendered();
 
     // The screen is 32 x 24 units of 32 pixels; row n (from 0) lies at 4 + 1.5 n units.
     auto pixelsNear = [&](float left, float top, float width, Rgb colour) {

@@ -154,10 +154,9 @@ TEST_F(MainMenuTest, ItemsWrapWithTheMoveSoundTheTargetStaysInRangeLayoutsCountI
 TEST_F(MainMenuTest, TheNeonSignStandsWholeRightOfTheItems)
 {
     open();
-    engine.renderCurrentState();
     // 19.5 to 31.5 units across and 0.5 to 20.3 down a 32 x 24 unit screen.
     const int area = 384 * 635;
-    EXPECT_GT(area - Frame().count(624, 16, 1008, 651, Rgb{0, 0, 0}, 10), area / 4);
+    EXPECT_GT(area - rendered().count(624, 16, 1008, 651, Rgb{0, 0, 0}, 10), area / 4);
 }
 
 TEST_F(MainMenuTest, GamesAndHighscoresAreRefusedWithTheErrorSoundWhereTheLevelHasNoSuchModeOrList)
@@ -476,13 +475,7 @@ TEST_F(MainMenuTest, TypedCharactersCollectOnTheMenuAndEscapeQuitsWithoutATransi
     writeFile("levels/levels.txt", "plain.xml\n");
     writeLevel("plain.xml", "name=\"Plain\"");
     open();
-    tap(SDLK_h, 'H');
-    tap(SDLK_i, 'i');
-    tap(SDLK_WORLD_92, 0xFF);
-    tap(SDLK_x, 'x');
-    tap(SDLK_BACKSPACE, 8);
-    tap(SDLK_RETURN, 13);
-    tap(SDLK_a, 'a');
+    type("Hi\xFFx\b\ra");
     EXPECT_EQ(menu->getTypedText(), "Hi\xFF\na");
 
     // Only what can be shown in the corner above the items stays: no control
@@ -490,15 +483,10 @@ TEST_F(MainMenuTest, TypedCharactersCollectOnTheMenuAndEscapeQuitsWithoutATransi
     for (Uint16 unicode : {9, 27, 127, 0x85, 0x100, 0x20AC})
         tap(SDLK_WORLD_0, unicode);
     EXPECT_EQ(menu->getTypedText(), "Hi\xFF\na");
-    for (int i = 0; i < 40; ++i)
-        tap(SDLK_w, 'w');
-    for (int i = 0; i < 5; ++i)
-        tap(SDLK_RETURN, 13);
-    tap(SDLK_z, 'z');
+    type(std::string(40, 'w') + std::string(5, '\r') + "z");
     EXPECT_EQ(menu->getTypedText(), "Hi\xFF\na" + std::string(31, 'w') + "\n\nz");
 
-    for (int i = 0; i < 40; ++i)
-        tap(SDLK_BACKSPACE, 8);
+    type(std::string(40, '\b'));
     EXPECT_EQ(menu->getTypedText(), "");
     tap(SDLK_ESCAPE);
     EXPECT_EQ(engine.getStackSize(), 0u) << "Escape ends the program";

@@ -47,8 +47,7 @@ TEST_F(PhysicsTest, EightBodiesSettleInTheBoxUnderTheCarOnTheSkyAndEscapeOrF5Lea
         EXPECT_LT(p.x, 32.0f);
         EXPECT_LT(p.y, 24.0f) << "slot " << i << " fell through the floor";
     }
-    engine.renderCurrentState();
-    Frame frame;
+    const Frame frame = rendered();
     EXPECT_EQ(frame.count(512, 256, 513, 257, Rgb{128, 128, 255}, 2), 1) << "the sky";
     b2Vec2 car = screen->getCarBody()->GetPosition();
     EXPECT_EQ(frame.count(int(car.x * 32), int(car.y * 32), int(car.x * 32) + 1, int(car.y * 32) + 1, Rgb{0, 255, 0}, 0), 1);

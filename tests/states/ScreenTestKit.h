@@ -81,6 +81,16 @@ inline void tap(SDLKey key, Uint16 unicode = 0)
     testEngine().tick();
 }
 
+// Every byte of `text` typed as the key of that character (8 Backspace, 13 Return), then one tick.
+inline void type(const std::string& text)
+{
+    for (unsigned char c : text) {
+        pushKey(SDLKey(c), true, c);
+        pushKey(SDLKey(c), false);
+    }
+    testEngine().tick();
+}
+
 // Any one-shot voice still playing; voices play in real time, and tests that
 // press keys hundreds of times a second would otherwise run out of sources.
 inline bool oneShotsPlaying()
@@ -177,3 +187,10 @@ private:
     int height = 0;
     std::vector<unsigned char> pixels;
 };
+
+// The current screen drawn and read back.
+inline Frame rendered()
+{
+    testEngine().renderCurrentState();
+    return Frame();
+}
