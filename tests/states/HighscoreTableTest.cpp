@@ -98,12 +98,9 @@ TEST(HighscoreTable, TenBestFillTheListRankedByScoreThenByNameIgnoringCase)
     EXPECT_EQ(entries.back().name, "new");
 
     // Points rank highest first, equal scores by name ignoring case.
-    table.insert(50, "a.xml", ST_POINTS, "Bob");
-    table.insert(70, "a.xml", ST_POINTS, "carl");
-    table.insert(50, "a.xml", ST_POINTS, "anna");
     // Latin-1: Ä and ä are the same letter, so "äb" comes before "Äz".
-    table.insert(10, "a.xml", ST_POINTS, "\xC4z");
-    table.insert(10, "a.xml", ST_POINTS, "\xE4" "b");
+    for (const auto& [score, name] : {std::pair{50, "Bob"}, {70, "carl"}, {50, "anna"}, {10, "\xC4z"}, {10, "\xE4" "b"}})
+        table.insert(uint32_t(score), "a.xml", ST_POINTS, name);
     EXPECT_EQ(namesOf(table.getEntries("a.xml", ST_POINTS)),
               (std::vector<std::string>{"carl", "anna", "Bob", "\xE4" "b", "\xC4z"}));
 
@@ -166,24 +163,18 @@ TEST(HighscoreTable, AMissingFileIsCreatedInTheFirstDataDirectoryAndAFoundOneRew
               (std::vector<std::string>{"Zweite", "Bob"}));
 }
 
-// Each kind of damage is in tests/data/bad/highscore; here what happens around the backup.
+// Each kind of damage is in tests/data/bad/highscore, where the backup's content and the
+// messages are checked; here when the backup is made and that it is never overwritten.
 TEST(HighscoreTable, AFileThatCannotBeReadIsKeptAsABackupBeforeTheFirstSave)
 {
     const std::string content = kTwoLevels.substr(0, kTwoLevels.size() / 2);
     ScratchDir dir;
     writeFile(dir.file("highscore.xml"), content);
-
     std::unique_ptr<HighscoreTable> table;
-    const std::string loadMessage = stderrOf([&] { table = std::make_unique<HighscoreTable>(dir.paths()); });
-    EXPECT_NE(loadMessage.find("zorbel: " + dir.file("highscore.xml")), std::string::npos) << loadMessage;
-    EXPECT_TRUE(table->getEntries("berg.xml", ST_TIME).empty());
+    stderrOf([&] { table = std::make_unique<HighscoreTable>(dir.paths()); });
     EXPECT_EQ(dir.names(), std::vector<std::string>{"highscore.xml"}) << "reading alone moves nothing";
-
-    table->insert(777, "a.xml", ST_TIME, "Neu");
     const std::string saveMessage = stderrOf([&] { EXPECT_TRUE(table->save()); });
     EXPECT_NE(saveMessage.find("highscore.xml.bak"), std::string::npos) << saveMessage;
-    EXPECT_EQ(readFileBytes(dir.file("highscore.xml.bak")), content);
-    EXPECT_EQ(namesOf(HighscoreTable(dir.paths()).getEntries("a.xml", ST_TIME)), std::vector<std::string>{"Neu"});
 
     // A second damaged file does not overwrite the first backup.
     writeFile(dir.file("highscore.xml"), "garbage");

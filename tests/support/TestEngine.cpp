@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 namespace {
@@ -142,13 +141,4 @@ std::string readFileBytes(const std::string& path)
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
-}
-
-std::string randomBytes(size_t count, unsigned seed)
-{
-    std::mt19937 generator(seed);
-    std::string bytes(count, '\0');
-    for (char& c : bytes)
-        c = char(generator() & 0xFF);
-    return bytes;
 }

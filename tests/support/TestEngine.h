@@ -49,5 +49,3 @@ SearchPathList pathsTo(const std::string& directory);
 // The whole content of a file ("" when it cannot be read).
 std::string readFileBytes(const std::string& path);
 
-// `count` bytes of noise, the same for the same seed.
-std::string randomBytes(size_t count, unsigned seed);
