@@ -5,8 +5,6 @@ import time
 
 from zorbel_e2e import Game, black, check, run
 
-VIEW_CENTRE = (614, 384)  # the centre of the game views, right of the HUD strip
-
 # Tone patterns as (seconds after the sound starts, hz); each offset points a
 # little after its note begins, where the note sounds clearest.
 # countdown.ogg: three short beeps at 880 Hz a second apart, then a long one at 1760 Hz.
@@ -23,10 +21,6 @@ FANFARE = ([(0.10, 392.0), (0.22, 523.25), (0.34, 659.26), (0.48, 783.99),
 
 def pending_orange(p):
     return p[0] > 200 and 90 < p[1] < 170 and p[2] < 80
-
-
-def countdown_red(p):
-    return p[0] > 150 and p[1] < 60 and p[2] < 60
 
 
 def is_highscore_screen(shot):
@@ -93,11 +87,7 @@ def one_player_time_trial_to_the_highscore_and_its_ghost():
         start_game(game)
         started = game.elapsed()
         time.sleep(0.6)
-        shot = game.screenshot("countdown")
-        cx, cy = VIEW_CENTRE
-        check(shot.count(cx - 200, cy - 200, cx + 200, cy + 200, countdown_red) > 200,
-              "no red countdown figure in the middle of the view")
-        hud_and_view_shown(shot)
+        hud_and_view_shown(game.screenshot("countdown"))
 
         seen = drive_to_the_highscore(game, 150, 2.0, "holding accelerate")
         content = enter_name(game, "Testfahrer", "highscore")
@@ -142,7 +132,7 @@ def one_player_time_trial_to_the_highscore_and_its_ghost():
         heard_once(audio, FANFARE, seen - 15.0, seen - 2.0, (seen - 15.0, seen), "the winner's fanfare")
 
 
-def story_run_paused_restarted_and_played_to_its_end():
+def story_run_paused_and_played_to_its_end():
     with Game("story") as game:
         start_game(game, level_steps=3, mode_steps=4)  # Die große Nussjagd, Story
         time.sleep(1.0)
@@ -154,11 +144,8 @@ def story_run_paused_restarted_and_played_to_its_end():
         still = game.screenshot()
         game.hold(False, "Up")
         check(still.changed(paused, 210, 0, 1024, 768) == 0, "the game moved while paused")
-        game.key("Return")  # restart, staying paused
-        time.sleep(1.0)
+        hud_and_view_shown(still)
         game.key("Pause")
-        time.sleep(1.0)
-        hud_and_view_shown(game.screenshot("restarted"))
 
         # A run lasts 99 s of game time; then its points go to the highscores.
         drive_to_the_highscore(game, 240, 3.0, "the story run")
@@ -176,5 +163,5 @@ def story_run_paused_restarted_and_played_to_its_end():
 if __name__ == "__main__":
     run({
         "one_player_time_trial_to_the_highscore_and_its_ghost": one_player_time_trial_to_the_highscore_and_its_ghost,
-        "story_run_paused_restarted_and_played_to_its_end": story_run_paused_restarted_and_played_to_its_end,
+        "story_run_paused_and_played_to_its_end": story_run_paused_and_played_to_its_end,
     })

@@ -170,15 +170,17 @@ TEST_F(GameHudScreen, TheGhostIsDrawnSeeThroughAndGoneWhenHiddenWithG)
     EXPECT_GT(halfThrough, ghostPixels * 9 / 10);
 }
 
-TEST_F(GameHudScreen, TheStripShowsEveryTimeAsTheHighscoreListWritesItAndStopsItInRedAtTheFinish)
+TEST_F(GameHudScreen, TheStripShowsEveryTimeAsTheListWritesItAndStopsItInRedAtTheFinishAndASlowRunRestarts)
 {
-    // 53 hundredths is a record that seconds in a float hold a little short.
+    RecordingState* highscores = highscoreRecorder();
+    // 53 hundredths is a record that seconds in a float hold a little short; the list is full.
     std::string level = writeLevel("hudlist.xml", playerXml(0, kStartX) + finishXml());
     HighscoreTable table(scorePaths);
-    table.insert(53, level, ST_TIME, "Flink");
+    for (uint32_t score = 53; score < 63; ++score)
+        table.insert(score, level, ST_TIME, "Platz " + std::to_string(score));
     ASSERT_TRUE(table.save());
     start(GM_TIME_1P, level);
-    EXPECT_EQ(shownRecord(*game), HighscoreState::scoreText(53, ST_TIME));
+    EXPECT_EQ(shownRecord(*game), HighscoreState::scoreText(53, ST_TIME)) << "the best of the list";
 
     // Ten minutes of the match clock: at every step the strip shows what the list
     // would show for a finish at that step.
@@ -206,6 +208,16 @@ TEST_F(GameHudScreen, TheStripShowsEveryTimeAsTheHighscoreListWritesItAndStopsIt
     EXPECT_EQ(finished.count(0, top, 204, bottom, lightBlue, 10), 0);
     runTicks(engine, 60);
     EXPECT_EQ(shownTime(*game, 0), formatHundredths(toHundredths(game->getFinishTime(0)))) << "the time stops there";
+
+    // A time that does not make the list starts the level again 3 s after the finish, without the list.
+    int steps = 60;
+    for (; steps < 200 && game->getCountdown() != 4.0f; ++steps)
+        engine.tick();
+    EXPECT_NEAR(steps, 180, 1);
+    EXPECT_EQ(game->getPlayer1()->getPosition().x, kStartX);
+    EXPECT_EQ(highscores->enters, 0);
+    EXPECT_EQ(engine.getCurrentState(), game);
+    EXPECT_EQ(game->getMatchTime(), 0.0f);
 }
 
 } // namespace
