@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -271,6 +272,31 @@ TEST(HighscoreTable, ALinkedFileIsRewrittenWhereTheLinkPoints)
     EXPECT_NE(readFileBytes(elsewhere.file("scores.xml")).find("name=\"Link\""), std::string::npos);
 }
 
+
+// The game killed at any moment while it saves leaves the old or the new table, whole.
+TEST(HighscoreSave, KilledWhileSavingTheFileIsAlwaysAWholeTable)
+{
+    ScratchDir dir;
+    for (int kill = 0; kill < 40; ++kill) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // Saves in a loop from what the last run left, twenty levels of long names, so
+            // the file is big enough to be caught half-written.
+            HighscoreTable table(dir.paths());
+            for (uint32_t n = 1;; ++n) {
+                table.insert(n, "level" + std::to_string(n % 20) + ".xml", ST_TIME, "Spieler " + std::to_string(n) + " mit langem Namen");
+                table.save();
+            }
+        }
+        usleep(useconds_t(2000 + 500 * kill));
+        ASSERT_EQ(::kill(child, SIGKILL), 0);
+        ASSERT_EQ(waitpid(child, nullptr, 0), child);
+        std::unique_ptr<HighscoreTable> found;
+        ASSERT_EQ(stderrOf([&] { found = std::make_unique<HighscoreTable>(dir.paths()); }), "") << "kill " << kill;
+    }
+    EXPECT_FALSE(HighscoreTable(dir.paths()).getEntries("level1.xml", ST_TIME).empty()) << "no save ever returned";
+}
 
 TEST(HighscoreSave, NamesWithEveryLatin1LetterSurviveASaveAndALoad)
 {
