@@ -258,7 +258,7 @@ TEST_F(GameScreen, ALoneSecondPlayerResultIsProposedAndStoredUnderPlayerTwosName
 
 TEST_F(GameScreen, CaptureAndKingAreDecidedByPointsAndLife)
 {
-    RecordingState* highscores = highscoreRecorder();
+    RecordingState* highscores = recorderFor("Highscore");
     VoiceCounter winnerVoices("sounds/winner.ogg");
     std::string level = fullCourse();
 
@@ -303,7 +303,7 @@ TEST_F(GameScreen, CaptureAndKingAreDecidedByPointsAndLife)
 
 TEST_F(GameScreen, PauseFreezesTheMatchWhileReturnAndEscapeStillWork)
 {
-    RecordingState* highscores = highscoreRecorder();
+    RecordingState* highscores = recorderFor("Highscore");
     start(GM_CTZ, fullCourse(), 3);
     runTicks(engine, 20);
     ASSERT_GE(voicesIn(AL_PLAYING), 3) << "the countdown and both motors";

@@ -115,15 +115,6 @@ protected:
         return screen;
     }
 
-    // The recorder under "Highscore", with nothing recorded yet.
-    RecordingState* highscoreRecorder()
-    {
-        RecordingState* recorder = recorderFor("Highscore");
-        recorder->enters = recorder->updates = 0;
-        recorder->entered.clear();
-        return recorder;
-    }
-
     // Steps until the countdown has let the players go.
     void runCountdown()
     {
@@ -139,18 +130,6 @@ protected:
             engine.tick();
         pushKey(key, false);
         return game->getFinishTime(player) != 0.0f;
-    }
-
-    // Drives a one-player run of `level` with accelerate held to the finish and names it
-    // ("Spieler 1") on `highscores`, which stays open.
-    void setRecord(HighscoreState* highscores, const std::string& level)
-    {
-        start(GM_TIME_1P, level);
-        runCountdown();
-        ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
-        for (int i = 0; i < 400 && engine.getCurrentState() != highscores; ++i)
-            engine.tick();
-        tap(SDLK_RETURN, '\r');
     }
 
     Engine& engine = testEngine();

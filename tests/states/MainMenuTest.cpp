@@ -59,8 +59,6 @@ protected:
         engine.registerState(menu);
         game = recorderFor("Game");
         highscore = recorderFor("Highscore");
-        game->enters = 0;
-        highscore->enters = 0;
     }
 
     void TearDown() override
