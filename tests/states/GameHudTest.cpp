@@ -5,6 +5,7 @@
 #include "states/HighscoreState.h"
 #include "states/HighscoreTable.h"
 #include "states/TimeFormat.h"
+#include "support/GlFeedback.h"
 
 #include <array>
 
@@ -74,6 +75,25 @@ TEST_F(GameHudScreen, TwoPlayerViewsAreStackedWithAGapBesideTheStrip)
     EXPECT_EQ(frame.count(0, 0, 204, 768, overSky(0, 0, 0, 0), 2), 0);
     EXPECT_GT(frame.count(230, 0, 1024, 380, overSky(0, 0, 0, 0), 2), 10000);
     EXPECT_GT(frame.count(230, 387, 1024, 767, overSky(0, 0, 0, 0), 2), 10000);
+}
+
+// The strip's picture, stretched over the strip's whole height: each row of the window
+// shows one row of the picture and each column one column.
+TEST_F(GameHudScreen, TheStripPictureIsMappedWholeOntoTheStrip)
+{
+    start(GM_TIME_1P, fullCourse());
+    std::vector<FeedbackVertex> corners;
+    for (const FeedbackPolygon& polygon : captureFeedback([&] { engine.renderCurrentState(); })) {
+        const auto [lo, hi] = feedbackBounds({polygon});
+        if (hi.x < 240.0f && hi.y - lo.y > 760.0f)
+            corners.insert(corners.end(), polygon.begin(), polygon.end());
+    }
+    ASSERT_GE(corners.size(), 4u);
+    for (const FeedbackVertex& a : corners)
+        for (const FeedbackVertex& b : corners) {
+            EXPECT_TRUE(std::abs(a.y - b.y) > 1.0f || std::abs(a.t - b.t) < 1e-4f) << a.y << ": " << a.t << " " << b.t;
+            EXPECT_TRUE(std::abs(a.x - b.x) > 1.0f || std::abs(a.s - b.s) < 1e-4f) << a.x << ": " << a.s << " " << b.s;
+        }
 }
 
 // The layout's label stands under the player's name in the player's panel: the

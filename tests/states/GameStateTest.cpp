@@ -421,6 +421,16 @@ TEST_F(GameScreen, TheWinnerOfATwoPlayerRaceDoesNotWaitForADeadRider)
     EXPECT_GT(game->getEndDelay(), 0.0f);
 }
 
+// Loading draws the level once to ready the renderer; the screen change that follows
+// shows the frame that was there before, so that frame must come through whole.
+TEST_F(GameScreen, LoadingAMatchKeepsTheFrameTheScreenChangeLeaves)
+{
+    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    start(GM_TIME_2P, fullCourse());
+    EXPECT_EQ(Frame().count(0, 0, 1024, 768, Rgb{0, 255, 0}, 0), 1024 * 768);
+}
+
 TEST_F(GameScreen, AnUnusableLevelIsReportedOnceAndTheScreenGoesBackToTheMenu)
 {
     struct Case {

@@ -89,7 +89,6 @@ TEST(HighscoreTable, TenBestFillTheListRankedByScoreThenByNameIgnoringCase)
     EXPECT_FALSE(table.qualifies(1000, "a.xml", ST_TIME)) << "equal to the tenth";
     EXPECT_FALSE(table.qualifies(1001, "a.xml", ST_TIME));
     EXPECT_TRUE(table.qualifies(999, "a.xml", ST_TIME));
-    EXPECT_TRUE(table.qualifies(0, "a.xml", ST_TIME)) << "0 stands for no result and is always let through";
     EXPECT_TRUE(table.qualifies(1000, "other.xml", ST_TIME)) << "each level has its own list";
 
     table.insert(999, "a.xml", ST_TIME, "new");
