@@ -136,13 +136,11 @@ class Audio:
         rate = self.rate / d
         count = int(window * rate)
         hop = int(round(step * rate))
-        shares = {}
 
+        @functools.lru_cache(maxsize=None)
         def share(first, hz):
-            if (first, hz) not in shares:
-                shares[first, hz] = _share(mono[first - offset:first - offset + count], count,
-                                           hz * d / self.rate) if first >= offset else 0.0
-            return shares[first, hz]
+            return (_share(mono[first - offset:first - offset + count], count, hz * d / self.rate)
+                    if first >= offset else 0.0)
 
         found = []
         for n in range(int((end - start) / step)):
@@ -153,17 +151,16 @@ class Audio:
                 heard.append(max(share(first + k * hop, hz) for k in range(-slack, slack + 1)))
                 if heard[-1] < weakest:
                     break
-            if heard[-1] < weakest:
-                continue
-            mean = math.exp(sum(math.log(s) for s in heard) / len(heard))
-            if mean < least:
-                continue
-            # Onsets closer than the pattern's length are the same sounding of it.
-            if found and onset - found[-1][2] < length:
-                if mean > found[-1][1]:
-                    found[-1] = (onset, mean, found[-1][2])
             else:
-                found.append((onset, mean, onset))
+                mean = math.exp(sum(math.log(s) for s in heard) / len(heard))
+                if mean < least:
+                    continue
+                # Onsets closer than the pattern's length are the same sounding of it.
+                if found and onset - found[-1][2] < length:
+                    if mean > found[-1][1]:
+                        found[-1] = (onset, mean, found[-1][2])
+                else:
+                    found.append((onset, mean, onset))
         return [(onset, mean) for onset, mean, _ in found]
 
 

@@ -192,14 +192,12 @@ TEST(HighscoreTable, ValuesThatDoNotParseAreSkippedWithAMessage)
               "<Score name=\"huge\" value=\"4294967296\"/><Score name=\"none\"/><Score name=\"max\" value=\"4294967295\"/>"
               "</ScoreType><ScoreType type=\"zwei\"><Score name=\"lost\" value=\"1\"/></ScoreType></Level>"
               "<Level><ScoreType type=\"1\"><Score name=\"nameless level\" value=\"1\"/></ScoreType></Level></Highscore>");
-    std::unique_ptr<HighscoreTable> read;
-    const std::string messages = stderrOf([&] { read = std::make_unique<HighscoreTable>(dir.paths()); });
-    HighscoreTable& table = *read;
-
-    std::vector<HighscoreEntry> entries = table.getEntries("a.xml", ST_TIME);
+    std::unique_ptr<HighscoreTable> table;
+    const std::string messages = stderrOf([&] { table = std::make_unique<HighscoreTable>(dir.paths()); });
+    std::vector<HighscoreEntry> entries = table->getEntries("a.xml", ST_TIME);
     EXPECT_EQ(namesOf(entries), (std::vector<std::string>{"ok", "max"}));
     EXPECT_EQ(entries.back().score, 4294967295u);
-    EXPECT_TRUE(table.getEntries("a.xml", ST_POINTS).empty());
+    EXPECT_TRUE(table->getEntries("a.xml", ST_POINTS).empty());
     for (const char* bad : {"\"12abc\"", "\"-5\"", "\"4294967296\"", "\"\"", "\"zwei\"", "without a filename"})
         EXPECT_NE(messages.find(bad), std::string::npos) << bad << " not reported in:\n" << messages;
 }
@@ -234,7 +232,6 @@ TEST(HighscoreTable, AFailedWriteLeavesTheOldFileWholeAndKeepsTheEntry)
     ASSERT_TRUE(table.save()) << "once there is room again the next save writes everything";
     EXPECT_EQ(HighscoreTable(dir.paths()).getEntries("lang.xml", ST_TIME).size(), 10u);
 }
-
 
 TEST(HighscoreTable, AMissingFolderIsMadeAtTheFirstSaveAndOneThatCannotBeGivesAMessageNotACrash)
 {
