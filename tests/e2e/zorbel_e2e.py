@@ -1,10 +1,6 @@
-"""Plays the real game binary the way a person does: a private X display,
-real key presses through xdotool, screenshots through the game's own Print
-key, and what OpenAL played captured by its "wave" backend.
-
-Every scenario runs on a copy of data/ in a temporary folder, so the
-repository's highscore file is never touched, and leaves no process behind.
-"""
+"""Plays the real game binary the way a person does: real key presses through xdotool,
+screenshots through its Print key, what OpenAL played through its "wave" backend; on a
+copy of data/, so the repository's highscore file is never touched."""
 
 import array
 import functools
@@ -79,6 +75,10 @@ def white(p):
     return min(p) > 215
 
 
+def black(p):
+    return max(p) < 20
+
+
 class Audio:
     """What the game played, read from OpenAL Soft's wave file (16-bit samples, see Game)."""
 
@@ -122,12 +122,9 @@ class Audio:
         return (sum(v * v for v in values) / len(values)) ** 0.5 / 32768.0
 
     def find(self, notes, least, start, end, window=0.04, step=0.01, slack=2):
-        """[(onset, mean share)] of each time between two times that a pattern of tones is heard.
-
-        notes are (offset in seconds, hz): the tone sounds in a `window` that starts that long
-        after the onset, give or take `slack` steps. Heard where the geometric mean of the notes'
-        shares (see _share) reaches `least` and each share a quarter of it: a note half drowned
-        by the music does not lose the pattern, a missing note does."""
+        """[(onset, mean share)] where the pattern `notes` ((offset s, hz), each give or take
+        `slack` steps) is heard: the geometric mean of the notes' shares reaches `least` and each
+        share a quarter of it, so a note half drowned by the music counts, a missing one does not."""
         weakest = least / 4
         length = max(offset for offset, _ in notes) + window
         # One channel at the reduced rate, from sample `offset` on.
@@ -139,13 +136,11 @@ class Audio:
         rate = self.rate / d
         count = int(window * rate)
         hop = int(round(step * rate))
-        shares = {}
 
+        @functools.lru_cache(maxsize=None)
         def share(first, hz):
-            if (first, hz) not in shares:
-                shares[first, hz] = _share(mono[first - offset:first - offset + count], count,
-                                           hz * d / self.rate) if first >= offset else 0.0
-            return shares[first, hz]
+            return (_share(mono[first - offset:first - offset + count], count, hz * d / self.rate)
+                    if first >= offset else 0.0)
 
         found = []
         for n in range(int((end - start) / step)):
@@ -156,25 +151,22 @@ class Audio:
                 heard.append(max(share(first + k * hop, hz) for k in range(-slack, slack + 1)))
                 if heard[-1] < weakest:
                     break
-            if heard[-1] < weakest:
-                continue
-            mean = math.exp(sum(math.log(s) for s in heard) / len(heard))
-            if mean < least:
-                continue
-            # Onsets closer than the pattern's length are the same sounding of it.
-            if found and onset - found[-1][2] < length:
-                if mean > found[-1][1]:
-                    found[-1] = (onset, mean, found[-1][2])
             else:
-                found.append((onset, mean, onset))
+                mean = math.exp(sum(math.log(s) for s in heard) / len(heard))
+                if mean < least:
+                    continue
+                # Onsets closer than the pattern's length are the same sounding of it.
+                if found and onset - found[-1][2] < length:
+                    if mean > found[-1][1]:
+                        found[-1] = (onset, mean, found[-1][2])
+                else:
+                    found.append((onset, mean, onset))
         return [(onset, mean) for onset, mean, _ in found]
 
 
 def _share(window, count, cycles):
-    """Share of the energy of `window` (count samples, else 0) that is a tone of `cycles`
-    per sample: Hann-windowed Goertzel power over the window's whole energy. A pure sine
-    gives 1 whatever its level, and loud music underneath lowers the share instead of
-    passing for the tone."""
+    """Share of the energy of `window` (count samples, else 0) in a tone of `cycles` per sample
+    (Hann-windowed Goertzel): a pure sine gives 1 at any level, music underneath lowers it."""
     if len(window) < count:
         return 0.0
     weights, total, squares = _hann(count)
@@ -197,9 +189,8 @@ def _hann(count):
 
 
 class Game:
-    """One run of build/zorbel on a copy of data/, or of an installed `program` that
-    keeps the player's files in `player_files` and screenshots in `shots`; the
-    working directory is a fresh temporary folder either way."""
+    """One run of build/zorbel on a copy of data/, or of an installed `program` (player's files
+    in `player_files`, screenshots in `shots`), from a fresh temporary folder."""
 
     def __init__(self, name, data_setup=None, env=None, program=None, player_files=None, shots=None, args=()):
         self.name = name

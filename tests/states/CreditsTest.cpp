@@ -8,24 +8,9 @@
 
 namespace {
 
-class CreditsTest : public ::testing::Test {
+class CreditsTest : public ScreenOverRecorder<CreditsState> {
 protected:
-    void SetUp() override
-    {
-        settleEngine();
-        credits = new CreditsState(&engine);
-        engine.registerState(credits);
-        below = recorderFor("BelowCredits");
-        engine.pushState("BelowCredits", ParameterMap());
-        engine.pushState("Credits", ParameterMap());
-    }
-
-    void TearDown() override
-    {
-        pushKey(SDLK_SPACE, false);
-        engine.tick();
-        settleEngine();
-    }
+    CreditsTest() { released = {SDLK_SPACE}; }
 
     // Ticks with the space bar held until the column starts again from the
     // bottom; returns the number of ticks, calling `each` after every one.
@@ -33,31 +18,27 @@ protected:
     int runPass(Each&& each)
     {
         for (int n = 1; n <= 1000; ++n) {
-            float before = credits->getScroll();
+            float before = screen->getScroll();
             engine.tick();
             each(n);
-            if (credits->getScroll() > before)
+            if (screen->getScroll() > before)
                 return n;
         }
         return -1;
     }
-
-    Engine& engine = testEngine();
-    CreditsState* credits = nullptr;
-    RecordingState* below = nullptr;
 };
 
 TEST_F(CreditsTest, TheSpaceBarScrollsFiftyTimesFasterTheMonsterScreamsOncePerPassAndEveryVisitStartsOver)
 {
     VoiceCounter screams("sounds/scream.ogg");
-    EXPECT_FLOAT_EQ(credits->getScroll(), 25.0f);
+    EXPECT_FLOAT_EQ(screen->getScroll(), 25.0f);
     runTicks(engine, 60);
-    const float slowSecond = 25.0f - credits->getScroll();
+    const float slowSecond = 25.0f - screen->getScroll();
     EXPECT_NEAR(slowSecond, 1.875f, 1e-4) << "units in one second";
     pushKey(SDLK_SPACE, true);
-    float start = credits->getScroll();
+    float start = screen->getScroll();
     runTicks(engine, 60);
-    EXPECT_NEAR(start - credits->getScroll(), 50.0f * slowSecond, 1e-3);
+    EXPECT_NEAR(start - screen->getScroll(), 50.0f * slowSecond, 1e-3);
 
     std::vector<int> screamTicks;
     int heard = 0;
@@ -68,7 +49,7 @@ TEST_F(CreditsTest, TheSpaceBarScrollsFiftyTimesFasterTheMonsterScreamsOncePerPa
     };
     ASSERT_GT(runPass(watch), 0);
     ASSERT_EQ(screamTicks.size(), 1u);
-    EXPECT_FALSE(credits->wasShockPlayed()) << "a new pass has begun";
+    EXPECT_FALSE(screen->wasShockPlayed()) << "a new pass has begun";
     // A whole pass: the column's top goes from 25 units to beyond -599 at 1.5625 a tick.
     screamTicks.clear();
     EXPECT_EQ(runPass(watch), 400);
@@ -80,24 +61,22 @@ TEST_F(CreditsTest, TheSpaceBarScrollsFiftyTimesFasterTheMonsterScreamsOncePerPa
 
     // Leaving in the middle of a pass and coming back starts over from the bottom.
     runTicks(engine, 350);
-    ASSERT_TRUE(credits->wasShockPlayed());
+    ASSERT_TRUE(screen->wasShockPlayed());
     tap(SDLK_ESCAPE);
     EXPECT_EQ(engine.getCurrentState(), below);
     engine.pushState("Credits", ParameterMap());
-    EXPECT_FLOAT_EQ(credits->getScroll(), 25.0f);
-    EXPECT_FALSE(credits->wasShockPlayed());
+    EXPECT_FLOAT_EQ(screen->getScroll(), 25.0f);
+    EXPECT_FALSE(screen->wasShockPlayed());
 }
 
 TEST_F(CreditsTest, TheFirstFrameIsDarkAndTheHeadingRisesFromTheBottom)
 {
-    engine.renderCurrentState();
-    EXPECT_EQ(Frame().count(0, 0, 1024, 768, Rgb{0, 0, 0}, 0), 1024 * 768) << "the heading starts below the screen";
+    EXPECT_EQ(rendered().count(0, 0, 1024, 768, Rgb{0, 0, 0}, 0), 1024 * 768) << "the heading starts below the screen";
 
     // Three seconds later the heading's top is at 19.4 units, still dimmed by
     // the gradient's dark lower edge; the rows above it stay black.
     runTicks(engine, 180);
-    engine.renderCurrentState();
-    Frame frame;
+    const Frame frame = rendered();
     auto litInRow = [&](float units) {
         int row = int(units / 24.0f * 768.0f);
         return 1024 - frame.count(0, row, 1024, row + 1, Rgb{0, 0, 0}, 10);

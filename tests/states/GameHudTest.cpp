@@ -5,6 +5,7 @@
 #include "states/HighscoreState.h"
 #include "states/HighscoreTable.h"
 #include "states/TimeFormat.h"
+#include "support/GlFeedback.h"
 
 #include <array>
 
@@ -58,8 +59,7 @@ TEST_F(GameHudScreen, TwoPlayerViewsAreStackedWithAGapBesideTheStrip)
 {
     start(GM_CTZ, fullCourse(), 10);
     runTicks(engine, 120);
-    engine.renderCurrentState();
-    Frame frame;
+    const Frame frame = rendered();
 
     for (int x : {260, 500, 800, 1020}) {
         SCOPED_TRACE(x);
@@ -77,6 +77,25 @@ TEST_F(GameHudScreen, TwoPlayerViewsAreStackedWithAGapBesideTheStrip)
     EXPECT_GT(frame.count(230, 387, 1024, 767, overSky(0, 0, 0, 0), 2), 10000);
 }
 
+// The strip's picture, stretched over the strip's whole height: each row of the window
+// shows one row of the picture and each column one column.
+TEST_F(GameHudScreen, TheStripPictureIsMappedWholeOntoTheStrip)
+{
+    start(GM_TIME_1P, fullCourse());
+    std::vector<FeedbackVertex> corners;
+    for (const FeedbackPolygon& polygon : captureFeedback([&] { engine.renderCurrentState(); })) {
+        const auto [lo, hi] = feedbackBounds({polygon});
+        if (hi.x < 240.0f && hi.y - lo.y > 760.0f)
+            corners.insert(corners.end(), polygon.begin(), polygon.end());
+    }
+    ASSERT_GE(corners.size(), 4u);
+    for (const FeedbackVertex& a : corners)
+        for (const FeedbackVertex& b : corners) {
+            EXPECT_TRUE(std::abs(a.y - b.y) > 1.0f || std::abs(a.t - b.t) < 1e-4f) << a.y << ": " << a.t << " " << b.t;
+            EXPECT_TRUE(std::abs(a.x - b.x) > 1.0f || std::abs(a.s - b.s) < 1e-4f) << a.x << ": " << a.s << " " << b.s;
+        }
+}
+
 // The layout's label stands under the player's name in the player's panel: the
 // keys, shorter without the fifth, or the player's pad in their place.
 TEST_F(GameHudScreen, EachPanelNamesItsPlayersKeysShorterWithoutTheFifthKeyOrItsPad)
@@ -84,8 +103,7 @@ TEST_F(GameHudScreen, EachPanelNamesItsPlayersKeysShorterWithoutTheFifthKeyOrIts
     // Each player's label as drawn with `pads` pads, and how many of its pixels are the label's blue.
     auto labels = [&](int pads) {
         engine.getPads().setCount(pads);
-        engine.renderCurrentState();
-        Frame frame;
+        const Frame frame = rendered();
         std::array<std::pair<std::vector<int>, int>, 2> shown;
         for (int player : {0, 1}) {
             const int top = int((player == 0 ? 0.185f : 0.735f) * 768);
@@ -122,8 +140,7 @@ TEST_F(GameHudScreen, CountdownFigureIsRedAtThreeAndAHalfAndGreenAtAQuarter)
 
     runTicks(engine, 30);
     ASSERT_NEAR(game->getCountdown(), 3.5f, 1e-4f);
-    engine.renderCurrentState();
-    Frame three;
+    const Frame three = rendered();
     EXPECT_GT(three.count(204, 0, 1024, 768, halfRed), 2000);
     EXPECT_EQ(three.count(204, 0, 1024, 768, quarterGreen), 0);
     // At half the window height the figure's top stays below row 270.
@@ -132,8 +149,7 @@ TEST_F(GameHudScreen, CountdownFigureIsRedAtThreeAndAHalfAndGreenAtAQuarter)
 
     runTicks(engine, 195);
     ASSERT_NEAR(game->getCountdown(), 0.25f, 1e-4f);
-    engine.renderCurrentState();
-    Frame go;
+    const Frame go = rendered();
     EXPECT_GT(go.count(204, 0, 1024, 768, quarterGreen), 2000);
     EXPECT_EQ(go.count(204, 0, 1024, 768, halfRed), 0);
     EXPECT_GT(go.count(204, 240, 1024, 270, quarterGreen), 0) << "LOS! is three quarters of the window high";
@@ -142,18 +158,22 @@ TEST_F(GameHudScreen, CountdownFigureIsRedAtThreeAndAHalfAndGreenAtAQuarter)
 // Where the ghost drives the view shows the level through it, tinted; G leaves the level alone.
 TEST_F(GameHudScreen, TheGhostIsDrawnSeeThroughAndGoneWhenHiddenWithG)
 {
-    setRecord(realHighscores(), writeLevel("hudghost.xml", playerXml(0, kStartX) + finishXml()));
-    tap(SDLK_RETURN, '\r');
+    HighscoreState* highscores = realHighscores();
+    start(GM_TIME_1P, writeLevel("hudghost.xml", playerXml(0, kStartX) + finishXml()));
+    runCountdown();
+    ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
+    runTicks(engine, 181);
+    ASSERT_EQ(engine.getCurrentState(), highscores);
+    tap(SDLK_RETURN, '\r'); // kept as "Spieler 1", the run as the record
+    tap(SDLK_RETURN, '\r'); // and raced again with it as the ghost
     runCountdown();
     // Halfway, clear of the rider waiting at the start and of the finish.
     while (game->getGhostObject()->getPose().centre[0].x < 0.5f * (kStartX + kFinishX) && game->getClockSteps() < 600)
         engine.tick();
     tap(SDLK_PAUSE); // holds the camera still between the two frames
-    engine.renderCurrentState();
-    Frame shown;
+    const Frame shown = rendered();
     tap(SDLK_g);
-    engine.renderCurrentState();
-    Frame hidden;
+    const Frame hidden = rendered();
     int ghostPixels = 0, halfThrough = 0;
     for (int y = 0; y < 768; ++y)
         for (int x = 205; x < 1024; ++x) {
@@ -176,38 +196,17 @@ TEST_F(GameHudScreen, TheGhostIsDrawnSeeThroughAndGoneWhenHiddenWithG)
     EXPECT_GT(halfThrough, ghostPixels * 9 / 10);
 }
 
-TEST_F(GameHudScreen, TheRunningTimeStopsAndTurnsRedAtTheFinish)
+TEST_F(GameHudScreen, TheStripShowsEveryTimeAsTheListWritesItAndStopsItInRedAtTheFinishAndASlowRunRestarts)
 {
-    start(GM_TIME_1P, writeLevel("hudtime.xml", playerXml(0, kStartX) + finishXml()));
-    runCountdown();
-    runTicks(engine, 10);
-    // The time's digits stand at 0.22 of the height in the strip's first panel.
-    const int top = int(0.22f * 768), bottom = int(0.29f * 768);
-    const Rgb lightBlue{38, 166, 209};
-    const Rgb red{255, 0, 0};
-    engine.renderCurrentState();
-    Frame running;
-    EXPECT_GT(running.count(0, top, 204, bottom, lightBlue, 10), 100);
-    EXPECT_EQ(running.count(0, top, 204, bottom, red, 10), 0);
-
-    ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
-    engine.renderCurrentState();
-    Frame finished;
-    EXPECT_GT(finished.count(0, top, 204, bottom, red, 10), 100);
-    EXPECT_EQ(finished.count(0, top, 204, bottom, lightBlue, 10), 0);
-    runTicks(engine, 60);
-    EXPECT_EQ(shownTime(*game, 0), formatHundredths(toHundredths(game->getFinishTime(0)))) << "the time stops there";
-}
-
-TEST_F(GameHudScreen, TheStripShowsEveryTimeAsTheHighscoreListWritesIt)
-{
-    // 53 hundredths is a record that seconds in a float hold a little short.
+    RecordingState* highscores = recorderFor("Highscore");
+    // 53 hundredths is a record that seconds in a float hold a little short; the list is full.
     std::string level = writeLevel("hudlist.xml", playerXml(0, kStartX) + finishXml());
     HighscoreTable table(scorePaths);
-    table.insert(53, level, ST_TIME, "Flink");
+    for (uint32_t score = 53; score < 63; ++score)
+        table.insert(score, level, ST_TIME, "Platz " + std::to_string(score));
     ASSERT_TRUE(table.save());
     start(GM_TIME_1P, level);
-    EXPECT_EQ(shownRecord(*game), HighscoreState::scoreText(53, ST_TIME));
+    EXPECT_EQ(shownRecord(*game), HighscoreState::scoreText(53, ST_TIME)) << "the best of the list";
 
     // Ten minutes of the match clock: at every step the strip shows what the list
     // would show for a finish at that step.
@@ -222,6 +221,29 @@ TEST_F(GameHudScreen, TheStripShowsEveryTimeAsTheHighscoreListWritesIt)
         engine.tick();
     }
     EXPECT_EQ(differing, 0) << first;
+
+    // The time's digits stand at 0.22 of the height in the strip's first panel.
+    const int top = int(0.22f * 768), bottom = int(0.29f * 768);
+    const Rgb lightBlue{38, 166, 209}, red{255, 0, 0};
+    const Frame running = rendered();
+    EXPECT_GT(running.count(0, top, 204, bottom, lightBlue, 10), 100);
+    EXPECT_EQ(running.count(0, top, 204, bottom, red, 10), 0);
+    ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
+    const Frame finished = rendered();
+    EXPECT_GT(finished.count(0, top, 204, bottom, red, 10), 100);
+    EXPECT_EQ(finished.count(0, top, 204, bottom, lightBlue, 10), 0);
+    runTicks(engine, 60);
+    EXPECT_EQ(shownTime(*game, 0), formatHundredths(toHundredths(game->getFinishTime(0)))) << "the time stops there";
+
+    // A time that does not make the list starts the level again 3 s after the finish, without the list.
+    int steps = 60;
+    for (; steps < 200 && game->getCountdown() != 4.0f; ++steps)
+        engine.tick();
+    EXPECT_NEAR(steps, 180, 1);
+    EXPECT_EQ(game->getPlayer1()->getPosition().x, kStartX);
+    EXPECT_EQ(highscores->enters, 0);
+    EXPECT_EQ(engine.getCurrentState(), game);
+    EXPECT_EQ(game->getMatchTime(), 0.0f);
 }
 
 } // namespace
@@ -241,32 +263,27 @@ TEST_F(GameHudScreen, TheStoryStripShowsLifeAndTheLastTenSecondsInRedAndALossFla
             n += frame.at(x, barRow).g > 120 && frame.at(x, barRow).b < 120;
         return n;
     };
-    engine.renderCurrentState();
-    Frame full;
+    const Frame full = rendered();
     EXPECT_GT(full.count(0, top, 204, bottom, lightBlue, 10), 50);
     EXPECT_EQ(full.count(0, top, 204, bottom, red, 10), 0);
     const Rgb corner = full.at(220, 10);
 
     rider->damage(40);
-    engine.renderCurrentState();
-    Frame hurt;
+    const Frame hurt = rendered();
     EXPECT_NEAR(double(barLength(hurt)) / barLength(full), 0.6, 0.05);
     EXPECT_GT(hurt.at(220, 10).r, corner.r + 60) << "the view does not flash red";
     runTicks(engine, 30);
-    engine.renderCurrentState();
-    EXPECT_LT(std::abs(Frame().at(220, 10).r - corner.r), 10) << "the flash does not fade";
+    EXPECT_LT(std::abs(rendered().at(220, 10).r - corner.r), 10) << "the flash does not fade";
 
     runTicks(engine, int((GameState::kStoryTime - 9.5f) * 60.0f) - 30);
-    engine.renderCurrentState();
-    Frame late;
+    const Frame late = rendered();
     EXPECT_GT(late.count(0, top, 204, bottom, red, 10), 50);
     EXPECT_EQ(late.count(0, top, 204, bottom, lightBlue, 10), 0);
 
     // A dead rider: "GAME OVER" in red over the middle of the view (where the red vehicle stands too).
     const int before = redBanner(late);
     rider->damage(100);
-    engine.renderCurrentState();
-    EXPECT_GT(redBanner(Frame()), before + 3000) << "no GAME OVER over the view of a dead rider";
+    EXPECT_GT(redBanner(rendered()), before + 3000) << "no GAME OVER over the view of a dead rider";
 }
 
 TEST_F(GameHudScreen, GameOverCoversTheTwoPlayerRaceOnlyWhenBothRidersAreDead)
@@ -275,9 +292,7 @@ TEST_F(GameHudScreen, GameOverCoversTheTwoPlayerRaceOnlyWhenBothRidersAreDead)
     runCountdown();
     // Only the banner crosses the black gap between the two views (rows 380 to 386).
     game->getPlayer1()->damage(100);
-    engine.renderCurrentState();
-    EXPECT_EQ(redBanner(Frame(), 380, 387), 0) << "GAME OVER while player 2 still races";
+    EXPECT_EQ(redBanner(rendered(), 380, 387), 0) << "GAME OVER while player 2 still races";
     game->getPlayer2()->damage(100);
-    engine.renderCurrentState();
-    EXPECT_GT(redBanner(Frame(), 380, 387), 200);
+    EXPECT_GT(redBanner(rendered(), 380, 387), 200);
 }

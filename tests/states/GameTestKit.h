@@ -80,11 +80,8 @@ protected:
     {
         settleEngine();
         registerAllObjectTypes();
-        char pattern[] = "/tmp/zorbel-game-scores-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        ASSERT_NE(made, nullptr);
-        scoreDir = made;
-        addSearchPath(scorePaths, scoreDir);
+        scoreDir = freshDir();
+        scorePaths = pathsTo(scoreDir);
         game = new GameState(&engine, scorePaths);
         engine.registerState(game);
         menu = recorderFor("MainMenu");
@@ -96,7 +93,6 @@ protected:
         for (SDLKey key : {SDLK_UP, SDLK_w})
             pushKey(key, false);
         settleEngine();
-        fs::remove_all(scoreDir);
     }
 
     void start(GameMode mode, const std::string& levelName, int pointsNeededToWin = 5,
@@ -119,15 +115,6 @@ protected:
         return screen;
     }
 
-    // The recorder under "Highscore", with nothing recorded yet.
-    RecordingState* highscoreRecorder()
-    {
-        RecordingState* recorder = recorderFor("Highscore");
-        recorder->enters = recorder->updates = 0;
-        recorder->entered.clear();
-        return recorder;
-    }
-
     // Steps until the countdown has let the players go.
     void runCountdown()
     {
@@ -143,25 +130,6 @@ protected:
             engine.tick();
         pushKey(key, false);
         return game->getFinishTime(player) != 0.0f;
-    }
-
-    // Drives a one-player run of `level` with accelerate held to the finish and names it
-    // ("Spieler 1") on `highscores`, which stays open; the chassis' place at each clock step.
-    std::vector<Vec2f> setRecord(HighscoreState* highscores, const std::string& level)
-    {
-        start(GM_TIME_1P, level);
-        runCountdown();
-        std::vector<Vec2f> driven{game->getPlayer1()->getPosition()};
-        pushKey(SDLK_UP, true);
-        while (game->getFinishTime(0) == 0.0f && driven.size() < 1200) {
-            engine.tick();
-            driven.push_back(game->getPlayer1()->getPosition());
-        }
-        pushKey(SDLK_UP, false);
-        for (int i = 0; i < 400 && engine.getCurrentState() != highscores; ++i)
-            engine.tick();
-        tap(SDLK_RETURN, '\r');
-        return driven;
     }
 
     Engine& engine = testEngine();

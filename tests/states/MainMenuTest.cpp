@@ -59,8 +59,6 @@ protected:
         engine.registerState(menu);
         game = recorderFor("Game");
         highscore = recorderFor("Highscore");
-        game->enters = 0;
-        highscore->enters = 0;
     }
 
     void TearDown() override
@@ -98,7 +96,7 @@ protected:
     RecordingState* highscore = nullptr;
 };
 
-TEST_F(MainMenuTest, ItemsWrapWithTheMoveSoundTheTargetStaysInRangeAndLayoutsCountInBinary)
+TEST_F(MainMenuTest, ItemsWrapWithTheMoveSoundTheTargetStaysInRangeLayoutsCountInBinaryAndBeendenQuits)
 {
     open();
     VoiceCounter moves("sounds/ghear.ogg");
@@ -144,15 +142,28 @@ TEST_F(MainMenuTest, ItemsWrapWithTheMoveSoundTheTargetStaysInRangeAndLayoutsCou
     repeat(SDLK_RIGHT, 250);
     EXPECT_EQ(menu->getPointsNeededToWin(), 200);
     EXPECT_EQ(menu->itemText(2), "Zielpunktzahl:   200");
+
+    select(7);
+    tap(SDLK_RETURN);
+    EXPECT_EQ(engine.getStackSize(), 0u) << "Beenden ends the program";
+    EXPECT_EQ(engine.getTransition(), nullptr);
 }
 
-TEST_F(MainMenuTest, TheNeonSignStandsWholeRightOfTheItems)
+TEST_F(MainMenuTest, TheNeonSignStandsWholeRightOfTheItemsAndFailsOnlyNowAndThen)
 {
     open();
-    engine.renderCurrentState();
     // 19.5 to 31.5 units across and 0.5 to 20.3 down a 32 x 24 unit screen.
     const int area = 384 * 635;
-    EXPECT_GT(area - Frame().count(624, 16, 1008, 651, Rgb{0, 0, 0}, 10), area / 4);
+    EXPECT_GT(area - rendered().count(624, 16, 1008, 651, Rgb{0, 0, 0}, 10), area / 4);
+    // Its hum swells only while it fails, about once in a thousand steps and for a few steps.
+    Handle<Sound> hum = engine.getSoundManager()->get("sounds/neon.ogg");
+    int loud = 0;
+    for (int i = 0; i < 600; ++i) {
+        engine.tick();
+        ASSERT_EQ(hum->getInstances().size(), 1u);
+        loud += hum->getInstances().front()->getGain() > 0.5f;
+    }
+    EXPECT_LT(loud, 100);
 }
 
 TEST_F(MainMenuTest, GamesAndHighscoresAreRefusedWithTheErrorSoundWhereTheLevelHasNoSuchModeOrList)
@@ -284,15 +295,11 @@ TEST_F(MainMenuTest, ChoicesSurviveARestartAndADamagedFileGivesTheDefaultsAndABa
     // A restart as far as the menu can tell: the settings read afresh from the file, a new menu on them.
     auto restart = [&](const std::string& expectedMessage) {
         settleEngine();
-        testing::internal::CaptureStderr();
-        engine.getSettings().open(path);
-        std::string said = testing::internal::GetCapturedStderr();
-        if (expectedMessage.empty())
-            EXPECT_EQ(said, "");
-        else
-            EXPECT_TRUE(said.find(path) != std::string::npos && said.find(expectedMessage) != std::string::npos &&
-                        std::count(said.begin(), said.end(), '\n') == 1)
-                << said;
+        const std::string said = stderrOf([&] { engine.getSettings().open(path); });
+        EXPECT_TRUE(expectedMessage.empty() ? said.empty()
+                                            : said.find(path) != std::string::npos && said.find(expectedMessage) != std::string::npos &&
+                                                  std::count(said.begin(), said.end(), '\n') == 1)
+            << said;
         menu = new MainMenuState(&engine);
         engine.registerState(menu);
         open();
@@ -356,9 +363,6 @@ TEST_F(MainMenuTest, ChoicesSurviveARestartAndADamagedFileGivesTheDefaultsAndABa
         restart("");
         EXPECT_EQ(shown(), c.expected);
     }
-    settleEngine();
-    engine.getSettings().open("");
-    std::filesystem::remove_all(folder);
 }
 
 TEST_F(MainMenuTest, TheFirstPadMovesTheSelectionChangesChoicesStartsAGameAndQuits)
@@ -472,19 +476,13 @@ TEST_F(MainMenuTest, ThePlayersOwnLevelsFollowTheShippedOnesUnlessNamedLikeOne)
         << messages;
 }
 
-TEST_F(MainMenuTest, TypedCharactersCollectOnTheMenu)
+TEST_F(MainMenuTest, TypedCharactersCollectOnTheMenuAndEscapeQuitsWithoutATransition)
 {
     // Return types a line break; on a level that supports nothing it starts no game.
     writeFile("levels/levels.txt", "plain.xml\n");
     writeLevel("plain.xml", "name=\"Plain\"");
     open();
-    tap(SDLK_h, 'H');
-    tap(SDLK_i, 'i');
-    tap(SDLK_WORLD_92, 0xFF);
-    tap(SDLK_x, 'x');
-    tap(SDLK_BACKSPACE, 8);
-    tap(SDLK_RETURN, 13);
-    tap(SDLK_a, 'a');
+    type("Hi\xFFx\b\ra");
     EXPECT_EQ(menu->getTypedText(), "Hi\xFF\na");
 
     // Only what can be shown in the corner above the items stays: no control
@@ -492,28 +490,14 @@ TEST_F(MainMenuTest, TypedCharactersCollectOnTheMenu)
     for (Uint16 unicode : {9, 27, 127, 0x85, 0x100, 0x20AC})
         tap(SDLK_WORLD_0, unicode);
     EXPECT_EQ(menu->getTypedText(), "Hi\xFF\na");
-    for (int i = 0; i < 40; ++i)
-        tap(SDLK_w, 'w');
-    for (int i = 0; i < 5; ++i)
-        tap(SDLK_RETURN, 13);
-    tap(SDLK_z, 'z');
+    type(std::string(40, 'w') + std::string(5, '\r') + "z");
     EXPECT_EQ(menu->getTypedText(), "Hi\xFF\na" + std::string(31, 'w') + "\n\nz");
 
-    for (int i = 0; i < 40; ++i)
-        tap(SDLK_BACKSPACE, 8);
+    type(std::string(40, '\b'));
     EXPECT_EQ(menu->getTypedText(), "");
-}
-
-TEST_F(MainMenuTest, EscapeAndBeendenEndTheProgramWithoutATransition)
-{
-    for (bool beenden : {false, true}) {
-        open();
-        if (beenden)
-            select(7);
-        tap(beenden ? SDLK_RETURN : SDLK_ESCAPE);
-        EXPECT_EQ(engine.getStackSize(), 0u);
-        EXPECT_EQ(engine.getTransition(), nullptr);
-    }
+    tap(SDLK_ESCAPE);
+    EXPECT_EQ(engine.getStackSize(), 0u) << "Escape ends the program";
+    EXPECT_EQ(engine.getTransition(), nullptr);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "support/TestEngine.h"
 
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -45,28 +46,23 @@ private:
     int started = 0;
 };
 
-// Stands in for a screen that others own; remembers how it was entered.
+// Stands in for a screen that others own; counts how often it was entered.
 class RecordingState : public State {
 public:
     using State::State;
-    void enter(const ParameterMap& params) override
-    {
-        ++enters;
-        entered = params;
-    }
-    void update() override { ++updates; }
+    void enter(const ParameterMap&) override { ++enters; }
 
     int enters = 0;
-    int updates = 0;
-    ParameterMap entered;
 };
 
-// The recorder registered under `name`, registering one if another screen holds the name.
+// The recorder registered under `name`, not entered yet; registers one if another screen holds the name.
 inline RecordingState* recorderFor(const std::string& name)
 {
     Engine& engine = testEngine();
-    if (auto* recorder = dynamic_cast<RecordingState*>(engine.findState(name)))
+    if (auto* recorder = dynamic_cast<RecordingState*>(engine.findState(name))) {
+        recorder->enters = 0;
         return recorder;
+    }
     auto* recorder = new RecordingState(name, &engine);
     engine.registerState(recorder);
     return recorder;
@@ -77,6 +73,16 @@ inline void tap(SDLKey key, Uint16 unicode = 0)
 {
     pushKey(key, true, unicode);
     pushKey(key, false);
+    testEngine().tick();
+}
+
+// Every byte of `text` typed as the key of that character (8 Backspace, 13 Return), then one tick.
+inline void type(const std::string& text)
+{
+    for (unsigned char c : text) {
+        pushKey(SDLKey(c), true, c);
+        pushKey(SDLKey(c), false);
+    }
     testEngine().tick();
 }
 
@@ -105,6 +111,35 @@ inline void settleEngine()
     }
     engine.getSettings().open(""); // every test starts from the default choices
 }
+
+// The screen T opened over a recorder, which is where leaving it goes; `released`
+// are keys a test may hold, let go again before the engine settles.
+template <typename T>
+class ScreenOverRecorder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settleEngine();
+        screen = new T(&engine);
+        engine.registerState(screen);
+        below = recorderFor("Below" + screen->getName());
+        engine.pushState(below->getName(), ParameterMap());
+        engine.pushState(screen->getName(), ParameterMap());
+    }
+
+    void TearDown() override
+    {
+        for (SDLKey key : released)
+            pushKey(key, false);
+        engine.tick();
+        settleEngine();
+    }
+
+    Engine& engine = testEngine();
+    T* screen = nullptr;
+    RecordingState* below = nullptr;
+    std::vector<SDLKey> released;
+};
 
 struct Rgb {
     int r, g, b;
@@ -147,3 +182,10 @@ private:
     int height = 0;
     std::vector<unsigned char> pixels;
 };
+
+// The current screen drawn and read back.
+inline Frame rendered()
+{
+    testEngine().renderCurrentState();
+    return Frame();
+}

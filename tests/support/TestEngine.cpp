@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 namespace {
@@ -98,6 +97,14 @@ const std::string& scratchDir()
     return *dir;
 }
 
+std::string freshDir()
+{
+    static int made = 0;
+    const std::string dir = scratchDir() + "fresh" + std::to_string(++made);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
 std::string writeScratchFile(const std::string& name, const std::string& bytes)
 {
     const std::filesystem::path path = scratchDir() + name;
@@ -121,19 +128,17 @@ std::array<int, 3> windowPixel(Vec2i at)
     return {rgb[0], rgb[1], rgb[2]};
 }
 
+SearchPathList pathsTo(const std::string& directory)
+{
+    SearchPathList paths;
+    addSearchPath(paths, directory);
+    return paths;
+}
+
 std::string readFileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
-}
-
-std::string randomBytes(size_t count, unsigned seed)
-{
-    std::mt19937 generator(seed);
-    std::string bytes(count, '\0');
-    for (char& c : bytes)
-        c = char(generator() & 0xFF);
-    return bytes;
 }

@@ -34,14 +34,18 @@ void runTicks(Engine& engine, int n);
 // "levels/x.xml" written there loads like a shipped file.
 const std::string& scratchDir();
 
+// A new empty directory under scratchDir() (no "/" at its end).
+std::string freshDir();
+
 // Writes `bytes` to scratchDir() + `name`, creating subdirectories; returns the full path.
 std::string writeScratchFile(const std::string& name, const std::string& bytes);
 
 // What `run` writes to stderr.
 std::string stderrOf(const std::function<void()>& run);
 
+// A search path list of `directory` alone.
+SearchPathList pathsTo(const std::string& directory);
+
 // The whole content of a file ("" when it cannot be read).
 std::string readFileBytes(const std::string& path);
 
-// `count` bytes of noise, the same for the same seed.
-std::string randomBytes(size_t count, unsigned seed);
