@@ -274,24 +274,33 @@ TEST(HighscoreSave, KilledWhileSavingTheFileIsAlwaysAWholeTable)
 {
     ScratchDir dir;
     for (int kill = 0; kill < 40; ++kill) {
+        int saved[2];
+        ASSERT_EQ(pipe(saved), 0);
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             // Saves in a loop from what the last run left, twenty levels of long names, so
-            // the file is big enough to be caught half-written.
+            // the file is big enough to be caught half-written. The first save is announced,
+            // so every kill lands among saves however slow the machine is.
             HighscoreTable table(dir.paths());
             for (uint32_t n = 1;; ++n) {
                 table.insert(n, "level" + std::to_string(n % 20) + ".xml", ST_TIME, "Spieler " + std::to_string(n) + " mit langem Namen");
                 table.save();
+                if (n == 1 && write(saved[1], "s", 1) != 1)
+                    _exit(1);
             }
         }
-        usleep(useconds_t(2000 + 500 * kill));
+        char said = 0;
+        ASSERT_EQ(read(saved[0], &said, 1), 1) << "kill " << kill;
+        close(saved[0]);
+        close(saved[1]);
+        usleep(useconds_t(500 * kill));
         ASSERT_EQ(::kill(child, SIGKILL), 0);
         ASSERT_EQ(waitpid(child, nullptr, 0), child);
         std::unique_ptr<HighscoreTable> found;
         ASSERT_EQ(stderrOf([&] { found = std::make_unique<HighscoreTable>(dir.paths()); }), "") << "kill " << kill;
+        EXPECT_FALSE(found->getEntries("level1.xml", ST_TIME).empty()) << "kill " << kill;
     }
-    EXPECT_FALSE(HighscoreTable(dir.paths()).getEntries("level1.xml", ST_TIME).empty()) << "no save ever returned";
 }
 
 TEST(HighscoreSave, NamesWithEveryLatin1LetterSurviveASaveAndALoad)
