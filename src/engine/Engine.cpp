@@ -111,6 +111,7 @@ bool Engine::setDisplayMode(bool wantFullScreen, Vec2i wantWindowSize)
     transition.reset();
     glDeleteTextures(2, captureTextures);
     createCaptureTextures();
+    redrawNeeded = true;
     return true;
 }
 
@@ -198,6 +199,7 @@ void Engine::run()
 {
     uint32_t last = clock->ticks();
     float accumulator = 0.0f;
+    // A step has run since the last frame and left the window's picture outdated.
     bool needRender = false;
     bool needSwap = false;
 
@@ -213,6 +215,7 @@ void Engine::run()
         if (active && needRender) {
             renderCurrentState();
             needRender = false;
+            redrawNeeded = false;
             needSwap = true;
         }
 
@@ -220,7 +223,7 @@ void Engine::run()
             tick();
             if (quitRequested)
                 break;
-            needRender = true;
+            needRender = needRender || redrawNeeded;
             accumulator -= frameTime;
         }
 
@@ -228,14 +231,17 @@ void Engine::run()
             if (transition)
                 presentTransition();
             SDL_GL_SwapBuffers();
+            ++swapCount;
             needSwap = false;
         }
 
         if (stateStack.empty() || !stateStack.back())
             quitRequested = true;
 
+        // With a picture to draw the next pass draws it at once; with none the
+        // loop sleeps until the next step is due.
         if (frameTime - accumulator >= 0.001f)
-            clock->delay(1);
+            clock->delay(needRender ? 1 : uint32_t((frameTime - accumulator) * 1000.0f));
         if (!active)
             clock->delay(250);
     }
@@ -267,10 +273,17 @@ void Engine::tick()
         soundManager->update();
     if (!active)
         return;
-    if (State* current = getCurrentState())
+    if (State* current = getCurrentState()) {
         current->update();
-    if (transition && !transition->update())
-        transition.reset();
+        if (current->hasPictureChanged())
+            redrawNeeded = true;
+    }
+    // The effect moves at every step, and its last step leaves the new screen to be drawn bare.
+    if (transition) {
+        redrawNeeded = true;
+        if (!transition->update())
+            transition.reset();
+    }
     time += frameTime;
 }
 
@@ -280,6 +293,12 @@ void Engine::handleEvent(const SDL_Event& event)
     case SDL_ACTIVEEVENT:
         if (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE))
             active = event.active.gain != 0;
+        // Nothing was drawn while away, and what the window shows may be gone.
+        if (event.active.gain)
+            redrawNeeded = true;
+        break;
+    case SDL_VIDEOEXPOSE:
+        redrawNeeded = true;
         break;
     case SDL_KEYDOWN: {
         SDLKey sym = event.key.keysym.sym;
@@ -358,6 +377,7 @@ void Engine::pushState(const std::string& name, const ParameterMap& params)
     next->enter(params);
     next->activate();
     stateStack.push_back(next);
+    redrawNeeded = true;
 }
 
 void Engine::popState()
@@ -370,6 +390,7 @@ void Engine::popState()
     stateStack.pop_back();
     if (State* below = getCurrentState())
         below->activate();
+    redrawNeeded = true;
 }
 
 void Engine::renderCurrentState()
@@ -390,6 +411,7 @@ void Engine::startTransition(Transition* next)
 {
     captureScreen(captureTextures[0]);
     transition.reset(next);
+    redrawNeeded = true;
 }
 
 void Engine::captureScreen(GLuint texture)
