@@ -9,7 +9,8 @@
 //                                           as the menu's first frame is on screen
 //
 // At the end it prints how many steps the main loop ran against the wall time
-// it ran for: a step the loop could not fit in is missing from the count.
+// it ran for (a step the loop could not fit in is missing from the count) and
+// how many pictures it swapped onto the screen.
 
 #include "BenchKit.h"
 
@@ -244,6 +245,7 @@ int main(int argc, char** argv)
     std::printf("steps %d\n", steps);
     std::printf("expected_steps %ld\n", expected);
     std::printf("dropped_steps %ld\n", std::max(0L, expected - long(steps)));
+    std::printf("frames_drawn %llu\n", static_cast<unsigned long long>(engine.getSwapCount()));
     if (match) {
         std::printf("longest_gap_ms %.2f\n", game->longestGap * 1000.0);
         std::printf("longest_gap_before_step %d\n", game->longestGapStep);
