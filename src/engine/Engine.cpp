@@ -15,8 +15,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 
 namespace {
+
+// Blocks from this size up get a mapping of their own (the C library's first value).
+constexpr int kOwnMappingBytes = 128 * 1024;
 
 // Smallest power of two that holds `size`; the size itself if doubling would overflow.
 int powerOfTwoAtLeast(int size)
@@ -39,6 +43,12 @@ Engine::Engine(int width, int height, float fps, const std::string& caption, con
       mapping(screenSize, screenSize),
       frameTime(1.0f / fps)
 {
+    // Pictures are decoded, halved for their mip levels and handed to the GL
+    // in big blocks that live only while a screen loads. Once one is freed the
+    // C library raises the size from which blocks get a mapping of their own
+    // and takes the next ones from its heap, which keeps what they leave
+    // behind (about 3 MB in the menu); kept at its first value, they go back.
+    mallopt(M_MMAP_THRESHOLD, kOwnMappingBytes);
     // Without a window there is nothing to play in; say why and stop cleanly.
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "zorbel: cannot open the display: %s\n", SDL_GetError());
@@ -79,8 +89,6 @@ Engine::Engine(int width, int height, float fps, const std::string& caption, con
     textureManager = std::make_unique<TextureManager>(&searchPaths, this);
     soundManager = std::make_unique<SoundManager>(&searchPaths, this);
     fontManager = std::make_unique<FontManager>(&searchPaths, this);
-
-    createCaptureTextures();
 }
 
 bool Engine::openVideo(bool wantFullScreen, Vec2i wantWindowSize)
@@ -108,9 +116,7 @@ bool Engine::setDisplayMode(bool wantFullScreen, Vec2i wantWindowSize)
         openVideo(fullScreen, windowSize);
         return false;
     }
-    transition.reset();
-    glDeleteTextures(2, captureTextures);
-    createCaptureTextures();
+    endTransition();
     redrawNeeded = true;
     return true;
 }
@@ -138,6 +144,13 @@ void Engine::openAudio()
         audioDevice = nullptr;
     }
     std::fprintf(stderr, "zorbel: no audio device could be opened; the game runs without sound\n");
+}
+
+void Engine::endTransition()
+{
+    transition.reset();
+    glDeleteTextures(2, captureTextures);
+    captureTextures[0] = captureTextures[1] = 0;
 }
 
 void Engine::createCaptureTextures()
@@ -184,8 +197,7 @@ Engine::~Engine()
     }
     if (audioDevice)
         alcCloseDevice(audioDevice);
-    transition.reset();
-    glDeleteTextures(2, captureTextures);
+    endTransition();
     pads.close();
     SDL_Quit();
 }
@@ -282,7 +294,7 @@ void Engine::tick()
     if (transition) {
         redrawNeeded = true;
         if (!transition->update())
-            transition.reset();
+            endTransition();
     }
     time += frameTime;
 }
@@ -409,9 +421,12 @@ void Engine::renderCurrentState()
 
 void Engine::startTransition(Transition* next)
 {
+    // The captures hold two pictures of the window's size (6 MB at 1024x768)
+    // and live only while an effect runs.
+    if (!captureTextures[0])
+        createCaptureTextures();
     captureScreen(captureTextures[0]);
     transition.reset(next);
-    redrawNeeded = true;
 }
 
 void Engine::captureScreen(GLuint texture)

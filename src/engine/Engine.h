@@ -170,6 +170,8 @@ private:
     bool openVideo(bool fullScreen, Vec2i windowSize);
     void openAudio();
     void createCaptureTextures();
+    /// Ends the running screen-change effect, if any, and frees the captures.
+    void endTransition();
     void captureScreen(GLuint texture);
     void handleEvent(const SDL_Event& event);
 
