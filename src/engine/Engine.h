@@ -163,8 +163,6 @@ public:
     uint64_t getTickCount() const { return tickCount; }
     /// Number of pictures the main loop has swapped onto the screen so far.
     uint64_t getSwapCount() const { return swapCount; }
-    /// Makes the main loop draw the next picture even if the screen says it is unchanged.
-    void requestRedraw() { redrawNeeded = true; }
 
 private:
     bool openVideo(bool fullScreen, Vec2i windowSize);

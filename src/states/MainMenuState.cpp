@@ -73,8 +73,8 @@ constexpr float kLitSignLeft = 512.0f;
 // An item's slide is kept to 1/256 of a pixel of the 1024 x 768 picture (32 to
 // a unit), finer than the rasteriser places a letter.
 constexpr float kIndentSteps = 32.0f * 256.0f;
-// The sign's steady shimmer is shown at every third step, 20 times a second:
-// it buzzes the same to the eye and leaves two frames in three undrawn. A
+// The sign's steady shimmer is shown at every third step, 20 times a second,
+// which still reads as a buzz and leaves two frames in three undrawn. A
 // failure and its burning back in move the light by more than the shimmer
 // ever does at once and are shown at every step.
 constexpr int kShimmerSteps = 3;
