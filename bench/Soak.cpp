@@ -9,7 +9,8 @@
 //                                           as the menu's first frame is on screen
 //
 // At the end it prints how many steps the main loop ran against the wall time
-// it ran for: a step the loop could not fit in is missing from the count.
+// it ran for (a step the loop could not fit in is missing from the count) and
+// how many pictures it swapped onto the screen.
 
 #include "BenchKit.h"
 
@@ -126,7 +127,8 @@ public:
 };
 
 // The loop's own clock, which also ends the run: after `limit` ms, or (with
-// `untilFirstFrame`) at the first pass after the menu's first frame was swapped.
+// `untilFirstFrame`) as soon as the loop asks the time or rests after the
+// menu's first frame was swapped.
 class RunClock : public Clock {
 public:
     RunClock(Engine& engine, uint32_t limit, const WatchedMenu* menu)
@@ -139,11 +141,7 @@ public:
             started = true;
             start = now;
         }
-        if (untilFirstFrame && untilFirstFrame->rendered && !engine.isQuitRequested()) {
-            std::printf("first-frame\n");
-            std::fflush(stdout);
-            engine.quit();
-        } else if (limit && now - start >= limit && !engine.isQuitRequested()) {
+        if (!sayFirstFrame() && limit && now - start >= limit && !engine.isQuitRequested()) {
             engine.quit();
             quitAt = WallClock::now();
             quitByClock = true;
@@ -154,9 +152,24 @@ public:
     /// When the clock ended the run, or null when something else did: the
     /// screens' clean-up after that moment is no play time.
     const WallClock::time_point* quitTime() const { return quitByClock ? &quitAt : nullptr; }
-    void delay(uint32_t ms) override { real.delay(ms); }
+    /// The loop rests right after a swap: the first frame is said before the rest, not after it.
+    void delay(uint32_t ms) override
+    {
+        if (!sayFirstFrame())
+            real.delay(ms);
+    }
 
 private:
+    bool sayFirstFrame()
+    {
+        if (!untilFirstFrame || !untilFirstFrame->rendered || engine.isQuitRequested())
+            return false;
+        std::printf("first-frame\n");
+        std::fflush(stdout);
+        engine.quit();
+        return true;
+    }
+
     Engine& engine;
     SdlClock real;
     uint32_t limit;
@@ -244,6 +257,7 @@ int main(int argc, char** argv)
     std::printf("steps %d\n", steps);
     std::printf("expected_steps %ld\n", expected);
     std::printf("dropped_steps %ld\n", std::max(0L, expected - long(steps)));
+    std::printf("frames_drawn %llu\n", static_cast<unsigned long long>(engine.getSwapCount()));
     if (match) {
         std::printf("longest_gap_ms %.2f\n", game->longestGap * 1000.0);
         std::printf("longest_gap_before_step %d\n", game->longestGapStep);

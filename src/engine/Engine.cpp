@@ -15,8 +15,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 
 namespace {
+
+// Blocks from this size up get a mapping of their own (the C library's first value).
+constexpr int kOwnMappingBytes = 128 * 1024;
 
 // Smallest power of two that holds `size`; the size itself if doubling would overflow.
 int powerOfTwoAtLeast(int size)
@@ -39,6 +43,12 @@ Engine::Engine(int width, int height, float fps, const std::string& caption, con
       mapping(screenSize, screenSize),
       frameTime(1.0f / fps)
 {
+    // Pictures are decoded, halved for their mip levels and handed to the GL
+    // in big blocks that live only while a screen loads. Once one is freed the
+    // C library raises the size from which blocks get a mapping of their own
+    // and takes the next ones from its heap, which keeps what they leave
+    // behind (about 3 MB in the menu); kept at its first value, they go back.
+    mallopt(M_MMAP_THRESHOLD, kOwnMappingBytes);
     // Without a window there is nothing to play in; say why and stop cleanly.
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "zorbel: cannot open the display: %s\n", SDL_GetError());
@@ -79,8 +89,6 @@ Engine::Engine(int width, int height, float fps, const std::string& caption, con
     textureManager = std::make_unique<TextureManager>(&searchPaths, this);
     soundManager = std::make_unique<SoundManager>(&searchPaths, this);
     fontManager = std::make_unique<FontManager>(&searchPaths, this);
-
-    createCaptureTextures();
 }
 
 bool Engine::openVideo(bool wantFullScreen, Vec2i wantWindowSize)
@@ -108,9 +116,8 @@ bool Engine::setDisplayMode(bool wantFullScreen, Vec2i wantWindowSize)
         openVideo(fullScreen, windowSize);
         return false;
     }
-    transition.reset();
-    glDeleteTextures(2, captureTextures);
-    createCaptureTextures();
+    endTransition();
+    redrawNeeded = true;
     return true;
 }
 
@@ -137,6 +144,13 @@ void Engine::openAudio()
         audioDevice = nullptr;
     }
     std::fprintf(stderr, "zorbel: no audio device could be opened; the game runs without sound\n");
+}
+
+void Engine::endTransition()
+{
+    transition.reset();
+    glDeleteTextures(2, captureTextures);
+    captureTextures[0] = captureTextures[1] = 0;
 }
 
 void Engine::createCaptureTextures()
@@ -183,8 +197,7 @@ Engine::~Engine()
     }
     if (audioDevice)
         alcCloseDevice(audioDevice);
-    transition.reset();
-    glDeleteTextures(2, captureTextures);
+    endTransition();
     pads.close();
     SDL_Quit();
 }
@@ -198,6 +211,7 @@ void Engine::run()
 {
     uint32_t last = clock->ticks();
     float accumulator = 0.0f;
+    // A step has run since the last frame and left the window's picture outdated.
     bool needRender = false;
     bool needSwap = false;
 
@@ -213,6 +227,7 @@ void Engine::run()
         if (active && needRender) {
             renderCurrentState();
             needRender = false;
+            redrawNeeded = false;
             needSwap = true;
         }
 
@@ -220,7 +235,7 @@ void Engine::run()
             tick();
             if (quitRequested)
                 break;
-            needRender = true;
+            needRender = needRender || redrawNeeded;
             accumulator -= frameTime;
         }
 
@@ -228,14 +243,17 @@ void Engine::run()
             if (transition)
                 presentTransition();
             SDL_GL_SwapBuffers();
+            ++swapCount;
             needSwap = false;
         }
 
         if (stateStack.empty() || !stateStack.back())
             quitRequested = true;
 
+        // With a picture to draw the next pass draws it at once; with none the
+        // loop sleeps until the next step is due.
         if (frameTime - accumulator >= 0.001f)
-            clock->delay(1);
+            clock->delay(needRender ? 1 : uint32_t((frameTime - accumulator) * 1000.0f));
         if (!active)
             clock->delay(250);
     }
@@ -267,10 +285,17 @@ void Engine::tick()
         soundManager->update();
     if (!active)
         return;
-    if (State* current = getCurrentState())
+    if (State* current = getCurrentState()) {
         current->update();
-    if (transition && !transition->update())
-        transition.reset();
+        if (current->hasPictureChanged())
+            redrawNeeded = true;
+    }
+    // The effect moves at every step, and its last step leaves the new screen to be drawn bare.
+    if (transition) {
+        redrawNeeded = true;
+        if (!transition->update())
+            endTransition();
+    }
     time += frameTime;
 }
 
@@ -280,6 +305,12 @@ void Engine::handleEvent(const SDL_Event& event)
     case SDL_ACTIVEEVENT:
         if (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE))
             active = event.active.gain != 0;
+        // Nothing was drawn while away, and what the window shows may be gone.
+        if (event.active.gain)
+            redrawNeeded = true;
+        break;
+    case SDL_VIDEOEXPOSE:
+        redrawNeeded = true;
         break;
     case SDL_KEYDOWN: {
         SDLKey sym = event.key.keysym.sym;
@@ -358,6 +389,7 @@ void Engine::pushState(const std::string& name, const ParameterMap& params)
     next->enter(params);
     next->activate();
     stateStack.push_back(next);
+    redrawNeeded = true;
 }
 
 void Engine::popState()
@@ -370,6 +402,7 @@ void Engine::popState()
     stateStack.pop_back();
     if (State* below = getCurrentState())
         below->activate();
+    redrawNeeded = true;
 }
 
 void Engine::renderCurrentState()
@@ -388,6 +421,10 @@ void Engine::renderCurrentState()
 
 void Engine::startTransition(Transition* next)
 {
+    // The captures hold two pictures of the window's size (6 MB at 1024x768)
+    // and live only while an effect runs.
+    if (!captureTextures[0])
+        createCaptureTextures();
     captureScreen(captureTextures[0]);
     transition.reset(next);
 }

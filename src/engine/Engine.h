@@ -161,11 +161,15 @@ public:
     void setEventObserver(std::function<void(const SDL_Event&)> observer) { eventObserver = std::move(observer); }
     /// Number of steps run so far (whether or not the window was active).
     uint64_t getTickCount() const { return tickCount; }
+    /// Number of pictures the main loop has swapped onto the screen so far.
+    uint64_t getSwapCount() const { return swapCount; }
 
 private:
     bool openVideo(bool fullScreen, Vec2i windowSize);
     void openAudio();
     void createCaptureTextures();
+    /// Ends the running screen-change effect, if any, and frees the captures.
+    void endTransition();
     void captureScreen(GLuint texture);
     void handleEvent(const SDL_Event& event);
 
@@ -203,4 +207,7 @@ private:
     Clock* clock = &sdlClock;
     std::function<void(const SDL_Event&)> eventObserver;
     uint64_t tickCount = 0;
+    uint64_t swapCount = 0;
+    // The window's picture no longer shows the screen: a step changed it, or X lost it.
+    bool redrawNeeded = true;
 };

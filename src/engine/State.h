@@ -27,6 +27,9 @@ public:
     virtual void update() {}
     /// Draws the screen; projection and model-view are identity on entry. Must not change game state.
     virtual void render() {}
+    /// True when the last `update` changed what `render` would draw; while it says no, the
+    /// main loop draws nothing and the window keeps its picture. The default: every step.
+    virtual bool hasPictureChanged() const { return true; }
 
     const std::string& getName() const { return name; }
     Engine* getEngine() const { return engine; }

@@ -15,7 +15,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <utility>
 
 namespace {
 
@@ -67,6 +69,16 @@ constexpr float kLogoBottom = 20.337975f;
 constexpr float kSignWidth = 395.0f;
 constexpr float kSignHeight = 653.0f;
 constexpr float kLitSignLeft = 512.0f;
+
+// An item's slide is kept to 1/256 of a pixel of the 1024 x 768 picture (32 to
+// a unit), finer than the rasteriser places a letter.
+constexpr float kIndentSteps = 32.0f * 256.0f;
+// The sign's steady shimmer is shown at every third step, 20 times a second,
+// which still reads as a buzz and leaves two frames in three undrawn. A
+// failure and its burning back in move the light by more than the shimmer
+// ever does at once and are shown at every step.
+constexpr int kShimmerSteps = 3;
+constexpr int kFailingLight = 48;
 
 // Added onto the black screen, so only where the sign glows costs anything.
 void drawSign(const Texture& logo, float textureLeft)
@@ -141,6 +153,7 @@ void MainMenuState::activate()
 {
     engine->playMusic("sounds/mainmenu.ogg", 0.6f);
     neonVoice = neonSound->play(true, 0.0f, 1.0f);
+    shown = currentPicture();
 }
 
 void MainMenuState::deactivate()
@@ -263,6 +276,27 @@ void MainMenuState::readTypedKeys()
 }
 
 void MainMenuState::update()
+{
+    step();
+    Picture next = currentPicture();
+    pictureChanged = !(next == shown);
+    shown = std::move(next);
+}
+
+MainMenuState::Picture MainMenuState::currentPicture() const
+{
+    Picture picture;
+    picture.selectedItem = selectedItem;
+    for (int i = 0; i < kItemCount; ++i) {
+        picture.items[i] = itemText(i);
+        picture.indents[i] = int(std::lround(itemHighlight[i] * kIndentSteps));
+    }
+    picture.typedText = typedText;
+    picture.signLight = signLight;
+    return picture;
+}
+
+void MainMenuState::step()
 {
     readTypedKeys();
 
@@ -423,6 +457,11 @@ void MainMenuState::flickerNeon()
     // sign burning brighter than normal is simply silent.
     if (neonVoice)
         neonVoice->setGain(std::max(0.0f, (1.0f - neonFlicker) / 1.5f));
+    // The GL clamps the colour to 0..1 and keeps it in bytes.
+    const int light = int(std::lround(std::clamp(neonFlicker, 0.0f, 1.0f) * 255.0f));
+    flickerStep = (flickerStep + 1) % kShimmerSteps;
+    if (flickerStep == 0 || std::abs(light - signLight) > kFailingLight)
+        signLight = light;
 }
 
 void MainMenuState::render()
@@ -441,15 +480,16 @@ void MainMenuState::render()
         logo->bind();
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
         drawSign(*logo, 0.0f);
-        glColor4f(neonFlicker, neonFlicker, neonFlicker, 1.0f);
+        const float light = float(shown.signLight) / 255.0f;
+        glColor4f(light, light, light, 1.0f);
         drawSign(*logo, kLitSignLeft);
     }
 
     if (!font)
         return;
     for (int i = 0; i < kItemCount; ++i) {
-        const RGBA& colour = i == selectedItem ? kSelectedColour : kItemColour;
-        font->draw(Vec2f(1.0f + itemHighlight[i], kItemY[i]), 1.0f, colour, itemText(i));
+        const RGBA& colour = i == shown.selectedItem ? kSelectedColour : kItemColour;
+        font->draw(Vec2f(1.0f + float(shown.indents[i]) / kIndentSteps, kItemY[i]), 1.0f, colour, shown.items[i]);
     }
-    font->draw(Vec2f(1.0f, 1.0f), 1.0f, kTypedColour, typedText);
+    font->draw(Vec2f(1.0f, 1.0f), 1.0f, kTypedColour, shown.typedText);
 }

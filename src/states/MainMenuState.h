@@ -9,6 +9,7 @@
 #include "resources/SoundInstance.h"
 #include "resources/Texture.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,11 @@ public:
     void activate() override;
     void deactivate() override;
     void update() override;
+    /// Draws the picture the last step decided on.
     void render() override;
+    /// True when the last step changed the selection, a choice, the typed text, the sign's
+    /// light or where an item stands, as far as the screen's pixels can tell.
+    bool hasPictureChanged() const override { return pictureChanged; }
 
     int getSelectedItem() const { return selectedItem; }
     GameMode getGameMode() const { return GameMode(gameMode); }
@@ -49,6 +54,26 @@ public:
     std::string itemText(int item) const;
 
 private:
+    /// Everything `render` draws, as it reaches the screen.
+    struct Picture {
+        int selectedItem = -1;
+        std::array<std::string, kItemCount> items;
+        /// How far each item has slid right, in steps of `kIndentSteps` to a unit.
+        std::array<int, kItemCount> indents{};
+        std::string typedText;
+        /// The lit half of the sign, 0 (dark) to 255 (fully lit).
+        int signLight = 0;
+
+        bool operator==(const Picture& other) const
+        {
+            return selectedItem == other.selectedItem && items == other.items && indents == other.indents &&
+                   typedText == other.typedText && signLight == other.signLight;
+        }
+    };
+
+    /// One step of the keys, the choices and the sign's flicker.
+    void step();
+    Picture currentPicture() const;
     void loadLevelList();
     void restoreChoices();
     /// Hands the choices to the engine's settings and saves them.
@@ -87,6 +112,10 @@ private:
     std::vector<std::string> levelGameModes;
     std::string typedText;
     float neonFlicker = 1.0f;
+    int signLight = 255;
+    int flickerStep = 0;
     float itemHighlight[kItemCount] = {};
     bool choicesRestored = false;
+    Picture shown;
+    bool pictureChanged = true;
 };

@@ -43,6 +43,7 @@ public:
         ++renders;
         updatesAtRender.push_back(updates);
     }
+    bool hasPictureChanged() const override { return pictureChanges; }
 
     std::vector<std::string>* log;
     ParameterMap entered;
@@ -50,30 +51,8 @@ public:
     int renders = 0;
     std::vector<int> updatesAtRender;
     std::function<void(int)> onUpdate;
+    bool pictureChanges = true;
 };
-
-// Wall clock under the test's control: sleeping advances it, and so does every
-// reading (each pass of the loop costs a millisecond of work).
-class FakeClock : public Clock {
-public:
-    uint32_t ticks() override { return now++; }
-    void delay(uint32_t ms) override
-    {
-        now += ms;
-        slept += ms;
-    }
-    uint32_t now = 1000;
-    uint32_t slept = 0;
-};
-
-// Runs the engine's own loop on `clock` until it ends.
-void runOn(Engine& e, FakeClock& clock)
-{
-    e.setClock(&clock);
-    e.clearQuitRequest();
-    e.run();
-    e.setClock(nullptr);
-}
 
 void pushQuit()
 {
@@ -323,6 +302,54 @@ TEST(EngineTransitions, LifetimeFollowsTheDuration)
     EXPECT_EQ(e.getTransition(), second);
     ticksUntilDone(e, 1000);
     EXPECT_EQ(alive, 0);
+}
+
+// A screen whose picture stays is drawn when it arrives and then only after a step
+// that outdates the window's picture; meanwhile the loop sleeps until each step is due.
+TEST(EngineLoop, AStillPictureIsDrawnOnlyAfterWhatOutdatesItAndTheLoopSleepsMeanwhile)
+{
+    Engine& e = testEngine();
+    FakeClock clock;
+    std::vector<std::string> log;
+    auto* still = new RecordingState("Still", &e, &log);
+    auto* cover = new RecordingState("StillCover", &e, &log);
+    e.registerState(still);
+    e.registerState(cover);
+    still->pictureChanges = false;
+    cover->pictureChanges = false;
+    still->onUpdate = [&](int n) {
+        SDL_Event expose{};
+        expose.type = SDL_VIDEOEXPOSE;
+        switch (n) {
+        case 10: SDL_PushEvent(&expose); break; // read by step 11
+        case 20: pushFocus(true); break;        // read by step 21
+        case 30: e.setDisplayMode(false, e.getScreenSize()); break;
+        case 40: still->pictureChanges = true; break;
+        case 41: still->pictureChanges = false; break;
+        case 50: e.startTransition(new CubeTransition(&e, 0.05f)); break;
+        case 60: e.pushState("StillCover", ParameterMap()); break;
+        case 100: e.popState(); break;
+        }
+    };
+    cover->onUpdate = [&](int n) {
+        if (n == 5)
+            e.popState();
+    };
+    e.pushState("Still", ParameterMap());
+    const uint64_t swapsBefore = e.getSwapCount();
+    const uint32_t start = clock.now;
+    runOn(e, clock);
+
+    // The effect moves in steps 50 and 51 and ends in step 52, which draws the
+    // screen bare; the cover is drawn when pushed, and the screen (still at its
+    // step 60) again once the cover is gone.
+    const std::vector<int> expected = {1, 11, 21, 30, 40, 50, 51, 52, 60};
+    EXPECT_EQ(still->updatesAtRender, expected);
+    EXPECT_EQ(cover->updatesAtRender, std::vector<int>{0});
+    EXPECT_EQ(e.getSwapCount() - swapsBefore, expected.size() + 1);
+    EXPECT_EQ(still->updates + cover->updates, 100 + 5);
+    EXPECT_NEAR(double(clock.now - start), 105 * 1000.0 / 60.0, 17.0) << "every step on time";
+    EXPECT_GE(clock.slept, 105u * 14u) << "all but the passes' own work is sleep";
 }
 
 // A damaged icon must not keep the game from its menu: it is checked like any

@@ -166,6 +166,47 @@ TEST_F(MainMenuTest, TheNeonSignStandsWholeRightOfTheItemsAndFailsOnlyNowAndThen
     EXPECT_LT(loud, 100);
 }
 
+// The loop draws the idle menu only when its sign or an item moves, and after a
+// visit to the credits the window shows the menu as it is, not the effect's last frame.
+TEST_F(MainMenuTest, TheLoopDrawsTheIdleMenuSeldomAndShowsItAsItIsAfterAVisit)
+{
+    auto* credits = new CreditsState(&engine);
+    stderrOf([&] { engine.registerState(credits); });
+    open();
+    FakeClock clock;
+    const uint64_t first = engine.getTickCount();
+    const uint64_t swapsBefore = engine.getSwapCount();
+    uint64_t idleSwaps = 0;
+    auto press = [](SDLKey key) {
+        return [key] {
+            pushKey(key, true);
+            pushKey(key, false);
+        };
+    };
+    // Up twice reaches the credits; Escape comes back with the effect, which has ended long before the end.
+    const std::vector<std::pair<uint64_t, std::function<void()>>> script = {
+        {300, [&] { idleSwaps = engine.getSwapCount() - swapsBefore; }},
+        {300, press(SDLK_UP)}, {310, press(SDLK_UP)}, {320, press(SDLK_RETURN)}, {400, press(SDLK_ESCAPE)},
+        {500, [&] { engine.quit(); }}};
+    size_t next = 0;
+    clock.onReading = [&] {
+        while (next < script.size() && engine.getTickCount() - first >= script[next].first)
+            script[next++].second();
+    };
+    runOn(engine, clock);
+    EXPECT_LT(credits->getScroll(), 25.0f) << "the credits were shown";
+    // Drawn at every third step at most while the sign shimmers, yet it does.
+    EXPECT_GE(idleSwaps, 15u);
+    EXPECT_LE(idleSwaps, 300u / 3u + 10u);
+
+    // The last step may have moved the sign, so only the items are compared.
+    const Frame onWindow;
+    open();
+    EXPECT_EQ(menu->getSelectedItem(), 6);
+    engine.renderCurrentState();
+    EXPECT_TRUE(Frame().same(onWindow, 0, 0, 620, 768));
+}
+
 TEST_F(MainMenuTest, GamesAndHighscoresAreRefusedWithTheErrorSoundWhereTheLevelHasNoSuchModeOrList)
 {
     writeFile("levels/levels.txt", "plain.xml hill.xml\n");

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -175,6 +176,17 @@ public:
                      std::abs(p.b - colour.b) <= tolerance;
             }
         return n;
+    }
+
+    // The same pixels in the rectangle [x0, x1) x [y0, y1).
+    bool same(const Frame& other, int x0, int y0, int x1, int y1) const
+    {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                if (std::memcmp(&pixels[(size_t(y) * size_t(width) + size_t(x)) * 4],
+                                &other.pixels[(size_t(y) * size_t(width) + size_t(x)) * 4], 3) != 0)
+                    return false;
+        return true;
     }
 
 private:

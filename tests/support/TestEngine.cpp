@@ -81,6 +81,14 @@ void runTicks(Engine& engine, int n)
         engine.tick();
 }
 
+void runOn(Engine& engine, FakeClock& clock)
+{
+    engine.setClock(&clock);
+    engine.clearQuitRequest();
+    engine.run();
+    engine.setClock(nullptr);
+}
+
 const std::string& scratchDir()
 {
     // Never destroyed, so the exit handler that removes the directory can still read it.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/Clock.h"
 #include "engine/Engine.h"
 
 #include <array>
@@ -28,6 +29,30 @@ std::array<int, 3> windowPixel(Vec2i at);
 
 // Runs `n` engine ticks.
 void runTicks(Engine& engine, int n);
+
+// Wall clock under the test's control: sleeping advances it, and so does every
+// reading (each pass of the loop costs a millisecond of work); `onReading`, when
+// set, runs at every reading, before the time is told.
+class FakeClock : public Clock {
+public:
+    uint32_t ticks() override
+    {
+        if (onReading)
+            onReading();
+        return now++;
+    }
+    void delay(uint32_t ms) override
+    {
+        now += ms;
+        slept += ms;
+    }
+    uint32_t now = 1000;
+    uint32_t slept = 0;
+    std::function<void()> onReading;
+};
+
+// Runs the engine's own loop on `clock` until it ends.
+void runOn(Engine& engine, FakeClock& clock);
 
 // A fresh directory under /tmp (ending in "/") for the files a test writes,
 // removed at exit and searched by testEngine() for data files, so that
