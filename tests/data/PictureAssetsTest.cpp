@@ -15,11 +15,9 @@
 #include <tinyxml.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -47,11 +45,10 @@ Picture loadChecked(const std::string& path)
     return s ? Picture{std::shared_ptr<SDL_Surface>(s, SDL_FreeSurface), s->w, s->h} : Picture{};
 }
 
-// What a region of a picture holds: how much of it is covered, how red
-// rather than blue it is, and where the covered part's centre of mass lies.
+// What a region of a picture holds: how much of it is covered and where the
+// covered part's centre of mass lies.
 struct Coverage {
     double covered = 0;      // fraction of pixels with alpha above a faint threshold
-    double redness = 0;      // alpha-weighted mean of red minus blue, -1..1
     double cx = 0, cy = 0;   // alpha-weighted centre, relative to the region
 };
 
@@ -66,25 +63,14 @@ Coverage measure(const Picture& pic, Rect rc)
             const double a = p[3] / 255.0;
             count += p[3] > 32;
             weight += a;
-            c.redness += (p[0] - p[2]) / 255.0 * a;
             c.cx += (x - rc.x + 0.5) * a;
             c.cy += (y - rc.y + 0.5) * a;
         }
     c.covered = static_cast<double>(count) / (static_cast<double>(rc.w) * rc.h);
-    weight = std::max(weight, 1e-9); // an empty region has no centre and no colour: all 0
-    c.redness /= weight;
+    weight = std::max(weight, 1e-9); // an empty region has no centre: 0
     c.cx /= weight;
     c.cy /= weight;
     return c;
-}
-
-long sumOfBrightness(const Picture& pic, Rect rc)
-{
-    long sum = 0;
-    for (int y = rc.y; y < rc.y + rc.h; ++y)
-        for (int x = rc.x; x < rc.x + rc.w; ++x)
-            sum += pic.at(x, y)[0] + pic.at(x, y)[1] + pic.at(x, y)[2];
-    return sum;
 }
 
 // Every picture has the size its drawing code maps (or at least that size
@@ -166,129 +152,6 @@ TEST(PictureAssets, EveryPictureHasItsMappedSizeAndArtInItsMappedRegions)
                 }
         }
     }
-}
-
-TEST(PictureAssets, PlayersDifferInColourAndRideTowardsPositiveX)
-{
-    const Picture pic = loadChecked("data/sprites/player.png");
-    ASSERT_EQ(pic.h, 512);
-    EXPECT_GT(measure(pic, {0, 0, 384, 256}).redness, 0.2) << "player 1 is orange-red";
-    EXPECT_LT(measure(pic, {0, 256, 384, 256}).redness, -0.2) << "player 2 is cyan";
-    // The rider leans into the handlebar in front: more of it lies right of centre.
-    EXPECT_GT(measure(pic, {512, 0, 256, 256}).cx, 128.0);
-    EXPECT_GT(measure(pic, {512, 256, 256, 256}).cx, 128.0);
-}
-
-TEST(PictureAssets, AcceleratorArrowPointsToPositiveX)
-{
-    const Picture pic = loadChecked("data/sprites/accelerator.png");
-    ASSERT_TRUE(pic.surface);
-    auto heightOfColumn = [&](int x) {
-        int first = -1, last = -1;
-        for (int y = 0; y < pic.h; ++y)
-            if (pic.alpha(x, y) > 128) {
-                first = first < 0 ? y : first;
-                last = y;
-            }
-        return last - first;
-    };
-    // Wide tails on the left narrow down to a tip on the right.
-    EXPECT_GT(heightOfColumn(pic.w * 3 / 10), heightOfColumn(pic.w * 17 / 20) + 10);
-}
-
-TEST(PictureAssets, DummyFramesAllDifferOrNothingAnimates)
-{
-    const Picture pic = loadChecked("data/sprites/dummy.png");
-    ASSERT_EQ(pic.w, 256);
-    std::set<std::string> distinct;
-    for (int frame = 0; frame < 4; ++frame) {
-        std::string bytes;
-        for (int y = 0; y < 64; ++y)
-            bytes.append(reinterpret_cast<const char*>(pic.at(frame * 64, y)), 64 * 4);
-        distinct.insert(bytes);
-    }
-    EXPECT_EQ(distinct.size(), 4u);
-}
-
-TEST(PictureAssets, HeartsEmptyInQuarterStepsAndAreStoredUpsideDown)
-{
-    const Picture pic = loadChecked("data/sprites/heart.png");
-    ASSERT_EQ(pic.w, 160);
-    int previous = 1 << 30;
-    for (int frame = 0; frame < 5; ++frame) {
-        SCOPED_TRACE(frame);
-        int red = 0;
-        for (int y = 0; y < 32; ++y)
-            for (int x = frame * 32; x < frame * 32 + 32; ++x) {
-                const std::uint8_t* p = pic.at(x, y);
-                red += p[3] > 128 && p[0] > 150 && p[1] < 140 && p[0] > p[2] + 40;
-            }
-        // Full, three quarters, half, a quarter, empty.
-        EXPECT_TRUE(frame == 0 ? red > 200 : red < previous && (frame == 4) == (red == 0)) << red << " red pixels";
-        previous = red;
-        // The HUD maps texel row 0 to the bottom of each square, so the point of
-        // the heart has to be at the top of the file.
-        EXPECT_LT(measure(pic, {frame * 32, 0, 32, 8}).covered, measure(pic, {frame * 32, 24, 32, 8}).covered);
-    }
-}
-
-// Areas are tinted by their colour, and the menu's logo and the credits'
-// gradient are blended so that black is nothing: off-white or stray light
-// would show on screen.
-TEST(PictureAssets, TintedAndBlendedPicturesKeepTheirNeutralParts)
-{
-    const Picture area = loadChecked("data/sprites/area.png");
-    for (int y = 0; y < area.h; ++y)
-        for (int x = 0; x < area.w; ++x) {
-            const std::uint8_t* p = area.at(x, y);
-            ASSERT_TRUE(p[3] <= 16 || std::min({p[0], p[1], p[2]}) > 235) << "tint skewed at " << x << ", " << y;
-        }
-
-    const Picture logo = loadChecked("data/sprites/logo.png");
-    ASSERT_GE(logo.w, 907);
-    const long dim = sumOfBrightness(logo, {0, 0, 395, 653});
-    EXPECT_GT(dim, 0);
-    EXPECT_GT(sumOfBrightness(logo, {512, 0, 395, 653}), 3 * dim) << "the lit sign must outshine the unlit one";
-    EXPECT_EQ(sumOfBrightness(logo, {395, 0, 512 - 395, 653}), 0);
-    EXPECT_EQ(sumOfBrightness(logo, {907, 0, logo.w - 907, 653}), 0);
-
-    const Picture gradient = loadChecked("data/sprites/gradient.jpg");
-    ASSERT_EQ(gradient.h, 512);
-    auto rowBrightness = [&](int y) { return sumOfBrightness(gradient, {0, y, gradient.w, 1}) / (3.0 * gradient.w); };
-    EXPECT_GT(rowBrightness(256), 240);
-    EXPECT_LT(rowBrightness(0), 80);
-    EXPECT_LT(rowBrightness(511), 80);
-}
-
-TEST(PictureAssets, HudStripIsOpaqueBehindTheTexts)
-{
-    const Picture pic = loadChecked("data/sprites/hud.png");
-    ASSERT_GE(pic.h, 1024);
-    // The window's strip ends at texel 273 of the 300 that are mapped.
-    for (int y = 0; y < 1024; y += 16)
-        for (int x = 0; x < 256; x += 16)
-            ASSERT_EQ(pic.alpha(x, y), 255) << x << ", " << y;
-}
-
-TEST(PictureAssets, BackgroundsRepeatSeamlesslyToTheSides)
-{
-    int found = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("data/sprites")) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind("bg-", 0) != 0)
-            continue;
-        SCOPED_TRACE(name);
-        ++found;
-        const Picture pic = loadChecked(entry.path().string());
-        EXPECT_TRUE(pic.w > 0 && (pic.w & (pic.w - 1)) == 0 && (pic.h & (pic.h - 1)) == 0);
-        // The last column continues into the first when the image layer repeats it.
-        double difference = 0;
-        for (int y = 0; y < pic.h; ++y)
-            for (int ch = 0; ch < 4; ++ch)
-                difference += std::abs(pic.at(0, y)[ch] - pic.at(pic.w - 1, y)[ch]);
-        EXPECT_LT(difference / (pic.h * 4.0), 6.0);
-    }
-    EXPECT_GE(found, 3) << "sky, hills and clouds";
 }
 
 // Every tile set is read by the game's own reader, which refuses with a
