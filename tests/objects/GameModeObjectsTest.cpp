@@ -54,9 +54,7 @@ TEST_F(GameModeObjectsTest, EachModeKeepsExactlyItsObjects)
 {
     for (GameMode mode : {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH}) {
         SCOPED_TRACE(mode);
-        LevelSpec course;
-        course.objects = kEveryObject;
-        EXPECT_EQ(loadReporting(course, mode), "") << "complaints about a sound level";
+        EXPECT_EQ(loadReporting(kEveryObject, mode), "") << "complaints about a sound level";
         std::set<std::string> ids;
         for (const auto& entry : level->findLayer("ground")->getObjects())
             ids.insert(entry.first);
@@ -114,9 +112,7 @@ TEST_F(GameModeObjectsTest, BrokenElementsAreNamedOnStderrAndSkippedOrMended)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.xml);
-        LevelSpec course;
-        course.objects = playerXml(0, 10.0f, 14.0f) + playerXml(1, 20.0f, 14.0f) + c.xml;
-        const std::string messages = loadReporting(course, c.mode);
+        const std::string messages = loadReporting(playerXml(0, 10.0f, 14.0f) + playerXml(1, 20.0f, 14.0f) + c.xml, c.mode);
         const std::string named = c.xml.substr(1, c.xml.find(' ') - 1) + " \"x\"";
         EXPECT_EQ(messages.find(named) != std::string::npos, c.named) << messages;
         std::istringstream lines(messages);

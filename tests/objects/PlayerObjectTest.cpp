@@ -51,9 +51,7 @@ TEST_F(PlayerTest, HoldingAccelerateDrivesForwardUprightAndFacingLeftMirrorsAll)
 {
     for (bool facingLeft : {false, true}) {
         SCOPED_TRACE(facingLeft ? "facing left" : "facing right");
-        LevelSpec course;
-        course.objects = playerXml(0, 40.0f, 14.0f, facingLeft ? "direction=\"-1\"" : "");
-        load(course, GM_STORY, CM_FOUR_KEYS);
+        load(playerXml(0, 40.0f, 14.0f, facingLeft ? "direction=\"-1\"" : ""), GM_STORY, CM_FOUR_KEYS);
         PlayerObject* p = player(0);
         ASSERT_TRUE(p);
         const float dir = facingLeft ? -1.0f : 1.0f;
@@ -158,9 +156,7 @@ TEST_F(PlayerTest, BothLeanKeysLeanBack)
 {
     // The rider's hinge angle after holding `keys` for 40 steps on the ground.
     auto leanWith = [&](const std::vector<SDLKey>& keys) {
-        LevelSpec course;
-        course.objects = playerXml(0, 40.0f, 14.0f);
-        load(course, GM_STORY, CM_FIVE_KEYS);
+        load(playerXml(0, 40.0f, 14.0f), GM_STORY, CM_FIVE_KEYS);
         step(30);
         for (SDLKey key : keys)
             press(key);
@@ -204,9 +200,7 @@ TEST_F(PlayerTest, APadDrivesItsOwnPlayerWithTheFiveKeyMeaningInAnyLayout)
     Gamepads& pads = testEngine().getPads();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        LevelSpec course;
-        course.objects = playerXml(0, 20.0f, 14.0f) + playerXml(1, 50.0f, 14.0f);
-        load(course, GM_CTZ, CM_FOUR_KEYS);
+        load(playerXml(0, 20.0f, 14.0f) + playerXml(1, 50.0f, 14.0f), GM_CTZ, CM_FOUR_KEYS);
         step(30);
         const float start[2] = {player(0)->getPosition().x, player(1)->getPosition().x};
         pads.setCount(c.pads);
@@ -233,9 +227,7 @@ TEST_F(PlayerTest, APadDrivesItsOwnPlayerWithTheFiveKeyMeaningInAnyLayout)
 
 TEST_F(PlayerTest, PointsFloatUpAsColouredTextsAndDeathStopsTheVehicleForGood)
 {
-    LevelSpec course;
-    course.objects = playerXml(0, 40.0f, 14.0f);
-    load(course, GM_STORY);
+    load(playerXml(0, 40.0f, 14.0f), GM_STORY);
     PlayerObject* p = player(0);
     ASSERT_TRUE(p);
     const Vec2f at = p->getPosition();
