@@ -6,7 +6,6 @@
 #include "world/Level.h"
 #include "world/Physics.h"
 #include "world/TileMapLayer.h"
-#include "resources/TextureManager.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -133,36 +132,6 @@ TEST(Level, ClampCameraKeepsTheViewInsideTheLevel)
     empty->setZoom(8.0f);
     EXPECT_FLOAT_EQ(empty->zoom, 8.0f);
     EXPECT_FLOAT_EQ(empty->cameraPosition.y, 10.0f - 8.0f) << "the upper bound wins when the view is too big";
-}
-
-TEST(Level, FindsObjectsAndPlayers)
-{
-    auto level = makeLevel(R"X(<Level size="(40, 10)"><Layers>
-        <ImageLayer id="back" imageFilename="bg-sky.png"><Objects><ProbeObject id="a"/></Objects></ImageLayer>
-        <ImageLayer id="mid" imageFilename="bg-sky.png">
-          <Objects><ProbeObject id="player1"/><ProbeObject id="player2"/><ProbeObject id="a"/></Objects>
-        </ImageLayer>
-      </Layers></Level>)X");
-    Layer* back = level->findLayer("back");
-    Layer* mid = level->findLayer("mid");
-    ASSERT_TRUE(back && mid);
-    EXPECT_EQ(level->findObject("a"), back->findObject("a")) << "earlier layers come first";
-
-    EXPECT_EQ(level->getPlayer<ProbeObject>(0), mid->findObject("player1"));
-    EXPECT_EQ(level->getPlayer<ProbeObject>(1), mid->findObject("player2"));
-    EXPECT_EQ(level->getPlayer<ProbeObject>(2), nullptr);
-}
-
-TEST(Level, KeepsResourcesUntilItIsDestroyed)
-{
-    Handle<Texture> texture = testEngine().getTextureManager()->get("sprites/box.png");
-    int before = texture->getRefCount();
-    {
-        auto level = makeLevel("<Level/>");
-        level->keepResource(texture);
-        EXPECT_EQ(texture->getRefCount(), before + 1);
-    }
-    EXPECT_EQ(texture->getRefCount(), before);
 }
 
 TEST(Level, RenderClearsOnlyItsViewportAndRestoresTheMatrices)
