@@ -146,30 +146,6 @@ TEST_F(PlayerTest, FiveKeyTurnActsOnTheFirstPressOnly)
     EXPECT_TRUE(player(1)->isFacingLeft());
 }
 
-TEST_F(PlayerTest, BothLeanKeysLeanBack)
-{
-    // The rider's hinge angle after holding `keys` for 40 steps on the ground.
-    auto leanWith = [&](const std::vector<SDLKey>& keys) {
-        load(playerXml(0, 40.0f, 14.0f), GM_STORY, CM_FIVE_KEYS);
-        step(30);
-        for (SDLKey key : keys)
-            press(key);
-        step(40);
-        const float angle = hinge(*player(0), PlayerObject::kRiderHinge)->GetJointAngle();
-        for (SDLKey key : keys)
-            release(key);
-        step();
-        level.reset();
-        return angle;
-    };
-    const float back = leanWith({SDLK_LEFT});
-    EXPECT_GT(leanWith({SDLK_RIGHT}), 0.1f);
-    EXPECT_LT(back, -0.1f);
-    EXPECT_NEAR(leanWith({}), 0.0f, 0.02f);
-    // The same world run with the same pull on the rider gives the same angle.
-    EXPECT_FLOAT_EQ(leanWith({SDLK_RIGHT, SDLK_LEFT}), back);
-}
-
 TEST_F(PlayerTest, APadDrivesItsOwnPlayerWithTheFiveKeyMeaningInAnyLayout)
 {
     // The keys have the four-key layout, where Right accelerates and the brake turns a still vehicle.
@@ -266,48 +242,6 @@ TEST_F(PlayerTest, PointsFloatUpAsColouredTextsAndDeathStopsTheVehicleForGood)
     step(60);
     EXPECT_EQ(p->getDriveSpeed(), 0.0f);
     EXPECT_NEAR(p->getPosition().x, x, 0.05f);
-}
-
-TEST_F(PlayerTest, RiderStrikingTheGroundCostsLifeByHowHardItStruck)
-{
-    // Dropped from `height` above the ground on its wheels or on its head; the
-    // rider strikes at about sqrt(2 g height) units/s.
-    struct Case {
-        float height;
-        bool upsideDown;
-        bool hurt;
-    };
-    const Case cases[] = {{0.3f, true, false}, {6.0f, true, false}, {16.0f, true, true},
-                          {40.0f, true, true}, {16.0f, false, false}};
-    const float gravity = 15.0f;
-    for (const Case& c : cases) {
-        SCOPED_TRACE("height " + std::to_string(c.height) + (c.upsideDown ? " upside down" : " upright"));
-        LevelSpec course;
-        course.gravity = "(0, 15)";
-        course.height = 60;
-        course.groundRow = 55;
-        // Upside down the rider hangs 1.5 below the chassis' centre, upright the wheels 1.0.
-        const float bottom = c.upsideDown ? 1.5f : 1.0f;
-        course.objects = playerXml(0, 40.0f, 55.0f - bottom - c.height, c.upsideDown ? "angle=\"180\"" : "");
-        load(course, GM_STORY);
-        PlayerObject* p = player(0);
-        ASSERT_TRUE(p);
-        for (int i = 0; i < 240 && p->getLife() == 100; ++i)
-            step();
-        const int lost = 100 - p->getLife();
-        if (!c.hurt) {
-            EXPECT_EQ(lost, 0);
-        } else {
-            const float speed = std::sqrt(2.0f * gravity * c.height);
-            EXPECT_GE(lost, PlayerObject::crashDamage(speed * 0.9f));
-            EXPECT_LE(lost, PlayerObject::crashDamage(speed * 1.02f));
-            EXPECT_GT(p->getHurtFlash(), 0.9f) << "the view does not flash at the loss";
-            step(30);
-            EXPECT_EQ(p->getHurtFlash(), 0.0f);
-            EXPECT_EQ(p->getLife(), 100 - lost) << "a rider lying on the ground goes on losing life";
-        }
-        level.reset();
-    }
 }
 
 TEST_F(PlayerTest, SwitchToAMissingLayerStaysButRebuilds)

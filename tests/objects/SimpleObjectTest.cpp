@@ -75,28 +75,6 @@ TEST_F(SimpleTest, MedkitHealsUpToFullLifeStaysForAHealthyPlayerAndGivesNothingW
     EXPECT_TRUE(all<TextObject>().empty());
 }
 
-TEST_F(SimpleTest, SpikesHurtEveryVehicleOnThemOnceASecond)
-{
-    load(playerXml(0, 40.0f, 14.0f) + playerXml(1, 60.0f, 14.0f)
-         + simpleXml("spikesA", "Spikes", 40.0f, 14.0f, "amount=\"15\"")
-         + simpleXml("spikesB", "Spikes", 60.0f, 14.0f), GM_CTZ);
-    PlayerObject* a = player(0);
-    PlayerObject* b = player(1);
-    ASSERT_TRUE(a && b);
-    step(150);
-    EXPECT_EQ(a->getLife(), 100 - 3 * 15);
-    EXPECT_EQ(b->getLife(), 100 - 3 * 20);
-    // No loss while the controls are off, and none saved up for later.
-    a->disableControls();
-    step(120);
-    a->enableControls();
-    EXPECT_EQ(a->getLife(), 55);
-    step(1);
-    EXPECT_EQ(a->getLife(), 40);
-    step(58);
-    EXPECT_EQ(a->getLife(), 40);
-}
-
 TEST_F(SimpleTest, TouchedBoxFadesInItsLastSecondAndGoesAfterTwo)
 {
     // The front wheel reaches to x = 41.5; the box overlaps it a little and is pushed away.
