@@ -81,6 +81,11 @@ TEST_F(SoundTest, AOneShotPlaysOutAndLeavesItsSoundAndAKeptOneStaysUsable)
     EXPECT_FALSE(kept->isValid());
     EXPECT_FALSE(kept->isPlaying());
     EXPECT_EQ(kept->getRefCount(), 1);
+    // A handle given another voice lets go of the old one, or no voice is ever freed.
+    const Handle<SoundInstance> none;
+    Handle<SoundInstance> other = kept;
+    other = none;
+    EXPECT_EQ(kept->getRefCount(), 1);
 }
 
 TEST_F(SoundTest, FadeMovesGainAndPitchThenKeepsPausesOrStopsAndWaitsWhilePaused)
