@@ -94,14 +94,3 @@ TEST_F(KingAreaTest, ContestedAreaPaysNobodyAndRestartsBothTimersAndALeaverIsFor
     EXPECT_FLOAT_EQ(p1->getPointFraction(), fraction);
     EXPECT_EQ(p1->getPoints(), 0);
 }
-
-TEST_F(KingAreaTest, PointsWithoutControlsAreDroppedButUsedUp)
-{
-    loadHill();
-    PlayerObject* p = player(0);
-    p->disableControls();
-    step(150);
-    EXPECT_EQ(p->getPoints(), 0);
-    EXPECT_LT(p->getPointFraction(), 0.6f);
-    EXPECT_GT(p->getPointFraction(), 0.3f);
-}
