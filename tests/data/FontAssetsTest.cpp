@@ -12,13 +12,8 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace {
-
-// Ink must keep this many transparent pixels to the edge of its rectangle,
-// so that the coarser mipmap levels do not pull in the neighbouring glyph.
-constexpr int kMinPadding = 3;
 
 // A game font as the game reads it, with its page's pixels.
 class FontAssets : public ::testing::TestWithParam<const char*> {
@@ -53,42 +48,6 @@ TEST_P(FontAssets, EveryPrintableLatin1CharacterHasAGlyphOnThePage) {
         EXPECT_EQ(ink > 0, code != 32 && code != 160);
         EXPECT_TRUE(r.yoffset + r.height > 0 && r.yoffset < font->getLineHeight());
     }
-}
-
-// Every opaque pixel belongs to exactly one glyph and keeps its padding to
-// the rectangle's edge; rectangles never share a pixel.
-TEST_P(FontAssets, GlyphsAreSeparatePaddedAndWhiteWithCoverageInAlpha) {
-    const int w = page->w, h = page->h;
-    std::vector<int> owner(static_cast<size_t>(w) * h, -1);
-    std::vector<bool> inkAllowed(owner.size(), false);
-    for (int id = 0; id < 256; ++id) {
-        const Glyph& r = font->getGlyph(id);
-        ASSERT_TRUE(r.x >= 0 && r.y >= 0 && r.x + r.width <= w && r.y + r.height <= h) << "glyph " << id;
-        for (int y = r.y; y < r.y + r.height; ++y)
-            for (int x = r.x; x < r.x + r.width; ++x) {
-                int& cell = owner[static_cast<size_t>(y) * w + x];
-                ASSERT_EQ(cell, -1) << "glyphs " << cell << " and " << id << " overlap at " << x << ',' << y;
-                cell = id;
-                inkAllowed[static_cast<size_t>(y) * w + x] =
-                    x >= r.x + kMinPadding && x < r.x + r.width - kMinPadding && y >= r.y + kMinPadding &&
-                    y < r.y + r.height - kMinPadding;
-            }
-    }
-    // Glyphs are white with the coverage in alpha, so that the draw colour
-    // tints them exactly; transparent pixels are white too, so filtering at
-    // the edges does not darken the text.
-    int stray = 0, partial = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const Uint8* p = rgba(x, y);
-            ASSERT_TRUE(p[0] == 255 && p[1] == 255 && p[2] == 255) << "pixel " << x << ',' << y << " is not white";
-            partial += p[3] > 0 && p[3] < 255;
-            if (p[3] > 0 && !inkAllowed[static_cast<size_t>(y) * w + x] && ++stray <= 5)
-                ADD_FAILURE() << "pixel " << x << ',' << y << " (glyph " << owner[static_cast<size_t>(y) * w + x]
-                              << ") is outside the padded ink area";
-        }
-    EXPECT_EQ(stray, 0);
-    EXPECT_GT(partial, 1000) << "glyph edges are not anti-aliased";
 }
 
 // Times and scores are redrawn every frame; digits of equal width keep the

@@ -151,6 +151,10 @@ TEST(ScreenMapping, AWideWindowShowsThePictureBetweenBlackBarsKeepsTexturesAndSh
     EXPECT_EQ(shotPixel(1023, 0), kGreen);
     EXPECT_EQ(shotPixel(0, 767), kBlue);
     EXPECT_EQ(shotPixel(400, 300), kRed) << "the whole picture is scaled down, not its corner cut out";
+    // Each saved pixel blends the window pixels on both sides of it: the first
+    // pixels past an edge mostly show what lies beyond it.
+    EXPECT_GT(shotPixel(512, 100)[1], 200);
+    EXPECT_GT(shotPixel(100, 384)[2], 200);
 
     // The screen-change effect starts on a capture of the picture, not of the window's corner.
     e.startTransition(new CubeTransition(&e, 0.75f));

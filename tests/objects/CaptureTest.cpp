@@ -51,6 +51,7 @@ protected:
 TEST_F(CaptureTest, TouchingTakesTheNutWhichFollowsAndSpinsUntilItsCarrierLeavesTheLevel)
 {
     loadField();
+    EXPECT_FALSE(captureRender(*level, *level->findObject("home1")).empty()) << "the base is not drawn";
     PlayerObject* p1 = player(0);
     EXPECT_FALSE(nut->getCarrier());
     step();

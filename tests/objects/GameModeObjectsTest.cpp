@@ -54,9 +54,7 @@ TEST_F(GameModeObjectsTest, EachModeKeepsExactlyItsObjects)
 {
     for (GameMode mode : {GM_STORY, GM_TIME_1P, GM_TIME_2P, GM_CTZ, GM_KOH}) {
         SCOPED_TRACE(mode);
-        LevelSpec course;
-        course.objects = kEveryObject;
-        EXPECT_EQ(loadReporting(course, mode), "") << "complaints about a sound level";
+        EXPECT_EQ(loadReporting(kEveryObject, mode), "") << "complaints about a sound level";
         std::set<std::string> ids;
         for (const auto& entry : level->findLayer("ground")->getObjects())
             ids.insert(entry.first);
@@ -84,6 +82,7 @@ TEST_F(GameModeObjectsTest, BrokenElementsAreNamedOnStderrAndSkippedOrMended)
     auto white = [](Object* o) { EXPECT_EQ(dynamic_cast<SimpleObject&>(*o).getDrawColor(), RGBA(1, 1, 1, 1)); };
     auto healsNothing = [](Object* o) { EXPECT_EQ(dynamic_cast<SimpleObject&>(*o).getProperties().get<int>("amount"), 0); };
     auto usualSpikes = [](Object* o) { EXPECT_EQ(dynamic_cast<SimpleObject&>(*o).getProperties().get<int>("amount"), 20); };
+    auto harmless = [](Object* o) { EXPECT_EQ(dynamic_cast<SimpleObject&>(*o).getProperties().get<int>("amount"), 0); };
     auto plainText = [](Object* o) {
         EXPECT_EQ(dynamic_cast<TextObject&>(*o).getColor(), RGBA(1, 1, 1, 1));
         EXPECT_EQ(dynamic_cast<TextObject&>(*o).getVelocity(), Vec2f(0, 0));
@@ -101,6 +100,7 @@ TEST_F(GameModeObjectsTest, BrokenElementsAreNamedOnStderrAndSkippedOrMended)
         {GM_STORY, R"X(<SimpleObject id="x" type="LayerSwitch"/>)X", nullptr},
         {GM_STORY, R"X(<SimpleObject id="x" type="Medkit"/>)X", healsNothing},
         {GM_STORY, R"X(<SimpleObject id="x" type="Spikes" amount="sharp"/>)X", usualSpikes},
+        {GM_STORY, R"X(<SimpleObject id="x" type="Spikes" amount="0"/>)X", harmless, false}, // not broken: spikes that hurt nobody
         {GM_STORY, R"X(<TextObject id="x"/>)X", nullptr},
         {GM_STORY, R"X(<TextObject id="x" text="Hallo" color="pink" velocity="fast"/>)X", plainText},
         {GM_STORY, R"X(<PlayerObject id="x" playerNo="2"/>)X", anyKeys},
@@ -114,9 +114,7 @@ TEST_F(GameModeObjectsTest, BrokenElementsAreNamedOnStderrAndSkippedOrMended)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.xml);
-        LevelSpec course;
-        course.objects = playerXml(0, 10.0f, 14.0f) + playerXml(1, 20.0f, 14.0f) + c.xml;
-        const std::string messages = loadReporting(course, c.mode);
+        const std::string messages = loadReporting(playerXml(0, 10.0f, 14.0f) + playerXml(1, 20.0f, 14.0f) + c.xml, c.mode);
         const std::string named = c.xml.substr(1, c.xml.find(' ') - 1) + " \"x\"";
         EXPECT_EQ(messages.find(named) != std::string::npos, c.named) << messages;
         std::istringstream lines(messages);

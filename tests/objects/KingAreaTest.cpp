@@ -4,8 +4,6 @@
 #include "objects/PlayerObject.h"
 #include "world/Layer.h"
 
-#include <cmath>
-
 namespace {
 
 const Vec2f kInside(20.0f, 8.0f);
@@ -95,35 +93,4 @@ TEST_F(KingAreaTest, ContestedAreaPaysNobodyAndRestartsBothTimersAndALeaverIsFor
     EXPECT_EQ(hill->getHoldTime(p2), 0.0f);
     EXPECT_FLOAT_EQ(p1->getPointFraction(), fraction);
     EXPECT_EQ(p1->getPoints(), 0);
-}
-
-TEST_F(KingAreaTest, EarnedFractionSurvivesLeaving)
-{
-    loadHill();
-    PlayerObject* p = player(0);
-    ASSERT_LE(stepsUntil(p, 1), 123);
-    step(30);
-    p->setPosition(kOutside + Vec2f(0.0f, 10.0f));
-    // The last step of being inside, seen from the contacts of the step before.
-    step();
-    const float fraction = p->getPointFraction();
-    EXPECT_NEAR(fraction, 0.5f, 0.04f);
-    step(30);
-    EXPECT_EQ(hill->getHoldTime(p), 0.0f);
-    EXPECT_FLOAT_EQ(p->getPointFraction(), fraction);
-    p->setPosition(kInside);
-    // One step to be seen, one second of waiting, then the rest of the point.
-    const int rest = int(std::ceil((1.0f - fraction) * 60.0f));
-    EXPECT_NEAR(stepsUntil(p, 2), 1 + 61 + rest, 2);
-}
-
-TEST_F(KingAreaTest, PointsWithoutControlsAreDroppedButUsedUp)
-{
-    loadHill();
-    PlayerObject* p = player(0);
-    p->disableControls();
-    step(150);
-    EXPECT_EQ(p->getPoints(), 0);
-    EXPECT_LT(p->getPointFraction(), 0.6f);
-    EXPECT_GT(p->getPointFraction(), 0.3f);
 }

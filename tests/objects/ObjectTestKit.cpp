@@ -66,6 +66,13 @@ Level* ObjectTest::load(const LevelSpec& course, GameMode mode, ControlMode cont
     return level.get();
 }
 
+Level* ObjectTest::load(const std::string& objects, GameMode mode, ControlMode controlMode)
+{
+    LevelSpec course;
+    course.objects = objects;
+    return load(course, mode, controlMode);
+}
+
 Level* ObjectTest::loadAfloat(const std::string& objects, GameMode mode, ControlMode controlMode)
 {
     LevelSpec course;
@@ -75,9 +82,9 @@ Level* ObjectTest::loadAfloat(const std::string& objects, GameMode mode, Control
     return load(course, mode, controlMode);
 }
 
-std::string ObjectTest::loadReporting(const LevelSpec& course, GameMode mode)
+std::string ObjectTest::loadReporting(const std::string& objects, GameMode mode)
 {
-    return stderrOf([&] { load(course, mode); });
+    return stderrOf([&] { load(objects, mode); });
 }
 
 void ObjectTest::step(int n)

@@ -44,10 +44,12 @@ protected:
     // Writes the level to a scratch file and loads it with game mode `mode`;
     // both players use `controlMode`.
     Level* load(const LevelSpec& course, GameMode mode, ControlMode controlMode = CM_FIVE_KEYS);
+    // Loads `objects` into the usual level: gravity down, ground from row 15.
+    Level* load(const std::string& objects, GameMode mode, ControlMode controlMode = CM_FIVE_KEYS);
     // Loads `objects` into a level without gravity and without ground.
     Level* loadAfloat(const std::string& objects, GameMode mode, ControlMode controlMode = CM_FIVE_KEYS);
     // Loads like `load` and returns what the level reported on stderr.
-    std::string loadReporting(const LevelSpec& course, GameMode mode);
+    std::string loadReporting(const std::string& objects, GameMode mode);
     // `n` times: one engine tick (key events, sounds, game time), then one level update.
     void step(int n = 1);
     // Key down (`down` true) or up, as an SDL event that the next tick reads.

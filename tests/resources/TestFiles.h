@@ -34,10 +34,6 @@ inline std::ostream& operator<<(std::ostream& out, const Pixel& p)
 std::string writeTga(const std::string& name, int width, int height, const std::function<Pixel(int, int)>& pixel,
                      bool alpha = true);
 
-// Encodes `seconds` of a 440 Hz tone with `channels` channels at `rate`
-// samples per second as Ogg Vorbis; returns the full path.
-std::string writeOgg(const std::string& name, int channels, int rate, double seconds);
-
 // Number of lines in captured stderr output.
 int lineCount(const std::string& text);
 

@@ -89,23 +89,17 @@ TEST(PackColorTest, ByteOrderClampingNaNAndEveryByte)
         ASSERT_EQ(unpack(Texture::packColor(b / 255.0f, 0, 0, 0)).r, b);
 }
 
-GLint levelWidth(int level)
+Vec2i levelSize(int level)
 {
-    GLint value = -1;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &value);
-    return value;
-}
-
-GLint levelHeight(int level)
-{
-    GLint value = -1;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &value);
-    return value;
+    Vec2i size(-1, -1);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &size.x);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &size.y);
+    return size;
 }
 
 std::vector<Pixel> levelPixels(int level)
 {
-    std::vector<Pixel> pixels(size_t(levelWidth(level) * levelHeight(level)));
+    std::vector<Pixel> pixels(size_t(levelSize(level).x * levelSize(level).y));
     glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     return pixels;
 }
@@ -122,11 +116,6 @@ Handle<Texture> loadTexture(const std::string& name, bool mipMapping = true, boo
     return texture;
 }
 
-Pixel opaqueWhite(int, int)
-{
-    return Pixel{255, 255, 255, 255};
-}
-
 TEST(TextureLoadTest, MipmapsGoDownToOnePixelUnlessTurnedOff)
 {
     const struct {
@@ -141,17 +130,15 @@ TEST(TextureLoadTest, MipmapsGoDownToOnePixelUnlessTurnedOff)
                  {"sprites/tex-nomip.tga", 64, 64, false, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        writeTga(c.name, c.width, c.height, opaqueWhite);
+        writeTga(c.name, c.width, c.height, [](int, int) { return Pixel{255, 255, 255, 255}; });
         Handle<Texture> texture = loadTexture(c.name, c.mipMapping);
         ASSERT_TRUE(texture && texture->isLoaded());
         EXPECT_EQ(texture->getWidth(), c.width);
         EXPECT_EQ(texture->getHeight(), c.height);
         texture->bind();
-        for (int level = 0; level < c.levels; ++level) {
-            EXPECT_EQ(levelWidth(level), std::max(1, c.width >> level)) << "level " << level;
-            EXPECT_EQ(levelHeight(level), std::max(1, c.height >> level)) << "level " << level;
-        }
-        EXPECT_EQ(levelWidth(c.levels), 0);
+        for (int level = 0; level < c.levels; ++level)
+            EXPECT_EQ(levelSize(level), Vec2i(std::max(1, c.width >> level), std::max(1, c.height >> level))) << level;
+        EXPECT_EQ(levelSize(c.levels).x, 0);
         GLint minFilter = 0;
         glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
         EXPECT_EQ(minFilter, c.mipMapping ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);

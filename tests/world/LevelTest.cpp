@@ -6,13 +6,10 @@
 #include "world/Level.h"
 #include "world/Physics.h"
 #include "world/TileMapLayer.h"
-#include "resources/TextureManager.h"
 
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <string>
 
 namespace {
@@ -133,60 +130,4 @@ TEST(Level, ClampCameraKeepsTheViewInsideTheLevel)
     empty->setZoom(8.0f);
     EXPECT_FLOAT_EQ(empty->zoom, 8.0f);
     EXPECT_FLOAT_EQ(empty->cameraPosition.y, 10.0f - 8.0f) << "the upper bound wins when the view is too big";
-}
-
-TEST(Level, FindsObjectsAndPlayers)
-{
-    auto level = makeLevel(R"X(<Level size="(40, 10)"><Layers>
-        <ImageLayer id="back" imageFilename="bg-sky.png"><Objects><ProbeObject id="a"/></Objects></ImageLayer>
-        <ImageLayer id="mid" imageFilename="bg-sky.png">
-          <Objects><ProbeObject id="player1"/><ProbeObject id="player2"/><ProbeObject id="a"/></Objects>
-        </ImageLayer>
-      </Layers></Level>)X");
-    Layer* back = level->findLayer("back");
-    Layer* mid = level->findLayer("mid");
-    ASSERT_TRUE(back && mid);
-    EXPECT_EQ(level->findObject("a"), back->findObject("a")) << "earlier layers come first";
-
-    EXPECT_EQ(level->getPlayer<ProbeObject>(0), mid->findObject("player1"));
-    EXPECT_EQ(level->getPlayer<ProbeObject>(1), mid->findObject("player2"));
-    EXPECT_EQ(level->getPlayer<ProbeObject>(2), nullptr);
-}
-
-TEST(Level, KeepsResourcesUntilItIsDestroyed)
-{
-    Handle<Texture> texture = testEngine().getTextureManager()->get("sprites/box.png");
-    int before = texture->getRefCount();
-    {
-        auto level = makeLevel("<Level/>");
-        level->keepResource(texture);
-        EXPECT_EQ(texture->getRefCount(), before + 1);
-    }
-    EXPECT_EQ(texture->getRefCount(), before);
-}
-
-TEST(Level, RenderClearsOnlyItsViewportAndRestoresTheMatrices)
-{
-    Engine& engine = testEngine();
-    engine.setViewport(0, 0, 1024, 768);
-    glClearColor(0, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    auto level = makeLevel(R"X(<Level size="(40, 10)" backgroundColor="(1, 0, 0, 1)"/>)X");
-    engine.setViewport(0, 0, 512, 768);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(1, 2, 3);
-    level->render(nullptr);
-
-    std::array<GLfloat, 16> projection{}, modelView{};
-    glGetFloatv(GL_PROJECTION_MATRIX, projection.data());
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelView.data());
-    EXPECT_FLOAT_EQ(projection[0], 1.0f);
-    EXPECT_FLOAT_EQ(modelView[14], 3.0f);
-
-    EXPECT_EQ(windowPixel(Vec2i(100, 467))[0], 255) << "the level's background colour";
-    EXPECT_EQ(windowPixel(Vec2i(900, 467))[2], 255) << "cleared outside its viewport";
-    engine.setViewport(0, 0, 1024, 768);
 }

@@ -28,27 +28,24 @@ std::unique_ptr<Level> makeLevel(const std::string& xml, const ParameterMap* par
 ProbeObject::ProbeObject(Layer* layer, const TiXmlElement* element, const ParameterMap* params)
     : Object(layer, element, params)
 {
-    int flag = 0;
-    element->QueryIntAttribute("killOnContact", &flag);
-    killOnContact = flag != 0;
+    auto flag = [&](const char* name) {
+        int value = 0;
+        element->QueryIntAttribute(name, &value);
+        return value != 0;
+    };
+    killOnContact = flag("killOnContact");
     element->QueryFloatAttribute("cullRadius", &cullRadius);
     if (const char* box = element->Attribute("box")) {
         Vec2f half = fromString<Vec2f>(box, Vec2f(0.5f, 0.5f));
-        float density = 0.0f;
-        element->QueryFloatAttribute("density", &density);
-        int sensor = 0;
-        element->QueryIntAttribute("sensor", &sensor);
-        int maySleep = 0;
-        element->QueryIntAttribute("allowSleep", &maySleep);
         b2BodyDef def;
-        def.allowSleep = maySleep != 0;
+        def.allowSleep = flag("allowSleep");
         b2Body* body = createBody(def);
         b2PolygonShape shape;
         shape.SetAsBox(half.x, half.y);
         b2FixtureDef fixture;
         fixture.shape = &shape;
-        fixture.density = density;
-        fixture.isSensor = sensor != 0;
+        element->QueryFloatAttribute("density", &fixture.density);
+        fixture.isSensor = flag("sensor");
         body->CreateFixture(&fixture);
         physics::setMassFromShapes(body);
     }
