@@ -18,7 +18,6 @@ struct Vec2 {
     constexpr Vec2 operator*(T s) const { return Vec2(x * s, y * s); }
     constexpr Vec2 operator/(T s) const { return Vec2(x / s, y / s); }
     Vec2& operator+=(const Vec2& o) { x += o.x; y += o.y; return *this; }
-    Vec2& operator-=(const Vec2& o) { x -= o.x; y -= o.y; return *this; }
     Vec2& operator*=(T s) { x *= s; y *= s; return *this; }
     constexpr bool operator==(const Vec2& o) const { return x == o.x && y == o.y; }
     constexpr bool operator!=(const Vec2& o) const { return !(*this == o); }
