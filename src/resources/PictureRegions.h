@@ -30,6 +30,9 @@ public:
         int rowEnd;
     };
 
+    /// The wanted cells of a `columns` x `rows` grid (row by row) as spans.
+    static std::vector<Span> spansOf(const std::vector<bool>& wanted, int columns, int rows);
+
     /// Nothing found: every cell is drawn, blended.
     PictureRegions() = default;
     /// Reads the 32-bit RGBA surface (red in the lowest byte).

@@ -387,10 +387,11 @@ float texelsPerPixel(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to)
 }
 
 // The spans' cells in every repetition of the picture that texFrom..texTo
-// reaches, cut to it, each at the place the whole quad would give it. Edges
-// shared by two cells get the same coordinates, so they meet without a gap.
+// reaches, cut to it, each at the place the whole quad would give it, less the
+// cells that `hidden` (if set) says are painted over later. Edges shared by two
+// cells get the same coordinates, so they meet without a gap.
 void drawSpans(const std::vector<PictureRegions::Span>& spans, const PictureRegions& regions, Vec2f texFrom,
-               Vec2f texTo, Vec2f from, Vec2f to)
+               Vec2f texTo, Vec2f from, Vec2f to, const Texture::Hidden& hidden)
 {
     if (spans.empty())
         return;
@@ -401,8 +402,23 @@ void drawSpans(const std::vector<PictureRegions::Span>& spans, const PictureRegi
     const float scaleY = (to.y - from.y) / (texTo.y - texFrom.y);
     auto placeX = [&](float s) { return s >= texTo.x ? to.x : from.x + (s - texFrom.x) * scaleX; };
     auto placeY = [&](float t) { return t >= texTo.y ? to.y : from.y + (t - texFrom.y) * scaleY; };
+    auto isHidden = [&](float s0, float t0, float s1, float t1) {
+        return hidden(Vec2f(placeX(s0), placeY(t0)), Vec2f(placeX(s1), placeY(t1)));
+    };
+    auto quad = [&](float s0, float t0, float s1, float t1) {
+        const float x0 = placeX(s0), x1 = placeX(s1), y0 = placeY(t0), y1 = placeY(t1);
+        glTexCoord2f(s0, t0);
+        glVertex2f(x0, y0);
+        glTexCoord2f(s1, t0);
+        glVertex2f(x1, y0);
+        glTexCoord2f(s1, t1);
+        glVertex2f(x1, y1);
+        glTexCoord2f(s0, t1);
+        glVertex2f(x0, y1);
+    };
     const int firstX = int(std::floor(texFrom.x / float(w))), lastX = int(std::ceil(texTo.x / float(w)));
     const int firstY = int(std::floor(texFrom.y / float(h))), lastY = int(std::ceil(texTo.y / float(h)));
+    std::vector<bool> shown;
     glBegin(GL_QUADS);
     for (int j = firstY; j < lastY; ++j) {
         for (int i = firstX; i < lastX; ++i) {
@@ -413,15 +429,27 @@ void drawSpans(const std::vector<PictureRegions::Span>& spans, const PictureRegi
                 const float t1 = std::min(float(j * h + std::min(span.rowEnd * cell, h)), texTo.y);
                 if (s0 >= s1 || t0 >= t1)
                     continue;
-                const float x0 = placeX(s0), x1 = placeX(s1), y0 = placeY(t0), y1 = placeY(t1);
-                glTexCoord2f(s0, t0);
-                glVertex2f(x0, y0);
-                glTexCoord2f(s1, t0);
-                glVertex2f(x1, y0);
-                glTexCoord2f(s1, t1);
-                glVertex2f(x1, y1);
-                glTexCoord2f(s0, t1);
-                glVertex2f(x0, y1);
+                if (!hidden) {
+                    quad(s0, t0, s1, t1);
+                    continue;
+                }
+                if (isHidden(s0, t0, s1, t1))
+                    continue;
+                // Partly hidden: the cells still seen, joined into rectangles again.
+                auto edgeS = [&](int column) { return std::clamp(float(i * w + std::min(column * cell, w)), s0, s1); };
+                auto edgeT = [&](int row) { return std::clamp(float(j * h + std::min(row * cell, h)), t0, t1); };
+                const int columns = span.end - span.begin, rows = span.rowEnd - span.row;
+                shown.assign(size_t(columns * rows), false);
+                for (int r = 0; r < rows; ++r) {
+                    for (int c = 0; c < columns; ++c) {
+                        const float a = edgeS(span.begin + c), b = edgeS(span.begin + c + 1);
+                        const float top = edgeT(span.row + r), bottom = edgeT(span.row + r + 1);
+                        shown[size_t(r * columns + c)] = a < b && top < bottom && !isHidden(a, top, b, bottom);
+                    }
+                }
+                for (const PictureRegions::Span& part : PictureRegions::spansOf(shown, columns, rows))
+                    quad(edgeS(span.begin + part.begin), edgeT(span.row + part.row), edgeS(span.begin + part.end),
+                         edgeT(span.row + part.rowEnd));
             }
         }
     }
@@ -430,7 +458,7 @@ void drawSpans(const std::vector<PictureRegions::Span>& spans, const PictureRegi
 
 } // namespace
 
-void Texture::drawQuad(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend) const
+void Texture::drawQuad(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend, const Hidden& hidden) const
 {
     const float scale = texelsPerPixel(texFrom, texTo, from, to);
     // Drawn at its own size or larger the GL reads only the first level anyway
@@ -439,12 +467,13 @@ void Texture::drawQuad(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBle
     const bool firstLevelOnly = mipMapped && scale <= 1.0f;
     if (firstLevelOnly)
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    drawParts(texFrom, texTo, from, to, blend, scale);
+    drawParts(texFrom, texTo, from, to, blend, scale, hidden);
     if (firstLevelOnly)
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
 }
 
-void Texture::drawParts(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend, float scale) const
+void Texture::drawParts(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend, float scale,
+                        const Hidden& hidden) const
 {
     const double repetitions = std::ceil(double(texTo.x - texFrom.x) / width + 1.0) *
                                std::ceil(double(texTo.y - texFrom.y) / height + 1.0);
@@ -454,7 +483,7 @@ void Texture::drawParts(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBl
         return;
     }
     if (blend == QuadBlend::Added) {
-        drawSpans(regions.getLit(), regions, texFrom, texTo, from, to);
+        drawSpans(regions.getLit(), regions, texFrom, texTo, from, to, hidden);
         return;
     }
     if (blend == QuadBlend::AlphaOpaque && !regions.getSolid().empty()) {
@@ -463,11 +492,11 @@ void Texture::drawParts(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBl
         // the screen.
         glDisable(GL_BLEND);
         glDisable(GL_ALPHA_TEST);
-        drawSpans(regions.getSolid(), regions, texFrom, texTo, from, to);
+        drawSpans(regions.getSolid(), regions, texFrom, texTo, from, to, hidden);
         glEnable(GL_BLEND);
         glEnable(GL_ALPHA_TEST);
     } else {
-        drawSpans(regions.getSolid(), regions, texFrom, texTo, from, to);
+        drawSpans(regions.getSolid(), regions, texFrom, texTo, from, to, hidden);
     }
-    drawSpans(regions.getPartial(), regions, texFrom, texTo, from, to);
+    drawSpans(regions.getPartial(), regions, texFrom, texTo, from, to, hidden);
 }

@@ -9,6 +9,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 /// An image file as one GL texture with a matrix that turns texture coordinates
@@ -31,6 +32,10 @@ public:
         Added,       ///< added onto the screen: black parts are left out
     };
 
+    /// Tells whether the part of a quad from..to (its own coordinates) is painted over
+    /// later, so need not be drawn; it must not call the GL.
+    using Hidden = std::function<bool(Vec2f from, Vec2f to)>;
+
     /// Side of the checker that stands in for an unreadable image.
     static constexpr int kPlaceholderSize = 8;
 
@@ -43,9 +48,9 @@ public:
     void bind() const;
 
     /// Draws picture pixels texFrom..texTo (repeating beyond the picture) onto from..to,
-    /// bound, like one quad in the current colour, but without the parts `blend` hides,
-    /// and without mip levels where the picture is not drawn smaller than its pixels.
-    void drawQuad(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend) const;
+    /// bound, like one quad in the current colour, but without the parts `blend` or `hidden`
+    /// hides, and without mip levels where the picture is not drawn smaller than its pixels.
+    void drawQuad(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend, const Hidden& hidden = {}) const;
     /// The clear, solid and black parts ("findRegions"); unknown otherwise.
     const PictureRegions& getRegions() const { return regions; }
 
@@ -70,7 +75,8 @@ public:
 
 private:
     void upload(SDL_Surface* rgba, bool mipMapping, DownscaleFilter filter);
-    void drawParts(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend, float texelsPerPixel) const;
+    void drawParts(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend, float texelsPerPixel,
+                   const Hidden& hidden) const;
 
     GLuint name = 0;
     int width = 0;

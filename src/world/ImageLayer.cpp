@@ -6,6 +6,7 @@
 #include "world/Level.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <tinyxml.h>
 
 ImageLayer::ImageLayer(Level* level, int index, const TiXmlElement* element, const ParameterMap* gameParams)
@@ -53,6 +54,27 @@ Texture::QuadBlend ImageLayer::quadBlend() const
     }
 }
 
+Texture::Hidden ImageLayer::hiddenByNearer() const
+{
+    const ScreenCoverage* inFront = level->getCoverageInFront();
+    if (!inFront)
+        return {};
+    GLdouble modelView[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble ox, oy, ux, uy, unused;
+    gluProject(0, 0, 0, modelView, projection, viewport, &ox, &oy, &unused);
+    gluProject(1, 1, 0, modelView, projection, viewport, &ux, &uy, &unused);
+    // The layer lies in one plane facing the camera: window x and y are each linear in layer x and y.
+    const float ax = float(ux - ox), ay = float(uy - oy), bx = float(ox), by = float(oy);
+    return [=](Vec2f from, Vec2f to) {
+        return inFront->hides({bx + ax * from.x, by + ay * from.y, bx + ax * to.x, by + ay * to.y});
+    };
+}
+
 void ImageLayer::render(Object* drawLast)
 {
     setTexturing(true);
@@ -70,7 +92,7 @@ void ImageLayer::render(Object* drawLast)
     float s1 = s0 + tiling.x * float(texture->getWidth());
     float t1 = t0 + tiling.y * float(texture->getHeight());
     glColor4f(color.r, color.g, color.b, color.a);
-    texture->drawQuad(Vec2f(s0, t0), Vec2f(s1, t1), Vec2f(0.0f, 0.0f), Vec2f(w, h), quadBlend());
+    texture->drawQuad(Vec2f(s0, t0), Vec2f(s1, t1), Vec2f(0.0f, 0.0f), Vec2f(w, h), quadBlend(), hiddenByNearer());
 
     renderObjects(drawLast);
     glMatrixMode(GL_MODELVIEW);

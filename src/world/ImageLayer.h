@@ -29,6 +29,8 @@ public:
 private:
     /// What the layer's blend mode and colour let the picture leave out.
     Texture::QuadBlend quadBlend() const;
+    /// What the layers in front will paint over, in the layer's coordinates under the current matrices.
+    Texture::Hidden hiddenByNearer() const;
 
     Handle<Texture> texture;
     Vec2f imageOffset;

@@ -32,11 +32,15 @@ public:
     /// next, cell (c, r) covering (c, r) to (c + 1, r + 1); empty cells and invisible
     /// tiles are left out. One quad batch.
     void draw(const unsigned* firstCell, Vec2i count, int stride, const RGBA& color) const;
+    /// The part of a cell that `tile` draws with full alpha at `texelsPerPixel` picture pixels a window pixel.
+    static CellPart opaquePart(const Tile& tile, float texelsPerPixel);
 
 private:
     void readTile(const TiXmlElement* element);
     bool readShape(const TiXmlElement* element, Tile& tile, const std::string& where);
     void report(const std::string& element, const std::string& what) const;
+    /// Fills every tile's `opaque` from the picture as the GL holds it.
+    void findOpaqueParts();
 
     Engine* engine;
     std::string filename;
