@@ -18,7 +18,7 @@
 class PictureRegions {
 public:
     /// Side of a cell in picture pixels.
-    static constexpr int kCellSize = 32;
+    static constexpr int kCellSize = 16;
 
     /// A rectangle of cells of one kind: columns [begin, end) of cell rows [row, rowEnd).
     /// The same columns on neighbouring rows make one span, so a solid ground is one
