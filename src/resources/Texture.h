@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 /// An image file as one GL texture with a matrix that turns texture coordinates
 /// given in image pixels into GL's 0..1 range: (0, 0) is the top-left pixel of
@@ -51,6 +53,10 @@ public:
     /// bound, like one quad in the current colour, but without the parts `blend` or `hidden`
     /// hides, and without mip levels where the picture is not drawn smaller than its pixels.
     void drawQuad(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend, const Hidden& hidden = {}) const;
+    /// The parts of from..to that `drawQuad` draws with full alpha under a colour of full alpha
+    /// (the solid cells, placed as it places them, under the current matrices); none when it
+    /// draws the quad whole.
+    std::vector<std::pair<Vec2f, Vec2f>> opaqueParts(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to) const;
     /// The clear, solid and black parts ("findRegions"); unknown otherwise.
     const PictureRegions& getRegions() const { return regions; }
 

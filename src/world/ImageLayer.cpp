@@ -6,7 +6,6 @@
 #include "world/Level.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <tinyxml.h>
 
 ImageLayer::ImageLayer(Level* level, int index, const TiXmlElement* element, const ParameterMap* gameParams)
@@ -59,20 +58,29 @@ Texture::Hidden ImageLayer::hiddenByNearer() const
     const ScreenCoverage* inFront = level->getCoverageInFront();
     if (!inFront)
         return {};
-    GLdouble modelView[16];
-    GLdouble projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    GLdouble ox, oy, ux, uy, unused;
-    gluProject(0, 0, 0, modelView, projection, viewport, &ox, &oy, &unused);
-    gluProject(1, 1, 0, modelView, projection, viewport, &ux, &uy, &unused);
-    // The layer lies in one plane facing the camera: window x and y are each linear in layer x and y.
-    const float ax = float(ux - ox), ay = float(uy - oy), bx = float(ox), by = float(oy);
-    return [=](Vec2f from, Vec2f to) {
-        return inFront->hides({bx + ax * from.x, by + ay * from.y, bx + ax * to.x, by + ay * to.y});
-    };
+    const WindowPlacement window = WindowPlacement::current();
+    return [=](Vec2f from, Vec2f to) { return inFront->hides(window.place(from, to)); };
+}
+
+std::pair<Vec2f, Vec2f> ImageLayer::pictureCorners() const
+{
+    const Vec2f from(-imageOffset.x - scroll.x, -imageOffset.y - scroll.y);
+    return {from, from + Vec2f(tiling.x * float(texture->getWidth()), tiling.y * float(texture->getHeight()))};
+}
+
+void ImageLayer::addOpaqueRects(std::vector<WindowRect>& rects) const
+{
+    if (quadBlend() != Texture::QuadBlend::AlphaOpaque)
+        return;
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    applyDepthTransform();
+    const auto [texFrom, texTo] = pictureCorners();
+    const Vec2f size(float(level->getSize().x), float(level->getSize().y));
+    const WindowPlacement window = WindowPlacement::current();
+    for (const auto& [from, to] : texture->opaqueParts(texFrom, texTo, Vec2f(0.0f, 0.0f), size))
+        rects.push_back(window.place(from, to));
+    glPopMatrix();
 }
 
 void ImageLayer::render(Object* drawLast)
@@ -84,15 +92,10 @@ void ImageLayer::render(Object* drawLast)
     glPushMatrix();
     applyDepthTransform();
 
-    Vec2i size = level->getSize();
-    float w = float(size.x);
-    float h = float(size.y);
-    float s0 = -imageOffset.x - scroll.x;
-    float t0 = -imageOffset.y - scroll.y;
-    float s1 = s0 + tiling.x * float(texture->getWidth());
-    float t1 = t0 + tiling.y * float(texture->getHeight());
+    const auto [texFrom, texTo] = pictureCorners();
+    const Vec2f size(float(level->getSize().x), float(level->getSize().y));
     glColor4f(color.r, color.g, color.b, color.a);
-    texture->drawQuad(Vec2f(s0, t0), Vec2f(s1, t1), Vec2f(0.0f, 0.0f), Vec2f(w, h), quadBlend(), hiddenByNearer());
+    texture->drawQuad(texFrom, texTo, Vec2f(0.0f, 0.0f), size, quadBlend(), hiddenByNearer());
 
     renderObjects(drawLast);
     glMatrixMode(GL_MODELVIEW);

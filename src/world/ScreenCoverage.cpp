@@ -1,5 +1,8 @@
 #include "world/ScreenCoverage.h"
 
+#include <GL/gl.h>
+#include <GL/glu.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -33,6 +36,20 @@ bool forBlocks(int px0, int py0, int px1, int py1, int columns, Visit visit)
 }
 
 } // namespace
+
+WindowPlacement WindowPlacement::current()
+{
+    GLdouble modelView[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble ox, oy, ux, uy, unused;
+    gluProject(0, 0, 0, modelView, projection, viewport, &ox, &oy, &unused);
+    gluProject(1, 1, 0, modelView, projection, viewport, &ux, &uy, &unused);
+    return {float(ux - ox), float(uy - oy), float(ox), float(oy)};
+}
 
 void ScreenCoverage::reset(const int viewport[4])
 {

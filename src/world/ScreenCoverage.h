@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Vec2.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -9,6 +11,18 @@ struct WindowRect {
     float y0;
     float x1;
     float y1;
+};
+
+/// Where the current GL matrices and viewport put the plane z = 0 of the model-view
+/// space in the window. Every layer lies in such a plane facing the camera, so
+/// window x and y are each linear in the layer's x and y.
+struct WindowPlacement {
+    float ax, ay, bx, by;
+
+    /// From the GL's current model-view and projection matrices and viewport.
+    static WindowPlacement current();
+    /// The window rectangle of from..to.
+    WindowRect place(Vec2f from, Vec2f to) const { return {bx + ax * from.x, by + ay * from.y, bx + ax * to.x, by + ay * to.y}; }
 };
 
 /// Which pixels of a view nearer layers will draw opaque, so that farther

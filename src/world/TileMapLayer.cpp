@@ -64,6 +64,7 @@ TileMapLayer::TileMapLayer(Level* level, int index, const TiXmlElement* element,
     element->QueryIntAttribute("enablePhysics", &physicsFlag);
     enablePhysics = physicsFlag != 0;
     readRows(element);
+    tileSet->findOpaqueParts(std::set<unsigned>(tiles.begin(), tiles.end()));
 }
 
 TileMapLayer::~TileMapLayer() = default;
@@ -168,19 +169,9 @@ void TileMapLayer::addOpaqueRects(std::vector<WindowRect>& rects) const
     glPushMatrix();
     applyDepthTransform();
     const CellRange cells = visibleCells();
-    GLdouble modelView[16];
-    GLdouble projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
+    const WindowPlacement window = WindowPlacement::current();
     glPopMatrix();
-    GLdouble ox, oy, ux, uy, unused;
-    gluProject(0, 0, 0, modelView, projection, viewport, &ox, &oy, &unused);
-    gluProject(1, 1, 0, modelView, projection, viewport, &ux, &uy, &unused);
-    // A cell is a square in the level and on the screen: window x and y are each linear in cell x and y.
-    const float ax = float(ux - ox), ay = float(uy - oy), bx = float(ox), by = float(oy);
-    const float pixelsX = std::fabs(ax), pixelsY = std::fabs(ay);
+    const float pixelsX = std::fabs(window.ax), pixelsY = std::fabs(window.ay);
     for (int y = cells.y0; y <= cells.y1; ++y) {
         for (int x = cells.x0; x <= cells.x1; ++x) {
             const unsigned number = tiles[size_t(y) * size_t(width) + size_t(x)];
@@ -193,8 +184,8 @@ void TileMapLayer::addOpaqueRects(std::vector<WindowRect>& rects) const
                                                                  float(tile->size.y) / pixelsY));
             if (part.x0 >= part.x1 || part.y0 >= part.y1)
                 continue;
-            rects.push_back({bx + ax * (float(x) + part.x0), by + ay * (float(y) + part.y0),
-                             bx + ax * (float(x) + part.x1), by + ay * (float(y) + part.y1)});
+            rects.push_back(window.place(Vec2f(float(x) + part.x0, float(y) + part.y0),
+                                         Vec2f(float(x) + part.x1, float(y) + part.y1)));
         }
     }
 }

@@ -111,10 +111,9 @@ TileSet::TileSet(Engine* engine, const std::string& name)
         else
             report(child->ValueStr(), "unknown element; skipped");
     }
-    findOpaqueParts();
 }
 
-void TileSet::findOpaqueParts()
+void TileSet::findOpaqueParts(const std::set<unsigned>& used)
 {
     if (!texture || !texture->isLoaded())
         return;
@@ -137,8 +136,11 @@ void TileSet::findOpaqueParts()
     const int margin = filterReach(levels - 1);
     std::vector<int> sums;
     std::vector<bool> inside;
-    for (auto& entry : tiles) {
-        Tile& tile = *entry.second;
+    for (unsigned number : used) {
+        auto found = tiles.find(number);
+        if (found == tiles.end())
+            continue;
+        Tile& tile = *found->second;
         const int w = tile.size.x, h = tile.size.y;
         if (w <= 0 || h <= 0)
             continue;
@@ -160,8 +162,14 @@ void TileSet::findOpaqueParts()
             return sums[size_t(by * sw + bx)] - sums[size_t(ay * sw + bx)] - sums[size_t(by * sw + ax)] +
                    sums[size_t(ay * sw + ax)];
         };
+        if (shortOf(margin, margin, margin + w, margin + h) == w * h)
+            continue;
         for (int level = 0; level < levels; ++level) {
             const int reach = filterReach(level);
+            if (shortOf(margin - reach, margin - reach, margin + w + reach, margin + h + reach) == 0) {
+                tile.opaque[size_t(level)] = {0.0f, 0.0f, 1.0f, 1.0f};
+                continue;
+            }
             inside.assign(size_t(w) * size_t(h), false);
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < w; ++x)

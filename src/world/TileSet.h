@@ -10,6 +10,7 @@
 #include <map>
 #include <vector>
 #include <memory>
+#include <set>
 #include <string>
 
 class Engine;
@@ -32,6 +33,9 @@ public:
     /// next, cell (c, r) covering (c, r) to (c + 1, r + 1); empty cells and invisible
     /// tiles are left out. One quad batch.
     void draw(const unsigned* firstCell, Vec2i count, int stride, const RGBA& color) const;
+    /// Fills the `opaque` parts of the tiles numbered in `used` from the picture as the GL
+    /// holds it; other tiles keep none.
+    void findOpaqueParts(const std::set<unsigned>& used);
     /// The part of a cell that `tile` draws with full alpha at `texelsPerPixel` picture pixels a window pixel.
     static CellPart opaquePart(const Tile& tile, float texelsPerPixel);
 
@@ -39,8 +43,6 @@ private:
     void readTile(const TiXmlElement* element);
     bool readShape(const TiXmlElement* element, Tile& tile, const std::string& where);
     void report(const std::string& element, const std::string& what) const;
-    /// Fills every tile's `opaque` from the picture as the GL holds it.
-    void findOpaqueParts();
 
     Engine* engine;
     std::string filename;

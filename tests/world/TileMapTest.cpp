@@ -100,12 +100,13 @@ TEST(TileMap, DrawsOnlyTheMapsCellsEvenWhenTheViewIsWider)
     EXPECT_NEAR(polygons[0][0].t * image.getHeight(), 8.0f, 1e-2f);
 }
 
-TEST(TileMap, LayersBehindLeaveOutOnlyWhatTheGroundPaintsOver)
+TEST(TileMap, LayersBehindLeaveOutOnlyWhatTheGroundAndTheHillsPaintOver)
 {
-    // Shipped levels drawn with their ground at full alpha (the layers behind it
-    // leave out what it paints over) and at 0.999 (nothing is left out) must give
-    // the same frame: a pixel of the sky or the hills left out where the ground
-    // does not quite cover it shows the background colour instead. The views
+    // Shipped levels drawn as they are (the layers behind the ground and the
+    // hills leave out what those paint over) and with every layer at 0.999
+    // alpha (nothing is left out) must give the same frame: a pixel of the sky
+    // or the hills left out where a nearer layer does not quite cover it shows
+    // another colour instead. The views
     // magnify the tiles, shrink them to the mip levels, and sit off the window's
     // corner as in split screen.
     struct View {
@@ -147,15 +148,18 @@ TEST(TileMap, LayersBehindLeaveOutOnlyWhatTheGroundPaintsOver)
             xml.erase(at, xml.find("</Objects>", at) + 10 - at);
         // Clouds in front of the ground are not hidden by it.
         xml.insert(xml.find("</Layers>"), "<ImageLayer imageFilename=\"bg-clouds.png\" z=\"-0.5\" tiling=\"(2, 6)\"/>");
-        // The same level with every tile map a shade short of full alpha.
+        // The same level with every layer of full alpha a shade short of it.
         std::string translucent = xml;
-        for (size_t tag = 0; (tag = translucent.find("<TileMapLayer ", tag)) != std::string::npos; ++tag) {
-            const size_t end = translucent.find('>', tag), color = translucent.find("color=\"(", tag);
-            if (color < end) {
-                const size_t close = translucent.find(')', color), comma = translucent.rfind(',', close);
-                translucent.replace(comma + 1, close - comma - 1, " 0.999");
-            } else {
-                translucent.insert(tag + 14, "color=\"(1, 1, 1, 0.999)\" ");
+        for (const std::string kind : {"<TileMapLayer ", "<ImageLayer "}) {
+            for (size_t tag = 0; (tag = translucent.find(kind, tag)) != std::string::npos; ++tag) {
+                const size_t end = translucent.find('>', tag), color = translucent.find("color=\"(", tag);
+                if (color < end) {
+                    const size_t close = translucent.find(')', color), comma = translucent.rfind(',', close);
+                    if (translucent.compare(comma, close - comma, ", 1") == 0)
+                        translucent.replace(comma + 1, close - comma - 1, " 0.999");
+                } else {
+                    translucent.insert(tag + kind.size(), "color=\"(1, 1, 1, 0.999)\" ");
+                }
             }
         }
         for (const View& view : views) {
@@ -178,10 +182,10 @@ TEST(TileMap, TheOpaquePartOfEveryShippedTileIsDrawnWithFullAlpha)
     // corner, drawn over black and over white, magnified and shrunk so that
     // the GL reads up to mip level 3: inside a tile's opaque part the two must
     // not differ.
-    auto probe = std::make_unique<TileSet>(&testEngine(), "ground.xml");
+    const TileSet set(&testEngine(), "ground.xml");
     std::vector<unsigned> ids;
     for (unsigned id = 1; id < 100; ++id)
-        if (probe->findTile(id))
+        if (set.findTile(id))
             ids.push_back(id);
     std::string rows;
     for (size_t i = 0; i < ids.size(); i += 8) {
@@ -193,9 +197,10 @@ TEST(TileMap, TheOpaquePartOfEveryShippedTileIsDrawnWithFullAlpha)
     for (float zoom : {4.0f, 12.0f, 22.0f, 24.0f}) {
         SCOPED_TRACE(testing::Message() << "zoom " << zoom);
         std::vector<uint8_t> over[2];
+        std::unique_ptr<Level> level;
         for (int white = 0; white < 2; ++white) {
             const std::string grey = white ? "1" : "0";
-            auto level = makeLevel("<Level size=\"(64, 48)\" backgroundColor=\"(" + grey + ", " + grey + ", " + grey +
+            level = makeLevel("<Level size=\"(64, 48)\" backgroundColor=\"(" + grey + ", " + grey + ", " + grey +
                                    ", 1)\"><Layers><TileMapLayer tileSetFilename=\"ground.xml\" z=\"0\">" + rows +
                                    "</TileMapLayer></Layers></Level>");
             level->zoom = zoom;
@@ -205,8 +210,9 @@ TEST(TileMap, TheOpaquePartOfEveryShippedTileIsDrawnWithFullAlpha)
             glReadPixels(0, 0, 1024, 768, GL_RGBA, GL_UNSIGNED_BYTE, over[white].data());
         }
         const float cell = 768.0f / (2.0f * zoom);
+        const TileSet& drawn = *tiles(*level)->getTileSet();
         for (size_t i = 0; i < ids.size(); ++i) {
-            const CellPart part = TileSet::opaquePart(*probe->findTile(ids[i]), 64.0f / cell);
+            const CellPart part = TileSet::opaquePart(*drawn.findTile(ids[i]), 64.0f / cell);
             const float left = float(i % 8) * cell, top = float(i / 8) * cell;
             for (int y = int(top + part.y0 * cell); y < int(top + part.y1 * cell) + 1; ++y) {
                 for (int x = int(left + part.x0 * cell); x < int(left + part.x1 * cell) + 1; ++x) {
@@ -219,7 +225,7 @@ TEST(TileMap, TheOpaquePartOfEveryShippedTileIsDrawnWithFullAlpha)
             }
         }
         if (zoom <= 12.0f) {
-            const CellPart dirt = TileSet::opaquePart(*probe->findTile(1), 64.0f / cell);
+            const CellPart dirt = TileSet::opaquePart(*drawn.findTile(1), 64.0f / cell);
             EXPECT_TRUE(dirt.x0 == 0.0f && dirt.y0 == 0.0f && dirt.x1 == 1.0f && dirt.y1 == 1.0f)
                 << "plain dirt is opaque to its edges";
         }
