@@ -142,7 +142,9 @@ void TileSet::findOpaqueParts(const std::set<unsigned>& used)
             continue;
         Tile& tile = *found->second;
         const int w = tile.size.x, h = tile.size.y;
-        if (w <= 0 || h <= 0)
+        // A tile reaching beyond the picture shows its repetitions: none is told opaque.
+        if (w <= 0 || h <= 0 || w > width || h > height || tile.position.x < 0 || tile.position.y < 0 ||
+            tile.position.x > width - w || tile.position.y > height - h)
             continue;
         // Counts of pixels short of full alpha, summed from the corner of the
         // tile's surroundings; beyond the picture counts as short.
