@@ -106,9 +106,8 @@ TEST(TileMap, LayersBehindLeaveOutOnlyWhatTheGroundAndTheHillsPaintOver)
     // hills leave out what those paint over) and with every layer at 0.999
     // alpha (nothing is left out) must give the same frame: a pixel of the sky
     // or the hills left out where a nearer layer does not quite cover it shows
-    // another colour instead. The views
-    // magnify the tiles, shrink them to the mip levels, and sit off the window's
-    // corner as in split screen.
+    // another colour instead. The views magnify the tiles, shrink them to the
+    // mip levels, and sit off the window's corner as in split screen.
     struct View {
         float zoom;
         int viewport[4];
@@ -150,7 +149,7 @@ TEST(TileMap, LayersBehindLeaveOutOnlyWhatTheGroundAndTheHillsPaintOver)
         xml.insert(xml.find("</Layers>"), "<ImageLayer imageFilename=\"bg-clouds.png\" z=\"-0.5\" tiling=\"(2, 6)\"/>");
         // The same level with every layer of full alpha a shade short of it.
         std::string translucent = xml;
-        for (const std::string kind : {"<TileMapLayer ", "<ImageLayer "}) {
+        for (const std::string& kind : {std::string("<TileMapLayer "), std::string("<ImageLayer ")}) {
             for (size_t tag = 0; (tag = translucent.find(kind, tag)) != std::string::npos; ++tag) {
                 const size_t end = translucent.find('>', tag), color = translucent.find("color=\"(", tag);
                 if (color < end) {
