@@ -10,8 +10,11 @@ int wrap(int index, int count)
     return ((index % count) + count) % count;
 }
 
-void addSpans(std::vector<PictureRegions::Span>& spans, const std::vector<bool>& wanted, int columns, int rows)
+} // namespace
+
+std::vector<PictureRegions::Span> PictureRegions::spansOf(const std::vector<bool>& wanted, int columns, int rows)
 {
+    std::vector<Span> spans;
     // Spans that reach down to the row before, which a span of the same
     // columns on this row continues.
     std::vector<size_t> open, stillOpen;
@@ -38,9 +41,8 @@ void addSpans(std::vector<PictureRegions::Span>& spans, const std::vector<bool>&
         }
         open.swap(stillOpen);
     }
+    return spans;
 }
-
-} // namespace
 
 PictureRegions::PictureRegions(SDL_Surface* rgba) : known(true), width(rgba->w), height(rgba->h)
 {
@@ -78,7 +80,7 @@ PictureRegions::PictureRegions(SDL_Surface* rgba) : known(true), width(rgba->w),
         isSolid[i] = (grown[i] & kSolid) != 0;
         isLit[i] = !(grown[i] & kBlack);
     }
-    addSpans(partial, isPartial, columns, rows);
-    addSpans(solid, isSolid, columns, rows);
-    addSpans(lit, isLit, columns, rows);
+    partial = spansOf(isPartial, columns, rows);
+    solid = spansOf(isSolid, columns, rows);
+    lit = spansOf(isLit, columns, rows);
 }

@@ -18,7 +18,7 @@
 class PictureRegions {
 public:
     /// Side of a cell in picture pixels.
-    static constexpr int kCellSize = 32;
+    static constexpr int kCellSize = 16;
 
     /// A rectangle of cells of one kind: columns [begin, end) of cell rows [row, rowEnd).
     /// The same columns on neighbouring rows make one span, so a solid ground is one
@@ -29,6 +29,9 @@ public:
         int end;
         int rowEnd;
     };
+
+    /// The wanted cells of a `columns` x `rows` grid (row by row) as spans.
+    static std::vector<Span> spansOf(const std::vector<bool>& wanted, int columns, int rows);
 
     /// Nothing found: every cell is drawn, blended.
     PictureRegions() = default;

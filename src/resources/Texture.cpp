@@ -391,24 +391,32 @@ float texelsPerPixel(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to)
                           double(texTo.y - texFrom.y) / std::fabs(by - ay)));
 }
 
-// The spans' cells in every repetition of the picture that texFrom..texTo
-// reaches, cut to it, each at the place the whole quad would give it. Edges
-// shared by two cells get the same coordinates, so they meet without a gap.
-void drawSpans(const std::vector<PictureRegions::Span>& spans, const PictureRegions& regions, Vec2f texFrom,
-               Vec2f texTo, Vec2f from, Vec2f to)
+// Where the whole quad from..to puts the picture's points of texFrom..texTo;
+// its far edges land exactly on `to`, so neighbouring parts meet without a gap.
+struct Placement {
+    Placement(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to)
+        : texFrom(texFrom), texTo(texTo), from(from), to(to), scaleX((to.x - from.x) / (texTo.x - texFrom.x)),
+          scaleY((to.y - from.y) / (texTo.y - texFrom.y))
+    {
+    }
+    float x(float s) const { return s >= texTo.x ? to.x : from.x + (s - texFrom.x) * scaleX; }
+    float y(float t) const { return t >= texTo.y ? to.y : from.y + (t - texFrom.y) * scaleY; }
+
+    Vec2f texFrom, texTo, from, to;
+    float scaleX, scaleY;
+};
+
+// Calls visit(span, i, j, s0, t0, s1, t1) for the spans' cells in every
+// repetition (i, j) of the picture that texFrom..texTo reaches, cut to it.
+template <typename Visit>
+void forEachSpan(const std::vector<PictureRegions::Span>& spans, const PictureRegions& regions, Vec2f texFrom,
+                 Vec2f texTo, Visit visit)
 {
-    if (spans.empty())
-        return;
     const int w = regions.getWidth();
     const int h = regions.getHeight();
     const int cell = PictureRegions::kCellSize;
-    const float scaleX = (to.x - from.x) / (texTo.x - texFrom.x);
-    const float scaleY = (to.y - from.y) / (texTo.y - texFrom.y);
-    auto placeX = [&](float s) { return s >= texTo.x ? to.x : from.x + (s - texFrom.x) * scaleX; };
-    auto placeY = [&](float t) { return t >= texTo.y ? to.y : from.y + (t - texFrom.y) * scaleY; };
     const int firstX = int(std::floor(texFrom.x / float(w))), lastX = int(std::ceil(texTo.x / float(w)));
     const int firstY = int(std::floor(texFrom.y / float(h))), lastY = int(std::ceil(texTo.y / float(h)));
-    glBegin(GL_QUADS);
     for (int j = firstY; j < lastY; ++j) {
         for (int i = firstX; i < lastX; ++i) {
             for (const PictureRegions::Span& span : spans) {
@@ -416,26 +424,81 @@ void drawSpans(const std::vector<PictureRegions::Span>& spans, const PictureRegi
                 const float s1 = std::min(float(i * w + std::min(span.end * cell, w)), texTo.x);
                 const float t0 = std::max(float(j * h + span.row * cell), texFrom.y);
                 const float t1 = std::min(float(j * h + std::min(span.rowEnd * cell, h)), texTo.y);
-                if (s0 >= s1 || t0 >= t1)
-                    continue;
-                const float x0 = placeX(s0), x1 = placeX(s1), y0 = placeY(t0), y1 = placeY(t1);
-                glTexCoord2f(s0, t0);
-                glVertex2f(x0, y0);
-                glTexCoord2f(s1, t0);
-                glVertex2f(x1, y0);
-                glTexCoord2f(s1, t1);
-                glVertex2f(x1, y1);
-                glTexCoord2f(s0, t1);
-                glVertex2f(x0, y1);
+                if (s0 < s1 && t0 < t1)
+                    visit(span, i, j, s0, t0, s1, t1);
             }
         }
     }
+}
+
+// The spans' cells, each at the place the whole quad would give it, less the
+// cells that `hidden` (if set) says are painted over later.
+void drawSpans(const std::vector<PictureRegions::Span>& spans, const PictureRegions& regions, Vec2f texFrom,
+               Vec2f texTo, Vec2f from, Vec2f to, const Texture::Hidden& hidden)
+{
+    if (spans.empty())
+        return;
+    const int w = regions.getWidth();
+    const int h = regions.getHeight();
+    const int cell = PictureRegions::kCellSize;
+    const Placement place(texFrom, texTo, from, to);
+    auto isHidden = [&](float s0, float t0, float s1, float t1) {
+        return hidden(Vec2f(place.x(s0), place.y(t0)), Vec2f(place.x(s1), place.y(t1)));
+    };
+    auto quad = [&](float s0, float t0, float s1, float t1) {
+        const float x0 = place.x(s0), x1 = place.x(s1), y0 = place.y(t0), y1 = place.y(t1);
+        glTexCoord2f(s0, t0);
+        glVertex2f(x0, y0);
+        glTexCoord2f(s1, t0);
+        glVertex2f(x1, y0);
+        glTexCoord2f(s1, t1);
+        glVertex2f(x1, y1);
+        glTexCoord2f(s0, t1);
+        glVertex2f(x0, y1);
+    };
+    std::vector<bool> shown;
+    glBegin(GL_QUADS);
+    forEachSpan(spans, regions, texFrom, texTo,
+                [&](const PictureRegions::Span& span, int i, int j, float s0, float t0, float s1, float t1) {
+                    if (!hidden) {
+                        quad(s0, t0, s1, t1);
+                        return;
+                    }
+                    if (isHidden(s0, t0, s1, t1))
+                        return;
+                    // Partly hidden: the cells still seen, joined into rectangles again.
+                    auto edgeS = [&](int column) {
+                        return std::clamp(float(i * w + std::min(column * cell, w)), s0, s1);
+                    };
+                    auto edgeT = [&](int row) { return std::clamp(float(j * h + std::min(row * cell, h)), t0, t1); };
+                    const int columns = span.end - span.begin, rows = span.rowEnd - span.row;
+                    shown.assign(size_t(columns * rows), false);
+                    for (int r = 0; r < rows; ++r) {
+                        for (int c = 0; c < columns; ++c) {
+                            const float a = edgeS(span.begin + c), b = edgeS(span.begin + c + 1);
+                            const float top = edgeT(span.row + r), bottom = edgeT(span.row + r + 1);
+                            shown[size_t(r * columns + c)] = a < b && top < bottom && !isHidden(a, top, b, bottom);
+                        }
+                    }
+                    for (const PictureRegions::Span& part : PictureRegions::spansOf(shown, columns, rows))
+                        quad(edgeS(span.begin + part.begin), edgeT(span.row + part.row),
+                             edgeS(span.begin + part.end), edgeT(span.row + part.rowEnd));
+                });
     glEnd();
+}
+
+// Whether drawQuad draws texFrom..texTo as its cells rather than whole.
+bool drawnByCells(const PictureRegions& regions, int width, int height, Vec2f texFrom, Vec2f texTo, float scale)
+{
+    const double repetitions = std::ceil(double(texTo.x - texFrom.x) / width + 1.0) *
+                               std::ceil(double(texTo.y - texFrom.y) / height + 1.0);
+    return regions.isKnown() && texFrom.x < texTo.x && texFrom.y < texTo.y && repetitions <= kMostRepetitions &&
+           scale <= kMostTexelsPerPixel;
 }
 
 } // namespace
 
-void Texture::drawQuad(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend) const
+void Texture::drawQuad(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend, const Hidden& hidden) const
 {
     const float scale = texelsPerPixel(texFrom, texTo, from, to);
     // Drawn at its own size or larger the GL reads only the first level anyway
@@ -444,22 +507,20 @@ void Texture::drawQuad(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBle
     const bool firstLevelOnly = mipMapped && scale <= 1.0f;
     if (firstLevelOnly)
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    drawParts(texFrom, texTo, from, to, blend, scale);
+    drawParts(texFrom, texTo, from, to, blend, scale, hidden);
     if (firstLevelOnly)
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
 }
 
-void Texture::drawParts(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend, float scale) const
+void Texture::drawParts(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend, float scale,
+                        const Hidden& hidden) const
 {
-    const double repetitions = std::ceil(double(texTo.x - texFrom.x) / width + 1.0) *
-                               std::ceil(double(texTo.y - texFrom.y) / height + 1.0);
-    if (blend == QuadBlend::Plain || !regions.isKnown() || !(texFrom.x < texTo.x && texFrom.y < texTo.y) ||
-        repetitions > kMostRepetitions || !(scale <= kMostTexelsPerPixel)) {
+    if (blend == QuadBlend::Plain || !drawnByCells(regions, width, height, texFrom, texTo, scale)) {
         plainQuad(texFrom, texTo, from, to);
         return;
     }
     if (blend == QuadBlend::Added) {
-        drawSpans(regions.getLit(), regions, texFrom, texTo, from, to);
+        drawSpans(regions.getLit(), regions, texFrom, texTo, from, to, hidden);
         return;
     }
     if (blend == QuadBlend::AlphaOpaque && !regions.getSolid().empty()) {
@@ -468,11 +529,24 @@ void Texture::drawParts(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBl
         // the screen.
         glDisable(GL_BLEND);
         glDisable(GL_ALPHA_TEST);
-        drawSpans(regions.getSolid(), regions, texFrom, texTo, from, to);
+        drawSpans(regions.getSolid(), regions, texFrom, texTo, from, to, hidden);
         glEnable(GL_BLEND);
         glEnable(GL_ALPHA_TEST);
     } else {
-        drawSpans(regions.getSolid(), regions, texFrom, texTo, from, to);
+        drawSpans(regions.getSolid(), regions, texFrom, texTo, from, to, hidden);
     }
-    drawSpans(regions.getPartial(), regions, texFrom, texTo, from, to);
+    drawSpans(regions.getPartial(), regions, texFrom, texTo, from, to, hidden);
+}
+
+std::vector<std::pair<Vec2f, Vec2f>> Texture::opaqueParts(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to) const
+{
+    std::vector<std::pair<Vec2f, Vec2f>> parts;
+    if (!drawnByCells(regions, width, height, texFrom, texTo, texelsPerPixel(texFrom, texTo, from, to)))
+        return parts;
+    const Placement place(texFrom, texTo, from, to);
+    forEachSpan(regions.getSolid(), regions, texFrom, texTo,
+                [&](const PictureRegions::Span&, int, int, float s0, float t0, float s1, float t1) {
+                    parts.emplace_back(Vec2f(place.x(s0), place.y(t0)), Vec2f(place.x(s1), place.y(t1)));
+                });
+    return parts;
 }

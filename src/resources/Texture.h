@@ -9,7 +9,10 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 /// An image file as one GL texture with a matrix that turns texture coordinates
 /// given in image pixels into GL's 0..1 range: (0, 0) is the top-left pixel of
@@ -31,6 +34,10 @@ public:
         Added,       ///< added onto the screen: black parts are left out
     };
 
+    /// Tells whether the part of a quad from..to (its own coordinates) is painted over
+    /// later, so need not be drawn; it must not call the GL.
+    using Hidden = std::function<bool(Vec2f from, Vec2f to)>;
+
     /// Side of the checker that stands in for an unreadable image.
     static constexpr int kPlaceholderSize = 8;
 
@@ -43,9 +50,13 @@ public:
     void bind() const;
 
     /// Draws picture pixels texFrom..texTo (repeating beyond the picture) onto from..to,
-    /// bound, like one quad in the current colour, but without the parts `blend` hides,
-    /// and without mip levels where the picture is not drawn smaller than its pixels.
-    void drawQuad(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend) const;
+    /// bound, like one quad in the current colour, but without the parts `blend` or `hidden`
+    /// hides, and without mip levels where the picture is not drawn smaller than its pixels.
+    void drawQuad(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend, const Hidden& hidden = {}) const;
+    /// The parts of from..to that `drawQuad` draws with full alpha under a colour of full alpha
+    /// (the solid cells, placed as it places them, under the current matrices); none when it
+    /// draws the quad whole.
+    std::vector<std::pair<Vec2f, Vec2f>> opaqueParts(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to) const;
     /// The clear, solid and black parts ("findRegions"); unknown otherwise.
     const PictureRegions& getRegions() const { return regions; }
 
@@ -70,7 +81,8 @@ public:
 
 private:
     void upload(SDL_Surface* rgba, bool mipMapping, DownscaleFilter filter);
-    void drawParts(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend, float texelsPerPixel) const;
+    void drawParts(Vec2f texFrom, Vec2f texTo, Vec2f from, Vec2f to, QuadBlend blend, float texelsPerPixel,
+                   const Hidden& hidden) const;
 
     GLuint name = 0;
     int width = 0;

@@ -53,6 +53,36 @@ Texture::QuadBlend ImageLayer::quadBlend() const
     }
 }
 
+Texture::Hidden ImageLayer::hiddenByNearer() const
+{
+    const ScreenCoverage* inFront = level->getCoverageInFront();
+    if (!inFront)
+        return {};
+    const WindowPlacement window = WindowPlacement::current();
+    return [=](Vec2f from, Vec2f to) { return inFront->hides(window.place(from, to)); };
+}
+
+std::pair<Vec2f, Vec2f> ImageLayer::pictureCorners() const
+{
+    const Vec2f from(-imageOffset.x - scroll.x, -imageOffset.y - scroll.y);
+    return {from, from + Vec2f(tiling.x * float(texture->getWidth()), tiling.y * float(texture->getHeight()))};
+}
+
+void ImageLayer::addOpaqueRects(std::vector<WindowRect>& rects) const
+{
+    if (quadBlend() != Texture::QuadBlend::AlphaOpaque)
+        return;
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    applyDepthTransform();
+    const auto [texFrom, texTo] = pictureCorners();
+    const Vec2f size(float(level->getSize().x), float(level->getSize().y));
+    const WindowPlacement window = WindowPlacement::current();
+    for (const auto& [from, to] : texture->opaqueParts(texFrom, texTo, Vec2f(0.0f, 0.0f), size))
+        rects.push_back(window.place(from, to));
+    glPopMatrix();
+}
+
 void ImageLayer::render(Object* drawLast)
 {
     setTexturing(true);
@@ -62,15 +92,10 @@ void ImageLayer::render(Object* drawLast)
     glPushMatrix();
     applyDepthTransform();
 
-    Vec2i size = level->getSize();
-    float w = float(size.x);
-    float h = float(size.y);
-    float s0 = -imageOffset.x - scroll.x;
-    float t0 = -imageOffset.y - scroll.y;
-    float s1 = s0 + tiling.x * float(texture->getWidth());
-    float t1 = t0 + tiling.y * float(texture->getHeight());
+    const auto [texFrom, texTo] = pictureCorners();
+    const Vec2f size(float(level->getSize().x), float(level->getSize().y));
     glColor4f(color.r, color.g, color.b, color.a);
-    texture->drawQuad(Vec2f(s0, t0), Vec2f(s1, t1), Vec2f(0.0f, 0.0f), Vec2f(w, h), quadBlend());
+    texture->drawQuad(texFrom, texTo, Vec2f(0.0f, 0.0f), size, quadBlend(), hiddenByNearer());
 
     renderObjects(drawLast);
     glMatrixMode(GL_MODELVIEW);

@@ -5,6 +5,8 @@
 #include "resources/Texture.h"
 #include "world/Layer.h"
 
+#include <utility>
+
 /// One image stretched over the whole level, repeated `tiling` times, shifted by
 /// an offset and scrolling at a constant speed (all in image pixels).
 class ImageLayer : public Layer {
@@ -18,6 +20,8 @@ public:
     void render(Object* drawLast) override;
     /// Image layers have no shapes.
     void initPhysics(b2Body*) override {}
+    /// The picture's solid parts, when it is drawn over what lies under them (blend mode 1, full alpha).
+    void addOpaqueRects(std::vector<WindowRect>& rects) const override;
 
     const Handle<Texture>& getTexture() const { return texture; }
     Vec2f getImageOffset() const { return imageOffset; }
@@ -29,6 +33,10 @@ public:
 private:
     /// What the layer's blend mode and colour let the picture leave out.
     Texture::QuadBlend quadBlend() const;
+    /// What the layers in front will paint over, in the layer's coordinates under the current matrices.
+    Texture::Hidden hiddenByNearer() const;
+    /// The picture pixels at the level's top-left and bottom-right corners.
+    std::pair<Vec2f, Vec2f> pictureCorners() const;
 
     Handle<Texture> texture;
     Vec2f imageOffset;

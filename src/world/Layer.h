@@ -3,6 +3,7 @@
 #include "engine/NonCopyable.h"
 #include "engine/ParameterMap.h"
 #include "engine/RGBA.h"
+#include "world/ScreenCoverage.h"
 
 #include <box2d/box2d.h>
 
@@ -10,6 +11,7 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 class Engine;
 class Level;
@@ -33,6 +35,9 @@ public:
     virtual void render(Object* drawLast) = 0;
     /// Puts the layer's collision shapes (if any) on the world's ground body.
     virtual void initPhysics(b2Body* groundBody) = 0;
+    /// Adds the window rectangles this layer will draw opaque, under the level's camera
+    /// (the layer's own depth transform not yet applied); farther layers may leave them out.
+    virtual void addOpaqueRects(std::vector<WindowRect>&) const {}
 
     /// Stores `object` under its id (deferred while updating) and calls its `onAdded`.
     /// An object already stored under that id is deleted and reported.

@@ -130,14 +130,40 @@ void Level::render(Object* drawLast)
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     gluLookAt(cameraPosition.x, cameraPosition.y, -zoom, cameraPosition.x, cameraPosition.y, 0.0, 0.0, -1.0, 0.0);
+    opaqueRects.clear();
+    rectsInFront.clear();
     for (Layer* layer : layers) {
+        if (layer->isVisible())
+            layer->addOpaqueRects(opaqueRects);
+        rectsInFront.push_back(opaqueRects.size());
+    }
+    coverageBuilt = kNone;
+    size_t index = 0;
+    for (Layer* layer : layers) {
+        coverageWanted = rectsInFront[index++];
         if (layer->isVisible())
             layer->render(drawLast);
     }
+    coverageWanted = kNone;
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
+}
+
+const ScreenCoverage* Level::getCoverageInFront()
+{
+    if (coverageWanted >= opaqueRects.size())
+        return nullptr;
+    if (coverageBuilt != coverageWanted) {
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        coverage.reset(viewport);
+        for (size_t i = coverageWanted; i < opaqueRects.size(); ++i)
+            coverage.addOpaque(opaqueRects[i]);
+        coverageBuilt = coverageWanted;
+    }
+    return &coverage;
 }
 
 void Level::clampCamera()

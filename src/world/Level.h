@@ -7,9 +7,11 @@
 #include "resources/Handle.h"
 #include "resources/Resource.h"
 #include "world/Physics.h"
+#include "world/ScreenCoverage.h"
 
 #include <list>
 #include <string>
+#include <vector>
 
 class Engine;
 class Layer;
@@ -39,6 +41,9 @@ public:
     bool isUpdating() const { return updating; }
     /// Draws the level from the camera into the current viewport; the projection matrix stays selected.
     void render(Object* drawLast);
+    /// While `render` draws a layer: what the layers in front of it will draw opaque in
+    /// the view, which the layer need not draw; null when nothing (or outside `render`).
+    const ScreenCoverage* getCoverageInFront();
     /// Keeps zoom and camera position inside the level.
     void clampCamera();
     void setZoom(float z);
@@ -106,4 +111,13 @@ private:
     PhysicsWorld physics;
     b2Body* groundBody = nullptr;
     bool updating = false;
+    /// The layers' opaque rectangles of the frame being drawn, back to front.
+    std::vector<WindowRect> opaqueRects;
+    /// Per layer: where the rectangles of the layers in front of it begin in `opaqueRects`.
+    std::vector<size_t> rectsInFront;
+    /// The index in `opaqueRects` that the layer being drawn needs, and the one `coverage` was built from.
+    static constexpr size_t kNone = size_t(-1);
+    size_t coverageWanted = kNone;
+    size_t coverageBuilt = kNone;
+    ScreenCoverage coverage;
 };

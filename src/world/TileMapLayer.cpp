@@ -64,6 +64,7 @@ TileMapLayer::TileMapLayer(Level* level, int index, const TiXmlElement* element,
     element->QueryIntAttribute("enablePhysics", &physicsFlag);
     enablePhysics = physicsFlag != 0;
     readRows(element);
+    tileSet->findOpaqueParts(std::set<unsigned>(tiles.begin(), tiles.end()));
 }
 
 TileMapLayer::~TileMapLayer() = default;
@@ -137,13 +138,8 @@ void TileMapLayer::update()
     updateObjects();
 }
 
-void TileMapLayer::render(Object* drawLast)
+TileMapLayer::CellRange TileMapLayer::visibleCells() const
 {
-    applyBlendMode();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    applyDepthTransform();
-
     GLdouble modelView[16];
     GLdouble projection[16];
     GLint viewport[4];
@@ -156,14 +152,57 @@ void TileMapLayer::render(Object* drawLast)
     gluUnProject(viewport[0], viewport[1] + viewport[3], depth, modelView, projection, viewport, &left, &top, &unused);
     gluUnProject(viewport[0] + viewport[2], viewport[1], depth, modelView, projection, viewport, &right, &bottom,
                  &unused);
-    int x0 = std::max(0, cellAt(left, width - 1));
-    int y0 = std::max(0, cellAt(top, height - 1));
-    int x1 = std::min(width - 1, cellAt(right, width - 1));
-    int y1 = std::min(height - 1, cellAt(bottom, height - 1));
-    if (x1 >= x0 && y1 >= y0) {
+    return {std::max(0, cellAt(left, width - 1)), std::max(0, cellAt(top, height - 1)),
+            std::min(width - 1, cellAt(right, width - 1)), std::min(height - 1, cellAt(bottom, height - 1))};
+}
+
+void TileMapLayer::addOpaqueRects(std::vector<WindowRect>& rects) const
+{
+    // Only a texel of full alpha under a colour of full alpha replaces the
+    // screen in the usual blending; unblended, every drawn pixel does.
+    const bool wholeCells = blendMode == 0;
+    if (!wholeCells && !(blendMode == 1 && color.a >= 1.0f))
+        return;
+    if (!tileSet->getTexture())
+        return;
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    applyDepthTransform();
+    const CellRange cells = visibleCells();
+    const WindowPlacement window = WindowPlacement::current();
+    glPopMatrix();
+    const float pixelsX = std::fabs(window.ax), pixelsY = std::fabs(window.ay);
+    for (int y = cells.y0; y <= cells.y1; ++y) {
+        for (int x = cells.x0; x <= cells.x1; ++x) {
+            const unsigned number = tiles[size_t(y) * size_t(width) + size_t(x)];
+            const Tile* tile = number ? tileSet->findTile(number) : nullptr;
+            if (!tile || !tile->visible)
+                continue;
+            const CellPart part =
+                wholeCells ? CellPart{0.0f, 0.0f, 1.0f, 1.0f}
+                           : TileSet::opaquePart(*tile, std::max(float(tile->size.x) / pixelsX,
+                                                                 float(tile->size.y) / pixelsY));
+            if (part.x0 >= part.x1 || part.y0 >= part.y1)
+                continue;
+            rects.push_back(window.place(Vec2f(float(x) + part.x0, float(y) + part.y0),
+                                         Vec2f(float(x) + part.x1, float(y) + part.y1)));
+        }
+    }
+}
+
+void TileMapLayer::render(Object* drawLast)
+{
+    applyBlendMode();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    applyDepthTransform();
+
+    const CellRange cells = visibleCells();
+    if (cells.x1 >= cells.x0 && cells.y1 >= cells.y0) {
         glPushMatrix();
-        glTranslatef(float(x0), float(y0), 0.0f);
-        tileSet->draw(&tiles[size_t(y0) * size_t(width) + size_t(x0)], Vec2i(x1 - x0 + 1, y1 - y0 + 1), width, color);
+        glTranslatef(float(cells.x0), float(cells.y0), 0.0f);
+        tileSet->draw(&tiles[size_t(cells.y0) * size_t(width) + size_t(cells.x0)],
+                      Vec2i(cells.x1 - cells.x0 + 1, cells.y1 - cells.y0 + 1), width, color);
         glPopMatrix();
     }
 

@@ -21,6 +21,8 @@ public:
     void render(Object* drawLast) override;
     /// Puts the tiles' shapes on `groundBody`; runs of equal simple boxes in a row become one box.
     void initPhysics(b2Body* groundBody) override;
+    /// The opaque parts of the visible tiles, when the blend mode and colour let them replace what is under them.
+    void addOpaqueRects(std::vector<WindowRect>& rects) const override;
 
     int getWidth() const { return width; }
     int getHeight() const { return height; }
@@ -30,6 +32,11 @@ public:
     const TileSet* getTileSet() const { return tileSet.get(); }
 
 private:
+    /// The cells [x0, x1] x [y0, y1] that the view shows, under the current matrices; empty when x1 < x0 or y1 < y0.
+    struct CellRange {
+        int x0, y0, x1, y1;
+    };
+    CellRange visibleCells() const;
     void readRows(const TiXmlElement* element);
 
     std::unique_ptr<TileSet> tileSet;

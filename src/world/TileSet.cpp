@@ -7,6 +7,7 @@
 #include <GL/gl.h>
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -43,6 +44,41 @@ bool readMaterial(const TiXmlElement* element, const char* name, float& value)
     return true;
 }
 
+// How far (in picture pixels) filtering reads beyond the point a pixel samples
+// when the GL reads mip levels up to `level`: the two texels of that level
+// around the point, each standing for 2^level picture pixels, and half a pixel
+// for rounding.
+int filterReach(int level)
+{
+    return int(std::ceil(1.5f * float(1 << level) + 0.5f));
+}
+
+// The largest rectangle of true entries in a `width` x `height` grid (row by row).
+CellPart largestRectangle(const std::vector<bool>& inside, int width, int height)
+{
+    std::vector<int> heights(size_t(width) + 1, 0), stack;
+    int bestArea = 0;
+    CellPart best;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            heights[size_t(x)] = inside[size_t(y * width + x)] ? heights[size_t(x)] + 1 : 0;
+        stack.clear();
+        for (int x = 0; x <= width; ++x) {
+            while (!stack.empty() && heights[size_t(stack.back())] >= heights[size_t(x)]) {
+                const int h = heights[size_t(stack.back())];
+                stack.pop_back();
+                const int begin = stack.empty() ? 0 : stack.back() + 1;
+                if (h * (x - begin) > bestArea) {
+                    bestArea = h * (x - begin);
+                    best = {float(begin), float(y + 1 - h), float(x), float(y + 1)};
+                }
+            }
+            stack.push_back(x);
+        }
+    }
+    return best;
+}
+
 } // namespace
 
 TileSet::TileSet(Engine* engine, const std::string& name)
@@ -74,6 +110,76 @@ TileSet::TileSet(Engine* engine, const std::string& name)
             readTile(child);
         else
             report(child->ValueStr(), "unknown element; skipped");
+    }
+}
+
+void TileSet::findOpaqueParts(const std::set<unsigned>& used)
+{
+    if (!texture || !texture->isLoaded())
+        return;
+    const int width = texture->getWidth(), height = texture->getHeight();
+    // The GL resamples a picture whose sides are not powers of two before it
+    // makes the mip levels; then its texels are not the file's pixels.
+    auto powerOfTwo = [](int n) { return n > 0 && (n & (n - 1)) == 0; };
+    if (!powerOfTwo(width) || !powerOfTwo(height))
+        return;
+    std::vector<unsigned char> alpha(size_t(width) * size_t(height));
+    glPushAttrib(GL_TEXTURE_BIT);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glBindTexture(GL_TEXTURE_2D, texture->getName());
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, alpha.data());
+    glPopClientAttrib();
+    glPopAttrib();
+
+    const int levels = int(Tile().opaque.size());
+    const int margin = filterReach(levels - 1);
+    std::vector<int> sums;
+    std::vector<bool> inside;
+    for (unsigned number : used) {
+        auto found = tiles.find(number);
+        if (found == tiles.end())
+            continue;
+        Tile& tile = *found->second;
+        const int w = tile.size.x, h = tile.size.y;
+        // A tile reaching beyond the picture shows its repetitions: none is told opaque.
+        if (w <= 0 || h <= 0 || w > width || h > height || tile.position.x < 0 || tile.position.y < 0 ||
+            tile.position.x > width - w || tile.position.y > height - h)
+            continue;
+        // Counts of pixels short of full alpha, summed from the corner of the
+        // tile's surroundings; beyond the picture counts as short.
+        const int x0 = tile.position.x - margin, y0 = tile.position.y - margin;
+        const int sw = w + 2 * margin + 1, sh = h + 2 * margin + 1;
+        sums.assign(size_t(sw) * size_t(sh), 0);
+        for (int y = 1; y < sh; ++y) {
+            for (int x = 1; x < sw; ++x) {
+                const int px = x0 + x - 1, py = y0 + y - 1;
+                const bool solid = px >= 0 && py >= 0 && px < width && py < height &&
+                                   alpha[size_t(py) * size_t(width) + size_t(px)] == 255;
+                sums[size_t(y * sw + x)] = (solid ? 0 : 1) + sums[size_t((y - 1) * sw + x)] +
+                                           sums[size_t(y * sw + x - 1)] - sums[size_t((y - 1) * sw + x - 1)];
+            }
+        }
+        auto shortOf = [&](int ax, int ay, int bx, int by) { // pixels [ax, bx) x [ay, by) of the surroundings
+            return sums[size_t(by * sw + bx)] - sums[size_t(ay * sw + bx)] - sums[size_t(by * sw + ax)] +
+                   sums[size_t(ay * sw + ax)];
+        };
+        if (shortOf(margin, margin, margin + w, margin + h) == w * h)
+            continue;
+        for (int level = 0; level < levels; ++level) {
+            const int reach = filterReach(level);
+            if (shortOf(margin - reach, margin - reach, margin + w + reach, margin + h + reach) == 0) {
+                tile.opaque[size_t(level)] = {0.0f, 0.0f, 1.0f, 1.0f};
+                continue;
+            }
+            inside.assign(size_t(w) * size_t(h), false);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    inside[size_t(y * w + x)] = shortOf(margin + x - reach, margin + y - reach, margin + x + reach + 1,
+                                                        margin + y + reach + 1) == 0;
+            CellPart part = largestRectangle(inside, w, h);
+            tile.opaque[size_t(level)] = {part.x0 / float(w), part.y0 / float(h), part.x1 / float(w), part.y1 / float(h)};
+        }
     }
 }
 
@@ -147,6 +253,17 @@ const Tile* TileSet::findTile(unsigned id) const
 {
     auto it = tiles.find(id);
     return it == tiles.end() ? nullptr : it->second.get();
+}
+
+CellPart TileSet::opaquePart(const Tile& tile, float texelsPerPixel)
+{
+    // Drawn smaller than its pixels the GL blends the two mip levels around
+    // log2 of the scale; a little leeway for the GL's own rounding of it.
+    const float lod = std::log2(texelsPerPixel);
+    if (!(lod < float(tile.opaque.size()) - 1.1f))
+        return {};
+    const int level = lod <= -0.05f ? 0 : int(std::floor(lod + 0.05f)) + 1;
+    return tile.opaque[size_t(level)];
 }
 
 void TileSet::draw(const unsigned* firstCell, Vec2i count, int stride, const RGBA& color) const

@@ -10,6 +10,7 @@
 #include <map>
 #include <vector>
 #include <memory>
+#include <set>
 #include <string>
 
 class Engine;
@@ -32,6 +33,11 @@ public:
     /// next, cell (c, r) covering (c, r) to (c + 1, r + 1); empty cells and invisible
     /// tiles are left out. One quad batch.
     void draw(const unsigned* firstCell, Vec2i count, int stride, const RGBA& color) const;
+    /// Fills the `opaque` parts of the tiles numbered in `used` from the picture as the GL
+    /// holds it; other tiles keep none.
+    void findOpaqueParts(const std::set<unsigned>& used);
+    /// The part of a cell that `tile` draws with full alpha at `texelsPerPixel` picture pixels a window pixel.
+    static CellPart opaquePart(const Tile& tile, float texelsPerPixel);
 
 private:
     void readTile(const TiXmlElement* element);

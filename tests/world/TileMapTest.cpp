@@ -99,3 +99,134 @@ TEST(TileMap, DrawsOnlyTheMapsCellsEvenWhenTheViewIsWider)
     EXPECT_NEAR(polygons[0][0].s * image.getWidth(), 8.0f, 1e-2f);
     EXPECT_NEAR(polygons[0][0].t * image.getHeight(), 8.0f, 1e-2f);
 }
+
+TEST(TileMap, LayersBehindLeaveOutOnlyWhatTheGroundAndTheHillsPaintOver)
+{
+    // Shipped levels drawn as they are (the layers behind the ground and the
+    // hills leave out what those paint over) and with every layer at 0.999
+    // alpha (nothing is left out) must give the same frame: a pixel of the sky
+    // or the hills left out where a nearer layer does not quite cover it shows
+    // another colour instead. The views magnify the tiles, shrink them to the
+    // mip levels, and sit off the window's corner as in split screen.
+    struct View {
+        float zoom;
+        int viewport[4];
+    };
+    const View views[] = {{4.0f, {0, 0, 1024, 768}}, {24.0f, {0, 0, 1024, 768}}, {9.0f, {200, 384, 824, 384}}};
+    auto frame = [](const std::string& xml, const View& view, double* area) {
+        auto level = makeLevel(xml);
+        level->zoom = view.zoom;
+        level->cameraPosition = Vec2f(float(level->getSize().x) * 0.37f, float(level->getSize().y) * 0.71f);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        auto draw = [&] {
+            testEngine().setViewport(view.viewport[0], view.viewport[1], view.viewport[2], view.viewport[3]);
+            glMatrixMode(GL_PROJECTION);
+            glLoadIdentity();
+            glMatrixMode(GL_MODELVIEW);
+            glLoadIdentity();
+            level->render(nullptr);
+        };
+        *area = 0.0;
+        for (const FeedbackPolygon& p : captureFeedback(draw)) {
+            double twice = 0.0;
+            for (size_t i = 0; i < p.size(); ++i)
+                twice += p[i].x * p[(i + 1) % p.size()].y - p[(i + 1) % p.size()].x * p[i].y;
+            *area += std::fabs(twice) / 2.0;
+        }
+        draw();
+        std::vector<uint8_t> pixels(1024 * 768 * 4);
+        glReadPixels(0, 0, 1024, 768, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    };
+    for (const char* name : {"koenigshuegel", "schlucht", "wiese"}) {
+        std::string xml = readFileBytes(testEngine().findFile("levels/" + std::string(name) + ".xml"));
+        ASSERT_FALSE(xml.empty()) << name;
+        // The objects' kinds are not part of these tests; the layers are what counts.
+        for (size_t at; (at = xml.find("<Objects>")) != std::string::npos;)
+            xml.erase(at, xml.find("</Objects>", at) + 10 - at);
+        // Clouds in front of the ground are not hidden by it.
+        xml.insert(xml.find("</Layers>"), "<ImageLayer imageFilename=\"bg-clouds.png\" z=\"-0.5\" tiling=\"(2, 6)\"/>");
+        // The same level with every layer of full alpha a shade short of it.
+        std::string translucent = xml;
+        for (const std::string& kind : {std::string("<TileMapLayer "), std::string("<ImageLayer ")}) {
+            for (size_t tag = 0; (tag = translucent.find(kind, tag)) != std::string::npos; ++tag) {
+                const size_t end = translucent.find('>', tag), color = translucent.find("color=\"(", tag);
+                if (color < end) {
+                    const size_t close = translucent.find(')', color), comma = translucent.rfind(',', close);
+                    if (translucent.compare(comma, close - comma, ", 1") == 0)
+                        translucent.replace(comma + 1, close - comma - 1, " 0.999");
+                } else {
+                    translucent.insert(tag + kind.size(), "color=\"(1, 1, 1, 0.999)\" ");
+                }
+            }
+        }
+        for (const View& view : views) {
+            SCOPED_TRACE(testing::Message() << name << " zoom " << view.zoom << " viewport x " << view.viewport[0]);
+            double opaqueArea = 0.0, translucentArea = 0.0;
+            const std::vector<uint8_t> opaque = frame(xml, view, &opaqueArea);
+            const std::vector<uint8_t> shaded = frame(translucent, view, &translucentArea);
+            int worst = 0;
+            for (size_t i = 0; i < opaque.size(); ++i)
+                worst = std::max(worst, std::abs(opaque[i] - shaded[i]) * (i % 4 != 3));
+            EXPECT_LE(worst, 2);
+            EXPECT_LT(opaqueArea, translucentArea * 0.9) << "the ground hides a tenth of what lies behind";
+        }
+    }
+}
+
+TEST(TileMap, TheOpaquePartOfEveryShippedTileIsDrawnWithFullAlpha)
+{
+    // Every tile of the ground set in an 8-wide grid at the level's top-left
+    // corner, drawn over black and over white, magnified and shrunk so that
+    // the GL reads up to mip level 3: inside a tile's opaque part the two must
+    // not differ.
+    const TileSet set(&testEngine(), "ground.xml");
+    std::vector<unsigned> ids;
+    for (unsigned id = 1; id < 100; ++id)
+        if (set.findTile(id))
+            ids.push_back(id);
+    std::string rows;
+    for (size_t i = 0; i < ids.size(); i += 8) {
+        rows += "<Row>";
+        for (size_t j = i; j < std::min(i + 8, ids.size()); ++j)
+            rows += std::to_string(ids[j]) + ",";
+        rows += "</Row>";
+    }
+    for (float zoom : {4.0f, 12.0f, 22.0f, 24.0f}) {
+        SCOPED_TRACE(testing::Message() << "zoom " << zoom);
+        std::vector<uint8_t> over[2];
+        std::unique_ptr<Level> level;
+        for (int white = 0; white < 2; ++white) {
+            const std::string grey = white ? "1" : "0";
+            level = makeLevel("<Level size=\"(64, 48)\" backgroundColor=\"(" + grey + ", " + grey + ", " + grey +
+                                   ", 1)\"><Layers><TileMapLayer tileSetFilename=\"ground.xml\" z=\"0\">" + rows +
+                                   "</TileMapLayer></Layers></Level>");
+            level->zoom = zoom;
+            level->cameraPosition = Vec2f(0.0f, 0.0f);
+            renderLevel(*level);
+            over[white].resize(1024 * 768 * 4);
+            glReadPixels(0, 0, 1024, 768, GL_RGBA, GL_UNSIGNED_BYTE, over[white].data());
+        }
+        const float cell = 768.0f / (2.0f * zoom);
+        const TileSet& drawn = *tiles(*level)->getTileSet();
+        for (size_t i = 0; i < ids.size(); ++i) {
+            const CellPart part = TileSet::opaquePart(*drawn.findTile(ids[i]), 64.0f / cell);
+            const float left = float(i % 8) * cell, top = float(i / 8) * cell;
+            for (int y = int(top + part.y0 * cell); y < int(top + part.y1 * cell) + 1; ++y) {
+                for (int x = int(left + part.x0 * cell); x < int(left + part.x1 * cell) + 1; ++x) {
+                    if (x + 0.5f <= left + part.x0 * cell || x + 0.5f >= left + part.x1 * cell ||
+                        y + 0.5f <= top + part.y0 * cell || y + 0.5f >= top + part.y1 * cell)
+                        continue;
+                    const size_t at = (size_t(767 - y) * 1024 + size_t(x)) * 4;
+                    ASSERT_LE(std::abs(over[0][at] - over[1][at]), 1) << "tile " << ids[i] << " pixel " << x << ", " << y;
+                }
+            }
+        }
+        if (zoom <= 12.0f) {
+            const CellPart dirt = TileSet::opaquePart(*drawn.findTile(1), 64.0f / cell);
+            EXPECT_TRUE(dirt.x0 == 0.0f && dirt.y0 == 0.0f && dirt.x1 == 1.0f && dirt.y1 == 1.0f)
+                << "plain dirt is opaque to its edges";
+        }
+    }
+}
