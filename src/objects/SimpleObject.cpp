@@ -125,7 +125,7 @@ bool SimpleObject::readProperties(const TiXmlElement* element, const std::string
     case Kind::Spikes: {
         int amount = kSpikesDamage;
         if (element->QueryIntAttribute("amount", &amount) == TIXML_WRONG_TYPE || amount < 0) {
-            level->report(what, "\"amount\" \"" + std::string(element->Attribute("amount")) + "\" is not a positive number; "
+            level->report(what, "\"amount\" \"" + std::string(element->Attribute("amount")) + "\" is not a whole number of 0 or more; "
                                 + std::to_string(kSpikesDamage) + " is kept");
             amount = kSpikesDamage;
         }
