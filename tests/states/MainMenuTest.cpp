@@ -384,8 +384,8 @@ TEST_F(MainMenuTest, ChoicesSurviveARestartAndADamagedFileGivesTheDefaultsAndABa
     const Case cases[] = {
         {"unreadable", "<Settings gameMode=\"2\"", "unreadable", defaults},
         {"another root", "<Highscore gameMode=\"2\"/>", "no \"Settings\" element", defaults},
-        {"bad values", "<Settings level=\"second.xml\" gameMode=\"9\" pointsNeededToWin=\"x\" controlMode1=\"1\"/>",
-         "gameMode \"9\"",
+        {"bad values", "<Settings level=\"second.xml\" gameMode=\"9\" pointsNeededToWin=\"x\" controlMode1=\"1\" ghostShown=\"2\"/>",
+         "ghostShown \"2\" is not a whole number from 0 to 1",
          "Level:   Second|Spielmodus:   Zeit, 1 Spieler|Zielpunktzahl:   5|Spielersteuerung 1 / 2:   4 Tasten / 5 Tasten|"},
         {"a level no longer listed", "<Settings level=\"gone.xml\" gameMode=\"2\"/>", "",
          "Level:   First|Spielmodus:   Zeit, 2 Spieler|Zielpunktzahl:   5|Spielersteuerung 1 / 2:   5 Tasten / 5 Tasten|"},
