@@ -165,6 +165,12 @@ TEST(ScreenMapping, AWideWindowShowsThePictureBetweenBlackBarsKeepsTexturesAndSh
     EXPECT_EQ(at(1010, 20), kGreen);
     EXPECT_EQ(at(100, 700), kBlue);
     EXPECT_EQ(at(1010, 750), kBlue);
+    // Every frame of the effect leaves the matrices as it found them: a stack that grows
+    // per frame overflows within the effect's 45 frames and the cube's turns pile up.
+    GLint depths[2];
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depths[0]);
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depths[1]);
+    EXPECT_EQ(Vec2i(depths[0], depths[1]), Vec2i(1, 1));
 
     // F11 goes to full screen (the test display's size) and back to the same window.
     pushKey(SDLK_F11, true);
