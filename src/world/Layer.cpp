@@ -148,12 +148,10 @@ void Layer::applyPendingChanges()
 
 void Layer::renderObjects(Object* drawLast)
 {
-    GLdouble modelView[16];
-    GLdouble projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
+    const GlMatrices gl = GlMatrices::current();
+    const double* modelView = gl.modelView;
+    const double* projection = gl.projection;
+    const int* viewport = gl.viewport;
     GLdouble x0, y0, z0, x1, y1, z1;
     gluProject(0, 0, 0, modelView, projection, viewport, &x0, &y0, &z0);
     gluProject(1, 1, 0, modelView, projection, viewport, &x1, &y1, &z1);

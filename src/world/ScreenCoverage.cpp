@@ -37,17 +37,21 @@ bool forBlocks(int px0, int py0, int px1, int py1, int columns, Visit visit)
 
 } // namespace
 
+GlMatrices GlMatrices::current()
+{
+    GlMatrices gl;
+    glGetDoublev(GL_MODELVIEW_MATRIX, gl.modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, gl.projection);
+    glGetIntegerv(GL_VIEWPORT, gl.viewport);
+    return gl;
+}
+
 WindowPlacement WindowPlacement::current()
 {
-    GLdouble modelView[16];
-    GLdouble projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
+    const GlMatrices gl = GlMatrices::current();
     GLdouble ox, oy, ux, uy, unused;
-    gluProject(0, 0, 0, modelView, projection, viewport, &ox, &oy, &unused);
-    gluProject(1, 1, 0, modelView, projection, viewport, &ux, &uy, &unused);
+    gluProject(0, 0, 0, gl.modelView, gl.projection, gl.viewport, &ox, &oy, &unused);
+    gluProject(1, 1, 0, gl.modelView, gl.projection, gl.viewport, &ux, &uy, &unused);
     return {float(ux - ox), float(uy - oy), float(ox), float(oy)};
 }
 

@@ -13,6 +13,16 @@ struct WindowRect {
     float y1;
 };
 
+/// The GL's current model-view and projection matrices and viewport, as gluProject takes them.
+struct GlMatrices {
+    double modelView[16];
+    double projection[16];
+    int viewport[4];
+
+    /// Read from the GL.
+    static GlMatrices current();
+};
+
 /// Where the current GL matrices and viewport put the plane z = 0 of the model-view
 /// space in the window. Every layer lies in such a plane facing the camera, so
 /// window x and y are each linear in the layer's x and y.

@@ -140,12 +140,10 @@ void TileMapLayer::update()
 
 TileMapLayer::CellRange TileMapLayer::visibleCells() const
 {
-    GLdouble modelView[16];
-    GLdouble projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
+    const GlMatrices gl = GlMatrices::current();
+    const double* modelView = gl.modelView;
+    const double* projection = gl.projection;
+    const int* viewport = gl.viewport;
     GLdouble wx, wy, depth;
     gluProject(0, 0, 0, modelView, projection, viewport, &wx, &wy, &depth);
     GLdouble left, top, right, bottom, unused;
