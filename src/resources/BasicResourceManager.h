@@ -12,7 +12,7 @@
 
 /// The cache of one resource type T. `Manager` supplies `static ParameterMap defaults()`.
 /// The cache keeps the creating reference of every resource, so a resource stays
-/// loaded until the program ends however often handles to it come and go.
+/// loaded however often handles to it come and go, until `dropUnused` or the end.
 template <typename T, typename Manager>
 class BasicResourceManager : NonCopyable, public ResourceManager {
 public:
@@ -20,12 +20,8 @@ public:
     /// Drops the cache's own reference to every resource; those nobody else holds are freed now.
     ~BasicResourceManager() override
     {
-        while (!cache.empty()) {
-            T* resource = cache.begin()->second;
-            cache.erase(cache.begin());
-            resource->forgetManager();
-            resource->release();
-        }
+        while (!cache.empty())
+            forget(cache.begin());
     }
 
     /// Resource for `name` loaded with the caller's `parameters` laid over the defaults.
@@ -60,6 +56,21 @@ public:
         }
     }
 
+    /// Frees every cached resource that no handle holds any more; returns how many went.
+    size_t dropUnused()
+    {
+        size_t dropped = 0;
+        for (auto it = cache.begin(); it != cache.end();) {
+            if (it->second->getRefCount() > 1) {
+                ++it;
+                continue;
+            }
+            it = forget(it);
+            ++dropped;
+        }
+        return dropped;
+    }
+
     /// A handle to `load(name, parameters)`; null for an empty name.
     virtual Handle<T> get(const std::string& name, const ParameterMap& parameters = ParameterMap())
     {
@@ -79,5 +90,17 @@ public:
 
 private:
     using Key = std::pair<std::string, ParameterMap>;
+    using Entry = typename std::map<Key, T*>::iterator;
+
+    /// Drops the cache's reference to the entry's resource; the entry after it.
+    Entry forget(Entry entry)
+    {
+        T* resource = entry->second;
+        Entry next = cache.erase(entry);
+        resource->forgetManager();
+        resource->release();
+        return next;
+    }
+
     std::map<Key, T*> cache;
 };

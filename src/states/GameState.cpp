@@ -214,6 +214,8 @@ bool GameState::loadLevel(const std::string& name)
     }
 
     level.reset(Level::load(engine, "levels/" + name, &params));
+    // Pictures of the last level, or of the menu below, that this one does not use.
+    engine->getTextureManager()->dropUnused();
     if (level)
         updatePlayers();
     if (!level || !hasObjectsForMode(name)) {

@@ -102,13 +102,6 @@ MainMenuState::MainMenuState(Engine* engine) : State("MainMenu", engine)
 
 void MainMenuState::enter(const ParameterMap&)
 {
-    // The sign is never drawn much smaller than its pixels, so plain bilinear
-    // filtering looks the same as mipmaps and costs half the texture reads
-    // under a software renderer.
-    ParameterMap noMipMaps;
-    noMipMaps.set<bool>("mipMapping", false);
-    noMipMaps.set<bool>("findRegions", true);
-    logo = engine->getTextureManager()->get("sprites/logo.png", noMipMaps);
     loadLevelList();
     // Later visits keep what was chosen meanwhile, as the menu always did.
     if (!choicesRestored)
@@ -151,6 +144,13 @@ bool MainMenuState::wasPressed(SDLKey key, PadControl padControl) const
 
 void MainMenuState::activate()
 {
+    // The sign is never drawn much smaller than its pixels, so plain bilinear
+    // filtering looks the same as mipmaps and costs half the texture reads
+    // under a software renderer.
+    ParameterMap noMipMaps;
+    noMipMaps.set<bool>("mipMapping", false);
+    noMipMaps.set<bool>("findRegions", true);
+    logo = engine->getTextureManager()->get("sprites/logo.png", noMipMaps);
     engine->playMusic("sounds/mainmenu.ogg", 0.6f);
     neonVoice = neonSound->play(true, 0.0f, 1.0f);
     shown = currentPicture();
@@ -161,6 +161,9 @@ void MainMenuState::deactivate()
     if (neonVoice)
         neonVoice->stop();
     neonVoice.reset();
+    // Let go of the sign's 4 MB while another screen runs: a match frees what
+    // no screen holds when its level has loaded.
+    logo.reset();
 }
 
 void MainMenuState::loadLevelList()

@@ -44,6 +44,15 @@ TEST(TextureCacheTest, EqualParameterMapsShareOneTextureThatStaysCached)
     EXPECT_EQ(lineCount(err), 1) << "a missing file is reported once: " << err;
     EXPECT_NE(err.find("sprites/cache-test-missing.png"), std::string::npos);
     EXPECT_EQ(a.get(), b.get());
+
+    // Dropping what nobody holds keeps the held texture where later loads find it.
+    flat.reset();
+    spelled.reset();
+    textures.dropUnused();
+    int entries = 0;
+    textures.forEach([&](Texture* t) { entries += t->getFilename().find("cache-test") != std::string::npos; });
+    EXPECT_EQ(entries, 1) << "only the held one of the file's three";
+    EXPECT_EQ(textures.get("sprites/cache-test.tga").get(), plain.get());
 }
 
 TEST(SoundCacheTest, SpelledOutStreamingFalseIsASecondSound)

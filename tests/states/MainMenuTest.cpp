@@ -1,6 +1,7 @@
 #include "states/MainMenuState.h"
 
 #include "engine/Transition.h"
+#include "resources/TextureManager.h"
 #include "states/CreditsState.h"
 #include "states/GameTestKit.h"
 #include "states/PhysicsState.h"
@@ -291,6 +292,9 @@ TEST_F(MainMenuTest, EveryChoiceOpensItsRealScreenWithWhatWasChosenAndComesBack)
              ASSERT_NE(realGame->getPlayer2(), nullptr);
              EXPECT_EQ(realGame->getPlayer1()->getControlMode(), CM_FIVE_KEYS);
              EXPECT_EQ(realGame->getPlayer2()->getControlMode(), CM_FOUR_KEYS);
+             engine.getTextureManager()->forEach([](Texture* t) {
+                 EXPECT_EQ(t->getFilename().find("logo.png"), std::string::npos) << "the menu sign is freed";
+             });
          }},
         {"highscores", [&] { select(5), tap(SDLK_RETURN); }, realScores,
          [&] {
