@@ -51,6 +51,7 @@ COMMANDS = {  # name: (build target, command run from the tree's root)
     "levelcheck-drive": ("zorbel-levelcheck", [f"{BUILD}/zorbel-levelcheck", "--first", "--drive", "--expect", "20", "40"]),
     "e2e-startup": ("zorbel", ["python3", "tests/e2e/startup.py", "starts_and_ends_on_escape"]),
 }
+SCREENS = {"e2e-startup": "1920x1080x24"}  # the display ctest gives a command, where not the default
 
 
 def part(path):
@@ -241,9 +242,11 @@ def sync_tree():
     return digest.hexdigest()
 
 
-def run(command, timeout, log):
+def run(command, timeout, log, screen=None):
     """Runs a command in its own process group from the tree; 'ok', 'failed' or 'timeout'."""
     env = dict(os.environ, CCACHE_BASEDIR=TREE, ZORBEL_BUILD_DIR=BUILD)
+    if screen:
+        env["HEADLESS_SCREEN"] = screen
     with open(log, "a") as out:
         out.write(f"\n$ {' '.join(command)}\n")
         out.flush()
@@ -274,7 +277,7 @@ NOTES = []  # said in the report's heading
 
 def test(name, timeout, log):
     command = [c for c in COMMANDS[name][1] if os.path.basename(c) not in STALE_REPLAYS]
-    return run([os.path.join(TREE, "scripts", "headless")] + command, timeout, log)
+    return run([os.path.join(TREE, "scripts", "headless")] + command, timeout, log, SCREENS.get(name))
 
 
 def test_replay(replay, log):
