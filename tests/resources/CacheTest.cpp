@@ -1,4 +1,3 @@
-#include "resources/SoundManager.h"
 #include "resources/TestFiles.h"
 #include "resources/TextureManager.h"
 #include "support/TestEngine.h"
@@ -44,19 +43,6 @@ TEST(TextureCacheTest, EqualParameterMapsShareOneTextureThatStaysCached)
     EXPECT_EQ(lineCount(err), 1) << "a missing file is reported once: " << err;
     EXPECT_NE(err.find("sprites/cache-test-missing.png"), std::string::npos);
     EXPECT_EQ(a.get(), b.get());
-}
-
-TEST(SoundCacheTest, SpelledOutStreamingFalseIsASecondSound)
-{
-    SoundManager& sounds = *testEngine().getSoundManager();
-    ParameterMap notStreaming;
-    notStreaming.set<bool>("streaming", false);
-    Handle<Sound> plain = sounds.get("sounds/ghear.ogg");
-    Handle<Sound> spelled = sounds.get("sounds/ghear.ogg", notStreaming);
-    ASSERT_TRUE(plain && spelled);
-    EXPECT_NE(plain.get(), spelled.get());
-    EXPECT_FALSE(spelled->isStreaming());
-    EXPECT_EQ(plain.get(), sounds.get("sounds/ghear.ogg").get());
 }
 
 } // namespace
