@@ -66,22 +66,6 @@ TEST(Contacts, ReachBothObjectsWithOpposedNormalsOnEveryStepAsleepOrNotAndHandle
     }
 }
 
-TEST(Contacts, WithTilesReachOnlyTheObject)
-{
-    writeTestTileSet();
-    auto level = makeLevel(R"X(<Level size="(10, 10)" gravity="(0, 10)"><Layers>
-        <TileMapLayer tileSetFilename="test.xml" enablePhysics="1">
-          <Objects><ProbeObject id="box" box="(0.5, 0.5)" density="1" position="(2, -0.6)"/></Objects>
-          <Row>1,1,1,1,1</Row>
-        </TileMapLayer></Layers></Level>)X");
-    ProbeObject* box = probe(*level, "box");
-    ASSERT_TRUE(stepUntilContact(*level, box));
-    for (const auto& c : box->contacts) {
-        EXPECT_EQ(c.other, nullptr);
-        EXPECT_EQ(c.otherBody, level->getGroundBody());
-    }
-}
-
 // That a dead object goes at the next update, body and all, the object tests hold.
 TEST(Contacts, AnObjectKilledInAHandlerHearsNoFurtherPointsButTheOtherDoes)
 {
