@@ -103,19 +103,14 @@ TEST(Screenshots, ThePrintKeyFillsTheFirstGapInTheScreenshotsFolderWithATopDownB
     SDL_FreeSurface(image);
 }
 
-TEST(CubeEffect, StartsWithTheOldFrameAndEndsOnTheNewOne)
+TEST(CubeEffect, EndsOnTheNewFrame)
 {
     Engine& e = testEngine();
     paintRedOverBlue();
     e.startTransition(new CubeTransition(&e, 0.75f));
 
-    // The new screen is plain green; at the start only the old frame shows (the
-    // wide window's test sees it upright).
-    e.setViewport(0, 0, 1024, 768);
-    clearViewport(RGBA(0, 1, 0, 1));
-    e.presentTransition();
-    EXPECT_GT(windowPixel(Vec2i(3, 100))[0], 200) << "the face fills the screen to its edges";
-
+    // The new screen is plain green. How the effect starts, on the old frame
+    // filling the window, the wide window's test holds.
     runTicks(e, 44);
     ASSERT_NE(e.getTransition(), nullptr);
     e.setViewport(0, 0, 1024, 768);

@@ -80,9 +80,8 @@ TEST_F(GameModeObjectsTest, BrokenElementsAreNamedOnStderrAndSkippedOrMended)
         bool named = true;       ///< a message names the element
     };
     auto white = [](Object* o) { EXPECT_EQ(dynamic_cast<SimpleObject&>(*o).getDrawColor(), RGBA(1, 1, 1, 1)); };
-    auto healsNothing = [](Object* o) { EXPECT_EQ(dynamic_cast<SimpleObject&>(*o).getProperties().get<int>("amount"), 0); };
+    auto noAmount = [](Object* o) { EXPECT_EQ(dynamic_cast<SimpleObject&>(*o).getProperties().get<int>("amount"), 0); };
     auto usualSpikes = [](Object* o) { EXPECT_EQ(dynamic_cast<SimpleObject&>(*o).getProperties().get<int>("amount"), 20); };
-    auto harmless = [](Object* o) { EXPECT_EQ(dynamic_cast<SimpleObject&>(*o).getProperties().get<int>("amount"), 0); };
     auto plainText = [](Object* o) {
         EXPECT_EQ(dynamic_cast<TextObject&>(*o).getColor(), RGBA(1, 1, 1, 1));
         EXPECT_EQ(dynamic_cast<TextObject&>(*o).getVelocity(), Vec2f(0, 0));
@@ -98,9 +97,9 @@ TEST_F(GameModeObjectsTest, BrokenElementsAreNamedOnStderrAndSkippedOrMended)
         {GM_STORY, R"X(<SimpleObject id="x" type="Sprite" file="box.png" size="big"/>)X", nullptr},
         {GM_STORY, R"X(<SimpleObject id="x" type="Sprite" file="box.png" size="(1, 1)" color="red"/>)X", white},
         {GM_STORY, R"X(<SimpleObject id="x" type="LayerSwitch"/>)X", nullptr},
-        {GM_STORY, R"X(<SimpleObject id="x" type="Medkit"/>)X", healsNothing},
+        {GM_STORY, R"X(<SimpleObject id="x" type="Medkit"/>)X", noAmount},
         {GM_STORY, R"X(<SimpleObject id="x" type="Spikes" amount="sharp"/>)X", usualSpikes},
-        {GM_STORY, R"X(<SimpleObject id="x" type="Spikes" amount="0"/>)X", harmless, false}, // not broken: spikes that hurt nobody
+        {GM_STORY, R"X(<SimpleObject id="x" type="Spikes" amount="0"/>)X", noAmount, false}, // not broken: spikes that hurt nobody
         {GM_STORY, R"X(<TextObject id="x"/>)X", nullptr},
         {GM_STORY, R"X(<TextObject id="x" text="Hallo" color="pink" velocity="fast"/>)X", plainText},
         {GM_STORY, R"X(<PlayerObject id="x" playerNo="2"/>)X", anyKeys},

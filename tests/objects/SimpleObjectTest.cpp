@@ -89,31 +89,23 @@ TEST_F(SimpleTest, TouchedBoxFadesInItsLastSecondAndGoesAfterTwo)
     EXPECT_TRUE(level->findObject("other"));
 }
 
-TEST_F(SimpleTest, AcceleratorPushesAlongItsDirection)
+// The vehicle stays in the sensor for these few steps, so the contact goes on.
+TEST_F(SimpleTest, AcceleratorPushesAlongItsDirectionOncePerStepAndRestartsItsSoundOnlyAfterItPlayedOut)
 {
     loadAfloat(playerXml(0, 10.0f, 8.0f) + simpleXml("acc", "Accelerator", 10.0f, 8.0f, "angle=\"90\" speed=\"2\""),
                GM_STORY);
-    PlayerObject* p = player(0);
-    ASSERT_TRUE(p && find<SimpleObject>("acc"));
+    auto* acc = find<SimpleObject>("acc");
+    ASSERT_TRUE(player(0) && acc);
+    const auto& voiceOf = [&] { return acc->getProperties().get<Handle<SoundInstance>>("soundInst"); };
+    EXPECT_FALSE(voiceOf());
 
     // Once per step, however many of the vehicle's parts overlap.
     step();
-    const b2Vec2 v = p->getBody(PlayerObject::kChassis)->GetLinearVelocity();
+    const b2Vec2 v = player(0)->getBody(PlayerObject::kChassis)->GetLinearVelocity();
     EXPECT_NEAR(v.x, 0.0f, 1e-4f);
     EXPECT_NEAR(v.y, 2.0f, 1e-4f);
-}
-
-TEST_F(SimpleTest, AcceleratorSoundRestartsOnlyAfterItPlayedOut)
-{
     if (!testEngine().hasAudio())
         GTEST_SKIP() << "no OpenAL device: every voice is inert";
-    // With speed 0 the vehicle stays in the sensor, so the contact goes on.
-    loadAfloat(playerXml(0, 10.0f, 8.0f) + simpleXml("acc", "Accelerator", 10.0f, 8.0f, "speed=\"0\""), GM_STORY);
-    auto* acc = find<SimpleObject>("acc");
-    ASSERT_TRUE(acc);
-    const auto& voiceOf = [&] { return acc->getProperties().get<Handle<SoundInstance>>("soundInst"); };
-    EXPECT_FALSE(voiceOf());
-    step();
     Handle<SoundInstance> first = voiceOf();
     ASSERT_TRUE(first && first->isValid());
     step(3);
@@ -123,31 +115,6 @@ TEST_F(SimpleTest, AcceleratorSoundRestartsOnlyAfterItPlayedOut)
     ASSERT_TRUE(voiceOf());
     EXPECT_NE(voiceOf(), first);
     EXPECT_TRUE(voiceOf()->isValid());
-}
-
-TEST_F(SimpleTest, LayerSwitchMovesThePlayerAtItsNextUpdate)
-{
-    LevelSpec course;
-    course.objects = playerXml(0, 40.0f, 14.0f) + simpleXml("switch", "LayerSwitch", 40.0f, 13.0f, "targetLayer=\"back\"");
-    // The layer behind has its ground two rows lower.
-    course.extraLayers = tileLayer("back", course.width, course.height, course.groundRow + 2, "");
-    load(course, GM_STORY);
-    PlayerObject* p = player(0);
-    ASSERT_TRUE(p);
-    Layer* ground = level->findLayer("ground");
-    Layer* back = level->findLayer("back");
-    ASSERT_TRUE(ground && back);
-
-    step();
-    EXPECT_EQ(p->getLayer(), ground) << "moved inside the world step";
-    step();
-    EXPECT_EQ(p->getLayer(), back);
-    EXPECT_EQ(back->findObject("player1"), p);
-    EXPECT_FALSE(ground->findObject("player1"));
-    // It drops onto the new layer's ground and no longer meets the switch.
-    step(60);
-    EXPECT_EQ(p->getLayer(), back);
-    EXPECT_NEAR(p->getPosition().y, 16.0f, 0.3f);
 }
 
 TEST_F(SimpleTest, SpriteIsDrawnAtItsSizeTurnedByItsAngle)

@@ -1,4 +1,3 @@
-#include "resources/SoundManager.h"
 #include "resources/TestFiles.h"
 #include "resources/TextureManager.h"
 #include "support/TestEngine.h"
@@ -53,19 +52,6 @@ TEST(TextureCacheTest, EqualParameterMapsShareOneTextureThatStaysCached)
     textures.forEach([&](Texture* t) { entries += t->getFilename().find("cache-test") != std::string::npos; });
     EXPECT_EQ(entries, 1) << "only the held one of the file's three";
     EXPECT_EQ(textures.get("sprites/cache-test.tga").get(), plain.get());
-}
-
-TEST(SoundCacheTest, SpelledOutStreamingFalseIsASecondSound)
-{
-    SoundManager& sounds = *testEngine().getSoundManager();
-    ParameterMap notStreaming;
-    notStreaming.set<bool>("streaming", false);
-    Handle<Sound> plain = sounds.get("sounds/ghear.ogg");
-    Handle<Sound> spelled = sounds.get("sounds/ghear.ogg", notStreaming);
-    ASSERT_TRUE(plain && spelled);
-    EXPECT_NE(plain.get(), spelled.get());
-    EXPECT_FALSE(spelled->isStreaming());
-    EXPECT_EQ(plain.get(), sounds.get("sounds/ghear.ogg").get());
 }
 
 } // namespace

@@ -47,34 +47,6 @@ TEST(ImageLayer, ScrollsByItsMovementAndTilesTheImageFromItsOffset)
     EXPECT_NEAR(hi.t * image.getHeight(), image.getHeight() - 4.0f, 0.05f);
 }
 
-// A layer colour just short of full alpha always takes the blended path, so it
-// is the reference for what a layer of full alpha draws by its quicker path.
-TEST(ImageLayer, BlendModesLeaveOutOnlyWhatTheyHide)
-{
-    auto frame = [](int blendMode, const char* alpha) {
-        auto level = makeLevel(std::string(R"X(<Level size="(40, 30)"><Layers>
-            <ImageLayer imageFilename="bg-sky.png" z="0" color="(0.5, 0.4, 0.3, 1)"/>
-            <ImageLayer imageFilename="bg-hills-near.png" z="0" tiling="(1.5, 1)" color="(0.9, 0.8, 1, )X") +
-                               alpha + ")\" blendMode=\"" + std::to_string(blendMode) + "\"/></Layers></Level>");
-        level->zoom = 15.0f;
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        renderLevel(*level);
-        std::vector<uint8_t> pixels(1024 * 768 * 4);
-        glReadPixels(0, 0, 1024, 768, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
-    };
-    for (int blendMode : {1, 3}) {
-        SCOPED_TRACE(blendMode);
-        const std::vector<uint8_t> quick = frame(blendMode, "1");
-        const std::vector<uint8_t> blended = frame(blendMode, "0.999");
-        int worst = 0;
-        for (size_t i = 0; i < quick.size(); ++i)
-            worst = std::max(worst, std::abs(quick[i] - blended[i]) * (i % 4 != 3));
-        EXPECT_LE(worst, 2);
-    }
-}
-
 TEST(ImageLayer, AMultiplyingLayerTintsWhatLiesUnderIt)
 {
     auto centre = [](int blendMode) {

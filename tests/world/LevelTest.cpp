@@ -114,6 +114,10 @@ TEST(Level, ClampCameraKeepsTheViewInsideTheLevel)
     EXPECT_FLOAT_EQ(level->zoom, 2.0f);
     EXPECT_FLOAT_EQ(level->cameraPosition.x, 40.0f - 4.0f / 3.0f * 2.0f);
     EXPECT_FLOAT_EQ(level->cameraPosition.y, 2.0f);
+    // A narrow level limits the zoom by its width instead.
+    auto narrow = makeLevel(std::string(R"X(<Level size="(12, 40)"><Layers>)X") + kSky + "</Layers></Level>");
+    narrow->setZoom(8.0f);
+    EXPECT_FLOAT_EQ(narrow->zoom, 12.0f * 0.5f / (4.0f / 3.0f));
 
     // A front layer keeps the eye one unit in front of it...
     auto tall = makeLevel(R"X(<Level size="(40, 40)"><Layers>
