@@ -120,8 +120,8 @@ TEST_F(SimpleTest, AcceleratorPushesAlongItsDirectionOncePerStepAndRestartsItsSo
 TEST_F(SimpleTest, SpriteIsDrawnAtItsSizeTurnedByItsAngle)
 {
     load(playerXml(0, 10.0f, 14.0f)
-         + simpleXml("tall", "Sprite", 20.0f, 8.0f, "file=\"box.png\" size=\"(4, 2)\" angle=\"90\"")
-         + simpleXml("wide", "Sprite", 30.0f, 8.0f, "file=\"box.png\" size=\"(4, 2)\" color=\"(1, 0, 0, 0.5)\"")
+         + simpleXml("tall", "Sprite", 20.0f, 8.0f, "file=\"box.png\" size=\"(4, 3)\" angle=\"90\"")
+         + simpleXml("wide", "Sprite", 30.0f, 8.0f, "file=\"box.png\" size=\"(4, 3)\" color=\"(1, 0, 0, 0.5)\"")
          + simpleXml("kit", "Medkit", 40.0f, 8.0f, "amount=\"25\""),
          GM_STORY);
     auto* tall = find<SimpleObject>("tall");
@@ -136,8 +136,9 @@ TEST_F(SimpleTest, SpriteIsDrawnAtItsSizeTurnedByItsAngle)
     const Vec2f tallSize = extent(*tall);
     const Vec2f wideSize = extent(*wide);
     ASSERT_GT(tallSize.x, 10.0f) << "nothing drawn";
-    EXPECT_NEAR(tallSize.y / tallSize.x, 2.0f, 0.01f);
-    EXPECT_NEAR(wideSize.x / wideSize.y, 2.0f, 0.01f);
+    // Half sides other than 1, where a wrongly computed turn would still look right.
+    EXPECT_NEAR(tallSize.y / tallSize.x, 4.0f / 3.0f, 0.01f);
+    EXPECT_NEAR(wideSize.x / wideSize.y, 4.0f / 3.0f, 0.01f);
     EXPECT_NEAR(tallSize.y, wideSize.x, 0.5f);
-    EXPECT_NEAR(extent(*find<SimpleObject>("kit")).x, wideSize.y, 0.5f) << "a medkit is two units wide";
+    EXPECT_NEAR(extent(*find<SimpleObject>("kit")).x, wideSize.x / 2.0f, 0.5f) << "a medkit is two units wide";
 }
