@@ -110,6 +110,7 @@ TEST_F(GameModeObjectsTest, BrokenElementsAreNamedOnStderrAndSkippedOrMended)
         {GM_CTZ, R"X(<HomebaseObject id="x" playerNo="1" size="(0, 3)"/>)X", nullptr},
         {GM_CTZ, R"X(<ZorbellnutObject id="x" respawnTime="later"/>)X", usualRespawn},
         {GM_KOH, R"X(<KingAreaObject id="x"/>)X", nullptr},
+        {GM_KOH, R"X(<KingAreaObject id="x" size="(6, -1)"/>)X", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.xml);
