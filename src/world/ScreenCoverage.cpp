@@ -63,14 +63,8 @@ void ScreenCoverage::reset(const int viewport[4])
     height = std::max(viewport[3], 0);
     columns = (width + kBlock - 1) / kBlock;
     rows = (height + kBlock - 1) / kBlock;
+    // Pixels beyond the view in its last blocks need no bits: every query stops at the view's edge.
     blocks.assign(size_t(columns * rows), 0);
-    // Pixels beyond the view in its last blocks are never drawn: they count as covered.
-    if (width % kBlock)
-        for (int by = 0; by < rows; ++by)
-            blocks[size_t(by * columns + columns - 1)] |= blockBits(width % kBlock, kBlock - 1, 0, kBlock - 1);
-    if (height % kBlock)
-        for (int bx = 0; bx < columns; ++bx)
-            blocks[size_t((rows - 1) * columns + bx)] |= blockBits(0, kBlock - 1, height % kBlock, kBlock - 1);
 }
 
 void ScreenCoverage::addOpaque(const WindowRect& rect)

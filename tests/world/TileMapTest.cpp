@@ -1,5 +1,6 @@
 #include "WorldTestSupport.h"
 
+#include "world/ScreenCoverage.h"
 #include "world/TileMapLayer.h"
 #include "world/TileSet.h"
 
@@ -161,6 +162,25 @@ TEST(TileMap, LayersBehindLeaveOutOnlyWhatTheGroundAndTheHillsPaintOver)
             EXPECT_LT(opaqueArea, translucentArea * 0.9) << "the ground hides a tenth of what lies behind";
         }
     }
+}
+
+TEST(ScreenCoverage, HidesWhatOpaqueRectanglesCoverAndWhatLiesOutsideTheView)
+{
+    // 60 pixels wide: the last column of blocks reaches beyond the view.
+    const int viewport[4] = {0, 0, 60, 32};
+    ScreenCoverage coverage;
+    coverage.reset(viewport);
+    coverage.addOpaque({3.0f, 0.0f, 20.0f, 32.0f});
+    coverage.addOpaque({40.0f, 0.0f, 60.0f, 32.0f});
+    const std::pair<WindowRect, bool> cases[] = {
+        {{6, 4, 16, 28}, true},
+        {{0.5f, 2, 1.5f, 6}, false}, // left of it, in the blocks the rectangle starts in
+        {{22, 4, 30, 28}, false},
+        {{50, 4, 59.9f, 28}, true},
+        {{-20, -20, -5, -5}, true},
+    };
+    for (const auto& [rect, hidden] : cases)
+        EXPECT_EQ(coverage.hides(rect), hidden) << rect.x0 << ", " << rect.y0 << " to " << rect.x1 << ", " << rect.y1;
 }
 
 TEST(TileMap, TheOpaquePartOfEveryShippedTileIsDrawnWithFullAlpha)
