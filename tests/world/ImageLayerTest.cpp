@@ -47,19 +47,24 @@ TEST(ImageLayer, ScrollsByItsMovementAndTilesTheImageFromItsOffset)
     EXPECT_NEAR(hi.t * image.getHeight(), image.getHeight() - 4.0f, 0.05f);
 }
 
-TEST(ImageLayer, AMultiplyingLayerTintsWhatLiesUnderIt)
+TEST(ImageLayer, ItsColourAndAMultiplyingLayerTintWhatTheyDraw)
 {
-    auto centre = [](int blendMode) {
+    auto centre = [](int blendMode, const char* colour) {
         auto level = makeLevel(R"X(<Level size="(40, 30)" backgroundColor="(0.5, 1, 0.25, 1)"><Layers>
-            <ImageLayer imageFilename="bg-sky.png" blendMode=")X" + std::to_string(blendMode) + R"X("/></Layers></Level>)X");
+            <ImageLayer imageFilename="bg-sky.png" blendMode=")X" + std::to_string(blendMode) + "\" color=\"" + colour
+                               + R"X("/></Layers></Level>)X");
         renderLevel(*level);
         return windowPixel(Vec2i(512, 383));
     };
-    const auto image = centre(0);
-    const auto tinted = centre(4);
+    const auto image = centre(0, "(1, 1, 1, 1)");
+    const auto tinted = centre(4, "(1, 1, 1, 1)");
+    const auto coloured = centre(0, "(1, 0.5, 0.25, 1)");
     const float sky[3] = {0.5f, 1.0f, 0.25f};
-    for (int c = 0; c < 3; ++c)
+    const float colour[3] = {1.0f, 0.5f, 0.25f};
+    for (int c = 0; c < 3; ++c) {
         EXPECT_NEAR(tinted[c], image[c] * sky[c], 2.0f) << "channel " << c;
+        EXPECT_NEAR(coloured[c], image[c] * colour[c], 2.0f) << "channel " << c;
+    }
 }
 
 TEST(ImageLayer, DrawsOnlyObjectsWhoseCullingCircleReachesTheView)
