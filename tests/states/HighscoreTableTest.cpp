@@ -25,6 +25,7 @@ namespace fs = std::filesystem;
 // A fresh data directory for each test.
 struct ScratchDir {
     std::string file(const std::string& name) const { return path + "/" + name; }
+    void write(const std::string& name, const std::string& content) const { std::ofstream(file(name), std::ios::binary) << content; }
     SearchPathList paths() const { return pathsTo(path); }
     std::vector<std::string> names() const
     {
@@ -37,11 +38,6 @@ struct ScratchDir {
 
     std::string path = freshDir();
 };
-
-void writeFile(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 std::vector<std::string> namesOf(const std::vector<HighscoreEntry>& entries)
 {
@@ -134,7 +130,7 @@ TEST(HighscoreTable, AFileThatCannotBeReadIsKeptAsABackupBeforeTheFirstSave)
 {
     const std::string content = kTwoLevels.substr(0, kTwoLevels.size() / 2);
     ScratchDir dir;
-    writeFile(dir.file("highscore.xml"), content);
+    dir.write("highscore.xml", content);
     std::unique_ptr<HighscoreTable> table;
     stderrOf([&] { table = std::make_unique<HighscoreTable>(dir.paths()); });
     EXPECT_EQ(dir.names(), std::vector<std::string>{"highscore.xml"}) << "reading alone moves nothing";
@@ -142,7 +138,7 @@ TEST(HighscoreTable, AFileThatCannotBeReadIsKeptAsABackupBeforeTheFirstSave)
     EXPECT_NE(saveMessage.find("highscore.xml.bak"), std::string::npos) << saveMessage;
 
     // A second damaged file does not overwrite the first backup.
-    writeFile(dir.file("highscore.xml"), "garbage");
+    dir.write("highscore.xml", "garbage");
     stderrOf([&] { EXPECT_TRUE(HighscoreTable(dir.paths()).save()); });
     EXPECT_EQ(readFileBytes(dir.file("highscore.xml.bak")), content);
     EXPECT_EQ(readFileBytes(dir.file("highscore.xml.bak.1")), "garbage");
@@ -151,7 +147,7 @@ TEST(HighscoreTable, AFileThatCannotBeReadIsKeptAsABackupBeforeTheFirstSave)
 TEST(HighscoreTable, ValuesThatDoNotParseAreSkippedWithAMessage)
 {
     ScratchDir dir;
-    writeFile(dir.file("highscore.xml"),
+    dir.write("highscore.xml",
               "<Highscore><Level filename=\"a.xml\"><ScoreType type=\"1\"><Score name=\"ok\" value=\"100\"/>"
               "<Score name=\"letters\" value=\"12abc\"/><Score name=\"negative\" value=\"-5\"/>"
               "<Score name=\"huge\" value=\"4294967296\"/><Score name=\"none\"/><Score name=\"max\" value=\"4294967295\"/>"
@@ -171,7 +167,7 @@ TEST(HighscoreTable, ValuesThatDoNotParseAreSkippedWithAMessage)
 TEST(HighscoreTable, AFailedWriteLeavesTheOldFileWholeAndKeepsTheEntry)
 {
     ScratchDir dir;
-    writeFile(dir.file("highscore.xml"), kTwoLevels);
+    dir.write("highscore.xml", kTwoLevels);
     HighscoreTable table(dir.paths());
     for (int i = 0; i < 10; ++i)
         table.insert(1000 + i, "lang.xml", ST_TIME, "Spieler mit langem Namen");
@@ -207,7 +203,7 @@ TEST(HighscoreTable, AMissingFolderIsMadeAtTheFirstSaveAndOneThatCannotBeGivesAM
     ASSERT_TRUE(first.save());
     EXPECT_EQ(HighscoreTable(fresh).getEntries("a.xml", ST_TIME).size(), 1u);
 
-    writeFile(dir.file("file"), "");
+    dir.write("file", "");
     HighscoreTable table(pathsTo(dir.file("file/inner")));
     table.insert(1, "a.xml", ST_TIME, "Niemand");
     EXPECT_NE(stderrOf([&] { EXPECT_FALSE(table.save()); }).find("zorbel: "), std::string::npos);
@@ -220,7 +216,7 @@ TEST(HighscoreTable, AMissingFolderIsMadeAtTheFirstSaveAndOneThatCannotBeGivesAM
 TEST(HighscoreTable, ALinkedFileIsRewrittenWhereTheLinkPoints)
 {
     ScratchDir data, elsewhere;
-    writeFile(elsewhere.file("scores.xml"), kTwoLevels);
+    elsewhere.write("scores.xml", kTwoLevels);
     ASSERT_EQ(symlink(elsewhere.file("scores.xml").c_str(), data.file("highscore.xml").c_str()), 0);
 
     HighscoreTable table(data.paths());
