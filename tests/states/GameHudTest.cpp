@@ -106,36 +106,28 @@ TEST_F(GameHudScreen, TheStripPictureIsMappedWholeOntoTheStrip)
 // keys, shorter without the fifth, or the player's pad in their place.
 TEST_F(GameHudScreen, EachPanelNamesItsPlayersKeysShorterWithoutTheFifthKeyOrItsPad)
 {
-    // Each player's label as drawn with `pads` pads, and how many of its pixels are the label's blue.
-    auto labels = [&](int pads) {
+    // Each player's label: 24 rows from 0.185 or 0.735 of the height, across the strip.
+    auto top = [](int player) { return int((player == 0 ? 0.185f : 0.735f) * 768); };
+    auto blue = [&](const Frame& f, int p) { return f.count(0, top(p), 204, top(p) + 24, Rgb{38, 166, 209}, 10); };
+    auto same = [&](const Frame& a, const Frame& b, int p) { return a.same(b, 0, 768 - top(p) - 24, 204, 768 - top(p)); };
+    auto drawnWith = [&](int pads) {
         engine.getPads().setCount(pads);
-        const Frame frame = rendered();
-        std::array<std::pair<std::vector<int>, int>, 2> shown;
-        for (int player : {0, 1}) {
-            const int top = int((player == 0 ? 0.185f : 0.735f) * 768);
-            for (int y = top; y < top + 24; ++y)
-                for (int x = 0; x < 204; ++x)
-                    shown[player].first.push_back(frame.at(x, y).r + 256 * frame.at(x, y).g);
-            shown[player].second = frame.count(0, top, 204, top + 24, Rgb{38, 166, 209}, 10);
-        }
-        return shown;
+        return rendered();
     };
     start(GM_TIME_2P, fullCourse(), 5, CM_FOUR_KEYS);
-    const auto fourKeys = labels(0);
+    const Frame fourKeys = drawnWith(0);
     engine.popState();
     start(GM_TIME_2P, fullCourse(), 5, CM_FIVE_KEYS);
-    const auto keys = labels(0);
-    const auto firstPad = labels(1);
-    const auto bothPads = labels(2);
+    const Frame keys = drawnWith(0), firstPad = drawnWith(1), bothPads = drawnWith(2);
     engine.getPads().setCount(0);
     for (int player : {0, 1}) {
-        EXPECT_GT(fourKeys[player].second, 20) << "player " << player + 1;
-        EXPECT_LT(fourKeys[player].second, keys[player].second) << "player " << player + 1;
+        EXPECT_GT(blue(fourKeys, player), 20) << "player " << player + 1;
+        EXPECT_LT(blue(fourKeys, player), blue(keys, player)) << "player " << player + 1;
     }
-    EXPECT_NE(firstPad[0].first, keys[0].first);
-    EXPECT_EQ(firstPad[1].first, keys[1].first) << "the second player has no pad yet";
-    EXPECT_EQ(bothPads[0].first, firstPad[0].first);
-    EXPECT_NE(bothPads[1].first, keys[1].first);
+    EXPECT_FALSE(same(firstPad, keys, 0));
+    EXPECT_TRUE(same(firstPad, keys, 1)) << "the second player has no pad yet";
+    EXPECT_TRUE(same(bothPads, firstPad, 0));
+    EXPECT_FALSE(same(bothPads, keys, 1));
 }
 
 TEST_F(GameHudScreen, CountdownFigureIsRedAtThreeAndAHalfAndGreenAtAQuarter)
