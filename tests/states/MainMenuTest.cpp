@@ -226,7 +226,6 @@ TEST_F(MainMenuTest, GamesAndHighscoresAreRefusedWithTheErrorSoundWhereTheLevelH
         EXPECT_EQ(errors.poll(), ++refusals) << "highscores of mode " << mode;
     }
     EXPECT_EQ(game->enters + highscore->enters, 0);
-    EXPECT_EQ(engine.getStackSize(), 1u);
     EXPECT_EQ(confirms.poll(), 0);
 }
 
