@@ -87,10 +87,10 @@ TEST(HighscoreTable, TenBestFillTheListRankedByScoreThenByNameIgnoringCase)
 
     // Points rank highest first, equal scores (times too) by name ignoring case.
     // Latin-1: Ä and ä are the same letter, so "äb" comes before "Äz".
-    for (const auto& [score, name] : {std::pair{50, "Bob"}, {70, "carl"}, {50, "anna"}, {10, "\xC4z"}, {10, "\xE4" "b"}})
+    for (const auto& [score, name] : {std::pair{50, "Bob"}, {70, "Zora"}, {70, "carl"}, {50, "anna"}, {10, "\xC4z"}, {10, "\xE4" "b"}})
         table.insert(uint32_t(score), "a.xml", ST_POINTS, name);
     EXPECT_EQ(namesOf(table.getEntries("a.xml", ST_POINTS)),
-              (std::vector<std::string>{"carl", "anna", "Bob", "\xE4" "b", "\xC4z"}));
+              (std::vector<std::string>{"carl", "Zora", "anna", "Bob", "\xE4" "b", "\xC4z"}));
 
     for (int i = 0; i < 5; ++i)
         table.insert(20, "a.xml", ST_POINTS, "x" + std::to_string(i));
