@@ -3,6 +3,7 @@
 // no crash, a line on stderr naming the file whenever something is refused,
 // and the stand-in the game goes on with (placeholder, silence, dropped
 // layer, backup). A new bad file needs a README row, no code.
+#include "support/GlFeedback.h"
 #include "support/TestEngine.h"
 
 #include "engine/Enums.h"
@@ -94,25 +95,15 @@ void expectLines(const std::string& messages, const std::string& name, bool comp
     EXPECT_TRUE(row.says == "-" || messages.find(row.says) != std::string::npos) << row.says << "\n" << messages;
 }
 
-void drawAt2D()
-{
-    testEngine().setViewport(0, 0, 1024, 768);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
 // A second of play, drawn from where the level puts the camera and from far away.
 void expectPlays(Level& level)
 {
     for (int i = 0; i < 60; ++i)
         level.update();
-    drawAt2D();
-    level.render(level.findPlayerObject(0));
+    renderLevel(level, level.findPlayerObject(0));
     level.cameraPosition = Vec2f(1e30f, -1e30f);
     level.setZoom(0.0f);
-    level.render(nullptr);
+    renderLevel(level);
     for (const Layer* layer : level.getLayers()) {
         for (const auto& [id, object] : layer->getObjects()) {
             const Vec2f p = object->getPosition();
@@ -221,7 +212,6 @@ TEST_F(BadFiles, FontsAreUnusableWithALineOrMeasureFinite)
         const bool unusable = row.reaction == "unusable";
         EXPECT_EQ(font->isLoaded(), !unusable);
         expectLines(messages, name, unusable, row);
-        drawAt2D();
         const Vec2f drawn = font->draw(Vec2f(10, 10), 32, RGBA(1, 1, 1, 1), every + "\nAB");
         const Vec2f measured = font->measure(1e30f, every);
         if (unusable) {

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <vorbis/vorbisfile.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -22,7 +24,6 @@ TEST(SoundAssets, EverySoundDecodesWholeInTheFormatAndLengthTheGameExpects)
         {"nut-take.ogg", 1, 0.1, 1.0},    {"nut-capture.ogg", 1, 0.2, 2.0}, {"nut-spawn.ogg", 1, 0.2, 2.0},
         // The end of a match waits 3 s, so the jingles fit into that.
         {"winner.ogg", 1, 1.0, 3.0},      {"loser.ogg", 1, 1.0, 3.5},
-        // Its beeps must fall on the seconds the digits show: the e2e match scenarios listen for them there.
         {"countdown.ogg", 1, 3.2, 4.5},   {"gh.ogg", 1, 0.03, 0.3},         {"ghear.ogg", 1, 0.03, 0.3},
         {"gha.ogg", 1, 0.05, 0.6},        {"error.ogg", 1, 0.1, 0.8},       {"scream.ogg", 1, 1.0, 5.0},
         {"hurt.ogg", 1, 0.2, 0.4},        {"spikes.ogg", 1, 0.2, 0.5},      {"timeup.ogg", 1, 1.0, 1.5},
@@ -47,6 +48,41 @@ TEST(SoundAssets, EverySoundDecodesWholeInTheFormatAndLengthTheGameExpects)
         EXPECT_EQ(bytes, expected * 2 * sound.channels) << "not every frame decodes";
         EXPECT_GE(expected / 44100.0, sound.minSeconds);
         EXPECT_LE(expected / 44100.0, sound.maxSeconds);
+    }
+}
+
+// Its beeps fall on the seconds the digits show, the last ("LOS!") an octave up.
+TEST(SoundAssets, TheCountdownBeepsOnTheSecondsOfItsDigits)
+{
+    OggVorbis_File file;
+    ASSERT_EQ(ov_fopen("data/sounds/countdown.ogg", &file), 0);
+    std::vector<int16_t> samples;
+    char buffer[8192];
+    int section = 0;
+    for (long got; (got = ov_read(&file, buffer, sizeof buffer, 0, 2, 1, &section)) > 0;)
+        samples.insert(samples.end(), reinterpret_cast<int16_t*>(buffer), reinterpret_cast<int16_t*>(buffer + got));
+    ov_clear(&file);
+    // In steps of 10 ms: where the sound grows loud, and how often it crosses zero 50 ms later.
+    std::vector<double> onsets, hertz;
+    auto loud = [&](size_t at) {
+        double energy = 0.0;
+        for (size_t i = at; i < at + 441; ++i)
+            energy += double(samples[i]) * samples[i];
+        return energy > 441.0 * 2000.0 * 2000.0;
+    };
+    for (size_t at = 0; at + 441 * 6 <= samples.size(); at += 441) {
+        if (!loud(at) || (at > 0 && loud(at - 441)))
+            continue;
+        onsets.push_back(double(at) / 44100.0);
+        int crossings = 0;
+        for (size_t i = at + 2205; i < at + 2205 + 441; ++i)
+            crossings += (samples[i] < 0) != (samples[i - 1] < 0);
+        hertz.push_back(crossings * 50.0);
+    }
+    ASSERT_EQ(onsets.size(), 4u);
+    for (int beep = 0; beep < 4; ++beep) {
+        EXPECT_NEAR(onsets[size_t(beep)], beep, 0.03) << "beep " << beep;
+        EXPECT_NEAR(hertz[size_t(beep)], beep < 3 ? 880.0 : 1760.0, 60.0) << "beep " << beep;
     }
 }
 

@@ -1,33 +1,8 @@
-"""The main menu, the credits and the hidden sandbox, played with the keyboard."""
+"""The credits and the hidden sandbox, reached from the main menu with the keyboard."""
 
 import time
 
-from zorbel_e2e import Game, check, run, white
-
-
-def item_blue(p):
-    return p[2] > 150 and p[1] > 110 and p[0] < 90
-
-
-def every_item_is_reached_both_ways_and_beenden_quits():
-    with Game("menu") as game:
-        time.sleep(1.0)
-        for step in range(9):
-            item = step % 8
-            shot = game.screenshot(f"item{item}" if step < 8 else None)
-            check(shot.item_lit(item), f"item {item} is not highlighted white")
-            for other in range(8):
-                if other != item:
-                    check(shot.item_count(other, white) < 5, f"item {other} is white while {item} is chosen")
-                    check(shot.item_count(other, item_blue) > 40, f"item {other} is not drawn in light blue")
-            game.key("Down")
-        audio = game.audio()
-        check(audio.rms(0.0, 0.1) < 0.005, "something is heard before the menu music fades in")
-        check(audio.rms(1.5, 3.0) > 0.01, "the menu music is not heard")
-        game.key("Up", "Up")  # back to the first item, and up from it to the last: "Beenden"
-        check(game.screenshot().item_lit(7), "Up from the first item does not reach Beenden")
-        game.key("Return")
-        game.wait_exit("Beenden")
+from zorbel_e2e import Game, check, run
 
 
 def credits_and_sandbox_open_from_the_menu_and_lead_back():
@@ -55,6 +30,5 @@ def credits_and_sandbox_open_from_the_menu_and_lead_back():
 
 
 run({
-    "every_item_is_reached_both_ways_and_beenden_quits": every_item_is_reached_both_ways_and_beenden_quits,
     "credits_and_sandbox_open_from_the_menu_and_lead_back": credits_and_sandbox_open_from_the_menu_and_lead_back,
 })

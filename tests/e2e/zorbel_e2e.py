@@ -3,8 +3,6 @@ screenshots through its Print key, what OpenAL played through its "wave" backend
 copy of data/, so the repository's highscore file is never touched."""
 
 import array
-import functools
-import math
 import os
 import shutil
 import struct
@@ -82,10 +80,6 @@ def black(p):
 class Audio:
     """What the game played, read from OpenAL Soft's wave file (16-bit samples, see Game)."""
 
-    # Tones are looked for at half the device rate: the game's beeps and
-    # fanfares lie far below 11 kHz, and half the samples halve the work.
-    DECIMATE = 2
-
     def __init__(self, path):
         with open(path, "rb") as f:
             data = f.read()
@@ -120,72 +114,6 @@ class Audio:
         stride = max(1, (b - a) // 20000) * self.channels + self.channels - 1
         values = self._samples[a * self.channels:b * self.channels:stride]
         return (sum(v * v for v in values) / len(values)) ** 0.5 / 32768.0
-
-    def find(self, notes, least, start, end, window=0.04, step=0.01, slack=2):
-        """[(onset, mean share)] where the pattern `notes` ((offset s, hz), each give or take
-        `slack` steps) is heard: the geometric mean of the notes' shares reaches `least` and each
-        share a quarter of it, so a note half drowned by the music counts, a missing one does not."""
-        weakest = least / 4
-        length = max(offset for offset, _ in notes) + window
-        # One channel at the reduced rate, from sample `offset` on.
-        d = self.DECIMATE
-        offset = self._frame(start - slack * step) // d
-        last = self._frame(end + length + slack * step) // d
-        width = d * self.channels
-        mono = [sum(self._samples[k * width:(k + 1) * width]) / (width * 32768.0) for k in range(offset, last)]
-        rate = self.rate / d
-        count = int(window * rate)
-        hop = int(round(step * rate))
-
-        @functools.lru_cache(maxsize=None)
-        def share(first, hz):
-            return (_share(mono[first - offset:first - offset + count], count, hz * d / self.rate)
-                    if first >= offset else 0.0)
-
-        found = []
-        for n in range(int((end - start) / step)):
-            onset = start + n * step
-            heard = []
-            for at, hz in notes:
-                first = int(round((onset + at) * rate))
-                heard.append(max(share(first + k * hop, hz) for k in range(-slack, slack + 1)))
-                if heard[-1] < weakest:
-                    break
-            else:
-                mean = math.exp(sum(math.log(s) for s in heard) / len(heard))
-                if mean < least:
-                    continue
-                # Onsets closer than the pattern's length are the same sounding of it.
-                if found and onset - found[-1][2] < length:
-                    if mean > found[-1][1]:
-                        found[-1] = (onset, mean, found[-1][2])
-                else:
-                    found.append((onset, mean, onset))
-        return [(onset, mean) for onset, mean, _ in found]
-
-
-def _share(window, count, cycles):
-    """Share of the energy of `window` (count samples, else 0) in a tone of `cycles` per sample
-    (Hann-windowed Goertzel): a pure sine gives 1 at any level, music underneath lowers it."""
-    if len(window) < count:
-        return 0.0
-    weights, total, squares = _hann(count)
-    coeff = 2.0 * math.cos(2.0 * math.pi * cycles)
-    s1 = s2 = energy = 0.0
-    for w, v in zip(weights, window):
-        x = w * v
-        energy += x * x
-        s1, s2 = x + coeff * s1 - s2, s1
-    if energy <= 1e-12:
-        return 0.0
-    return 2.0 * (s1 * s1 + s2 * s2 - coeff * s1 * s2) * squares / (total * total * energy)
-
-
-@functools.lru_cache(maxsize=None)
-def _hann(count):
-    """Weights of a Hann window of count samples, their sum and their sum of squares."""
-    weights = tuple(0.5 - 0.5 * math.cos(2.0 * math.pi * (n + 0.5) / count) for n in range(count))
-    return weights, sum(weights), sum(w * w for w in weights)
 
 
 class Game:

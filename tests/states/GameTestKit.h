@@ -34,18 +34,15 @@ constexpr int kLevelHeight = 12;
 
 inline std::string playerXml(int playerNo, float x, int direction = 1)
 {
-    std::ostringstream out;
-    out << "<PlayerObject id=\"player" << playerNo + 1 << "\" playerNo=\"" << playerNo << "\" position=\"(" << x
-        << ", " << (kGroundRow - 1.05f) << ")\" direction=\"" << direction << "\"/>";
-    return out.str();
+    return "<PlayerObject id=\"player" + std::to_string(playerNo + 1) + "\" playerNo=\"" + std::to_string(playerNo) +
+           "\" position=\"(" + std::to_string(x) + ", " + std::to_string(kGroundRow - 1.05f) + ")\" direction=\"" +
+           std::to_string(direction) + "\"/>";
 }
 
 inline std::string finishXml()
 {
-    std::ostringstream out;
-    out << "<CheckpointObject id=\"finish\" type=\"Finish\" position=\"(" << kFinishX << ", " << (kGroundRow - 1.5f)
-        << ")\"/>";
-    return out.str();
+    return "<CheckpointObject id=\"finish\" type=\"Finish\" position=\"(" + std::to_string(kFinishX) + ", " +
+           std::to_string(kGroundRow - 1.5f) + ")\"/>";
 }
 
 // Writes levels/`name` with the flat course and `objects`; returns `name`.

@@ -13,7 +13,6 @@
 #include <fstream>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -25,6 +24,7 @@ namespace fs = std::filesystem;
 // A fresh data directory for each test.
 struct ScratchDir {
     std::string file(const std::string& name) const { return path + "/" + name; }
+    void write(const std::string& name, const std::string& content) const { std::ofstream(file(name), std::ios::binary) << content; }
     SearchPathList paths() const { return pathsTo(path); }
     std::vector<std::string> names() const
     {
@@ -37,11 +37,6 @@ struct ScratchDir {
 
     std::string path = freshDir();
 };
-
-void writeFile(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 std::vector<std::string> namesOf(const std::vector<HighscoreEntry>& entries)
 {
@@ -60,7 +55,7 @@ const std::string kTwoLevels =
     "            <Score name=\"&lt;Zorbel&gt;\" value=\"4999\" />\n"
     "        </ScoreType>\n"
     "        <ScoreType type=\"2\">\n"
-    "            <Score name=\"Anna\" value=\"40\" />\n"
+    "            <Score name=\"Ren\xE9\" value=\"40\" />\n"
     "        </ScoreType>\n"
     "    </Level>\n"
     "    <Level filename=\"tal.xml\">\n"
@@ -78,7 +73,6 @@ TEST(HighscoreTable, TenBestFillTheListRankedByScoreThenByNameIgnoringCase)
     HighscoreTable table(dir.paths());
     for (uint32_t score : {700u, 300u, 1000u, 100u, 900u, 500u, 200u, 800u, 400u})
         table.insert(score, "a.xml", ST_TIME, "p" + std::to_string(score));
-    EXPECT_TRUE(table.qualifies(5000, "a.xml", ST_TIME)) << "a list of nine still has room";
     table.insert(600, "a.xml", ST_TIME, "p600");
 
     std::vector<HighscoreEntry> entries = table.getEntries("a.xml", ST_TIME);
@@ -91,29 +85,17 @@ TEST(HighscoreTable, TenBestFillTheListRankedByScoreThenByNameIgnoringCase)
     EXPECT_TRUE(table.qualifies(999, "a.xml", ST_TIME));
     EXPECT_TRUE(table.qualifies(1000, "other.xml", ST_TIME)) << "each level has its own list";
 
-    table.insert(999, "a.xml", ST_TIME, "new");
-    entries = table.getEntries("a.xml", ST_TIME);
-    ASSERT_EQ(entries.size(), 10u);
-    EXPECT_EQ(entries.back().score, 999u);
-    EXPECT_EQ(entries.back().name, "new");
-
-    // Points rank highest first, equal scores by name ignoring case.
+    // Points rank highest first, equal scores (times too) by name ignoring case.
     // Latin-1: Ä and ä are the same letter, so "äb" comes before "Äz".
-    for (const auto& [score, name] : {std::pair{50, "Bob"}, {70, "carl"}, {50, "anna"}, {10, "\xC4z"}, {10, "\xE4" "b"}})
+    for (const auto& [score, name] : {std::pair{50, "Bob"}, {70, "Zora"}, {70, "carl"}, {50, "anna"}, {10, "\xC4z"}, {10, "\xE4" "b"}})
         table.insert(uint32_t(score), "a.xml", ST_POINTS, name);
     EXPECT_EQ(namesOf(table.getEntries("a.xml", ST_POINTS)),
-              (std::vector<std::string>{"carl", "anna", "Bob", "\xE4" "b", "\xC4z"}));
+              (std::vector<std::string>{"carl", "Zora", "anna", "Bob", "\xE4" "b", "\xC4z"}));
 
     for (int i = 0; i < 5; ++i)
         table.insert(20, "a.xml", ST_POINTS, "x" + std::to_string(i));
     EXPECT_FALSE(table.qualifies(10, "a.xml", ST_POINTS)) << "equal to the tenth";
     EXPECT_TRUE(table.qualifies(11, "a.xml", ST_POINTS));
-
-    // Equal times: the same name order, lowest time first.
-    for (const char* name : {"Zed", "Amy", "al"})
-        table.insert(300, "b.xml", ST_TIME, name);
-    table.insert(200, "b.xml", ST_TIME, "Otto");
-    EXPECT_EQ(namesOf(table.getEntries("b.xml", ST_TIME)), (std::vector<std::string>{"Otto", "al", "Amy", "Zed"}));
 
     EXPECT_TRUE(table.getEntries("a.xml", ST_NONE).empty());
 }
@@ -123,9 +105,10 @@ TEST(HighscoreTable, SavesTheFileLayoutAndReadsItBackUnchanged)
     ScratchDir dir;
     {
         HighscoreTable table(dir.paths());
-        // Inserted out of order: levels are written by file name, entries by rank.
+        // Inserted out of order: levels are written by file name, entries by rank. Names are
+        // Latin-1: read as UTF-8, the \xE9 ending a name would swallow its closing quote.
         table.insert(100, "tal.xml", ST_TIME, "Bob");
-        table.insert(40, "berg.xml", ST_POINTS, "Anna");
+        table.insert(40, "berg.xml", ST_POINTS, "Ren\xE9");
         table.insert(4999, "berg.xml", ST_TIME, "<Zorbel>");
         table.insert(4512, "berg.xml", ST_TIME, "J\xFCrgen & Co");
         ASSERT_TRUE(table.save());
@@ -139,37 +122,13 @@ TEST(HighscoreTable, SavesTheFileLayoutAndReadsItBackUnchanged)
     EXPECT_EQ(dir.names(), std::vector<std::string>{"highscore.xml"}) << "no temporary or backup file stays behind";
 }
 
-TEST(HighscoreTable, AMissingFileIsCreatedInTheFirstDataDirectoryAndAFoundOneRewrittenWhereItIs)
-{
-    ScratchDir first, second;
-    SearchPathList both = first.paths();
-    addSearchPath(both, second.path);
-
-    HighscoreTable fresh(both);
-    EXPECT_TRUE(fresh.getEntries("a.xml", ST_TIME).empty());
-    fresh.insert(123, "a.xml", ST_TIME, "Erste");
-    ASSERT_TRUE(fresh.save());
-    EXPECT_EQ(HighscoreTable(first.paths()).getEntries("a.xml", ST_TIME).size(), 1u);
-    EXPECT_TRUE(second.names().empty());
-
-    std::remove(first.file("highscore.xml").c_str());
-    writeFile(second.file("highscore.xml"), kTwoLevels);
-    HighscoreTable found(both);
-    EXPECT_EQ(found.getEntries("tal.xml", ST_TIME).size(), 1u);
-    found.insert(90, "tal.xml", ST_TIME, "Zweite");
-    ASSERT_TRUE(found.save());
-    EXPECT_TRUE(first.names().empty());
-    EXPECT_EQ(namesOf(HighscoreTable(second.paths()).getEntries("tal.xml", ST_TIME)),
-              (std::vector<std::string>{"Zweite", "Bob"}));
-}
-
 // Each kind of damage is in tests/data/bad/highscore, where the backup's content and the
 // messages are checked; here when the backup is made and that it is never overwritten.
 TEST(HighscoreTable, AFileThatCannotBeReadIsKeptAsABackupBeforeTheFirstSave)
 {
     const std::string content = kTwoLevels.substr(0, kTwoLevels.size() / 2);
     ScratchDir dir;
-    writeFile(dir.file("highscore.xml"), content);
+    dir.write("highscore.xml", content);
     std::unique_ptr<HighscoreTable> table;
     stderrOf([&] { table = std::make_unique<HighscoreTable>(dir.paths()); });
     EXPECT_EQ(dir.names(), std::vector<std::string>{"highscore.xml"}) << "reading alone moves nothing";
@@ -177,7 +136,7 @@ TEST(HighscoreTable, AFileThatCannotBeReadIsKeptAsABackupBeforeTheFirstSave)
     EXPECT_NE(saveMessage.find("highscore.xml.bak"), std::string::npos) << saveMessage;
 
     // A second damaged file does not overwrite the first backup.
-    writeFile(dir.file("highscore.xml"), "garbage");
+    dir.write("highscore.xml", "garbage");
     stderrOf([&] { EXPECT_TRUE(HighscoreTable(dir.paths()).save()); });
     EXPECT_EQ(readFileBytes(dir.file("highscore.xml.bak")), content);
     EXPECT_EQ(readFileBytes(dir.file("highscore.xml.bak.1")), "garbage");
@@ -186,7 +145,7 @@ TEST(HighscoreTable, AFileThatCannotBeReadIsKeptAsABackupBeforeTheFirstSave)
 TEST(HighscoreTable, ValuesThatDoNotParseAreSkippedWithAMessage)
 {
     ScratchDir dir;
-    writeFile(dir.file("highscore.xml"),
+    dir.write("highscore.xml",
               "<Highscore><Level filename=\"a.xml\"><ScoreType type=\"1\"><Score name=\"ok\" value=\"100\"/>"
               "<Score name=\"letters\" value=\"12abc\"/><Score name=\"negative\" value=\"-5\"/>"
               "<Score name=\"huge\" value=\"4294967296\"/><Score name=\"none\"/><Score name=\"max\" value=\"4294967295\"/>"
@@ -206,7 +165,7 @@ TEST(HighscoreTable, ValuesThatDoNotParseAreSkippedWithAMessage)
 TEST(HighscoreTable, AFailedWriteLeavesTheOldFileWholeAndKeepsTheEntry)
 {
     ScratchDir dir;
-    writeFile(dir.file("highscore.xml"), kTwoLevels);
+    dir.write("highscore.xml", kTwoLevels);
     HighscoreTable table(dir.paths());
     for (int i = 0; i < 10; ++i)
         table.insert(1000 + i, "lang.xml", ST_TIME, "Spieler mit langem Namen");
@@ -227,9 +186,8 @@ TEST(HighscoreTable, AFailedWriteLeavesTheOldFileWholeAndKeepsTheEntry)
     EXPECT_NE(message.find("zorbel: " + dir.file("highscore.xml")), std::string::npos) << message;
     EXPECT_EQ(readFileBytes(dir.file("highscore.xml")), kTwoLevels);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"highscore.xml"}) << "the half-written temporary file is removed";
-    EXPECT_EQ(table.getEntries("lang.xml", ST_TIME).size(), 10u) << "the entries stay in memory";
 
-    ASSERT_TRUE(table.save()) << "once there is room again the next save writes everything";
+    ASSERT_TRUE(table.save()) << "the entries stay in memory: once there is room again the next save writes them";
     EXPECT_EQ(HighscoreTable(dir.paths()).getEntries("lang.xml", ST_TIME).size(), 10u);
 }
 
@@ -242,11 +200,10 @@ TEST(HighscoreTable, AMissingFolderIsMadeAtTheFirstSaveAndOneThatCannotBeGivesAM
     ASSERT_TRUE(first.save());
     EXPECT_EQ(HighscoreTable(fresh).getEntries("a.xml", ST_TIME).size(), 1u);
 
-    writeFile(dir.file("file"), "");
+    dir.write("file", "");
     HighscoreTable table(pathsTo(dir.file("file/inner")));
     table.insert(1, "a.xml", ST_TIME, "Niemand");
     EXPECT_NE(stderrOf([&] { EXPECT_FALSE(table.save()); }).find("zorbel: "), std::string::npos);
-    EXPECT_EQ(table.getEntries("a.xml", ST_TIME).size(), 1u);
 
     EXPECT_NE(stderrOf([] { EXPECT_FALSE(HighscoreTable(SearchPathList()).save()); }).find("no data directory"),
               std::string::npos);
@@ -255,16 +212,13 @@ TEST(HighscoreTable, AMissingFolderIsMadeAtTheFirstSaveAndOneThatCannotBeGivesAM
 TEST(HighscoreTable, ALinkedFileIsRewrittenWhereTheLinkPoints)
 {
     ScratchDir data, elsewhere;
-    writeFile(elsewhere.file("scores.xml"), kTwoLevels);
+    elsewhere.write("scores.xml", kTwoLevels);
     ASSERT_EQ(symlink(elsewhere.file("scores.xml").c_str(), data.file("highscore.xml").c_str()), 0);
 
     HighscoreTable table(data.paths());
     table.insert(50, "tal.xml", ST_TIME, "Link");
     ASSERT_TRUE(table.save());
-
-    struct stat info;
-    ASSERT_EQ(lstat(data.file("highscore.xml").c_str(), &info), 0);
-    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    // A link replaced by a file would leave the entry out of the file it points to.
     EXPECT_NE(readFileBytes(elsewhere.file("scores.xml")).find("name=\"Link\""), std::string::npos);
 }
 
@@ -301,29 +255,4 @@ TEST(HighscoreSave, KilledWhileSavingTheFileIsAlwaysAWholeTable)
         ASSERT_EQ(stderrOf([&] { found = std::make_unique<HighscoreTable>(dir.paths()); }), "") << "kill " << kill;
         EXPECT_FALSE(found->getEntries("level1.xml", ST_TIME).empty()) << "kill " << kill;
     }
-}
-
-TEST(HighscoreSave, NamesWithEveryLatin1LetterSurviveASaveAndALoad)
-{
-    ScratchDir dir;
-    HighscoreTable table(dir.paths());
-    // Every letter the highscore screen lets players type, at the end of a
-    // name (where a misread multi-byte character would eat the closing quote)
-    // and alone.
-    std::vector<std::string> names;
-    for (int c = 160; c <= 255; ++c)
-        names.insert(names.end(), {"Ren" + std::string(1, char(c)), std::string(1, char(c))});
-    for (size_t i = 0; i < names.size(); ++i)
-        table.insert(1, "latin" + std::to_string(i / 10) + ".xml", ST_POINTS, names[i]);
-    ASSERT_TRUE(table.save());
-
-    std::unique_ptr<HighscoreTable> reread;
-    EXPECT_EQ(stderrOf([&] { reread = std::make_unique<HighscoreTable>(dir.paths()); }), "");
-    std::vector<std::string> read;
-    for (size_t level = 0; level * 10 < names.size(); ++level)
-        for (const std::string& name : namesOf(reread->getEntries("latin" + std::to_string(level) + ".xml", ST_POINTS)))
-            read.push_back(name);
-    std::sort(names.begin(), names.end());
-    std::sort(read.begin(), read.end());
-    EXPECT_EQ(read, names);
 }

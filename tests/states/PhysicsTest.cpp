@@ -36,10 +36,7 @@ protected:
 
 TEST_F(PhysicsTest, EightBodiesSettleInTheBoxUnderTheCarOnTheSkyAndEscapeOrF5LeaveForANewStart)
 {
-    EXPECT_EQ(screen->getBodyCount(), 8);
-    EXPECT_EQ(occupiedSlots(), 8);
-    EXPECT_TRUE(isBox(screen->getBody(0)));
-    EXPECT_FALSE(isBox(screen->getBody(1)));
+    EXPECT_EQ(occupiedSlots(), 8); // a box and seven balls: the F6 test checks every slot's shape
     runTicks(engine, 300);
     for (int i = 0; i < 8; ++i) {
         b2Vec2 p = screen->getBody(i)->GetPosition();
