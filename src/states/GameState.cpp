@@ -227,12 +227,6 @@ bool GameState::loadLevel(const std::string& name)
         return false;
     }
 
-    viewCenter1 = player1->getPosition();
-    viewZoom1 = 0.0f;
-    if (player2) {
-        viewCenter2 = player2->getPosition();
-        viewZoom2 = 0.0f;
-    }
     matchTime = 0.0f;
     countdown = 0.0f;
     winner = -1;
@@ -262,6 +256,13 @@ bool GameState::loadLevel(const std::string& name)
             if (!entries.empty())
                 recordHundredths = entries.front().score;
         }
+    }
+    // Where the riders are now: a race has just moved the second one.
+    viewCenter1 = player1->getPosition();
+    viewZoom1 = 0.0f;
+    if (player2) {
+        viewCenter2 = player2->getPosition();
+        viewZoom2 = 0.0f;
     }
     levelFilename = name;
     startGhost();

@@ -196,11 +196,14 @@ TEST_F(GameScreen, ALoneSecondPlayerResultIsProposedAndStoredUnderPlayerTwosName
     PlayerObject* two = game->getPlayer2();
     ASSERT_NE(two, nullptr);
     EXPECT_EQ(two->isFacingLeft(), one->isFacingLeft()) << "the replays see where player 2 starts, not its direction";
+    EXPECT_EQ(game->getViewCenter(1), two->getPosition()) << "the second view starts on its rider";
     runCountdown();
     ASSERT_TRUE(driveToFinish(SDLK_UP, 0));
     EXPECT_EQ(game->getEndDelay(), 0.0f) << "the winner waits for the other player";
     EXPECT_TRUE(two->areControlsEnabled());
     ASSERT_TRUE(driveToFinish(SDLK_w, 1));
+    EXPECT_LT((game->getViewCenter(0) - one->getPosition()).length(), 3.0f) << "each view follows its rider";
+    EXPECT_LT((game->getViewCenter(1) - two->getPosition()).length(), 3.0f) << "each view follows its rider";
     EXPECT_EQ(winnerVoices.poll(), 1);
     EXPECT_EQ(loserVoices.poll(), 1);
     ASSERT_GE(voicesIn(AL_PLAYING), 2) << "both motors hum";
