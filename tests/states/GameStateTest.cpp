@@ -77,11 +77,11 @@ TEST_F(GameScreen, AOnePlayerRaceRunsThroughTheHighscoresToANewStartWithTheRecor
     ASSERT_NE(player, nullptr);
     runCountdown();
     EXPECT_EQ(countdownVoices.poll(), 1);
-    std::vector<Vec2f> driven{player->getPosition()};
+    std::vector<VehiclePose> driven{player->getPose()};
     pushKey(SDLK_UP, true);
     while (game->getFinishTime(0) == 0.0f && driven.size() < 1200) {
         engine.tick();
-        driven.push_back(player->getPosition());
+        driven.push_back(player->getPose());
     }
     pushKey(SDLK_UP, false);
     const int finishStep = int(driven.size()) - 1;
@@ -121,12 +121,13 @@ TEST_F(GameScreen, AOnePlayerRaceRunsThroughTheHighscoresToANewStartWithTheRecor
     runCountdown();
     // Halfway the ghost is clear of the rider waiting at the start and of the finish.
     const auto halfway = std::find_if(driven.begin(), driven.end(),
-                                      [](const Vec2f& p) { return p.x >= 0.5f * (kStartX + kFinishX); }) - driven.begin();
+                                      [](const VehiclePose& p) { return p.centre[0].x >= 0.5f * (kStartX + kFinishX); }) - driven.begin();
     for (int step = 0; step <= finishStep + 30; ++step) {
         ASSERT_EQ(game->getClockSteps(), step);
-        const Vec2f at = game->getGhostObject()->getPose().centre[PlayerObject::kChassis];
-        const Vec2f& was = driven[size_t(std::min(step, finishStep))];
-        ASSERT_LT((at - was).length(), 1e-3f) << "step " << step;
+        const VehiclePose at = game->getGhostObject()->getPose();
+        const VehiclePose& was = driven[size_t(std::min(step, finishStep))];
+        for (int body = 0; body < 4; ++body)
+            ASSERT_LT((at.centre[body] - was.centre[body]).length(), 1e-3f) << "step " << step << ", body " << body;
         if (step == halfway) {
             tap(SDLK_PAUSE); // holds the camera still between the two frames
             const Frame shown = rendered();
