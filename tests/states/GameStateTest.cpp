@@ -103,7 +103,9 @@ TEST_F(GameScreen, AOnePlayerRaceRunsThroughTheHighscoresToANewStartWithTheRecor
     ASSERT_NE(highscores->getViewer(), nullptr);
     runTicks(engine, 30);
     EXPECT_EQ(highscores->getViewer()->getStep(), 30u);
-    EXPECT_GT(highscores->getViewer()->getGhostObject()->getPose().centre[0].x, kStartX);
+    const Vec2f watched = highscores->getViewer()->getGhostObject()->getPose().centre[0];
+    EXPECT_GT(watched.x, kStartX);
+    EXPECT_LT((highscores->getViewer()->getCameraCentre() - watched).length(), 1.0f) << "the camera follows the ghost";
     tap(SDLK_ESCAPE);
     EXPECT_EQ(highscores->getViewer(), nullptr);
     ASSERT_EQ(engine.getCurrentState(), highscores) << "Escape ends the playback, not the list";
