@@ -206,6 +206,7 @@ TEST_F(GameHudScreen, TheStoryStripShowsLifeAndTheLastTenSecondsInRedAndALossFla
         EXPECT_GT(full.count(left, 610, left + 55, 660, Rgb{220, 40, 40}, 70), 20) << "no heart from x = " << left;
     EXPECT_GT(full.count(0, top, 204, bottom, lightBlue, 10), 50);
     EXPECT_EQ(full.count(0, top, 204, bottom, red, 10), 0);
+    EXPECT_GT(full.count(0, int(0.4575f * 768), 204, top, Rgb{255, 255, 255}, 10), 20) << "no label over the seconds";
     const Rgb corner = full.at(220, 10);
 
     rider->damage(40);
