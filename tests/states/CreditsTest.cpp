@@ -1,6 +1,7 @@
 #include "states/CreditsState.h"
 
 #include "states/ScreenTestKit.h"
+#include "support/GlFeedback.h"
 
 #include <gtest/gtest.h>
 
@@ -56,9 +57,24 @@ TEST_F(CreditsTest, TheSpaceBarScrollsFiftyTimesFasterTheMonsterScreamsOncePerPa
     EXPECT_LT(slotAtScream, 24.0f + 1e-3f);
     EXPECT_GT(slotAtScream, 24.0f - 1.5625f - 1e-3f);
 
-    // Leaving in the middle of a pass and coming back starts over from the bottom.
-    runTicks(engine, 350);
+    // Mid-scream the monster, the widest quad short of the whole window, fills the middle of it.
+    runTicks(engine, 326);
     ASSERT_TRUE(screen->wasShockPlayed());
+    FeedbackPolygon monster;
+    float widest = 0.0f;
+    for (const FeedbackPolygon& polygon : captureFeedback([&] { screen->render(); })) {
+        const auto [lo, hi] = feedbackBounds({polygon});
+        if (hi.x - lo.x > widest && hi.x - lo.x < 1000.0f) {
+            widest = hi.x - lo.x;
+            monster = polygon;
+        }
+    }
+    ASSERT_GT(widest, 500.0f);
+    const auto [lo, hi] = feedbackBounds({monster});
+    EXPECT_NEAR((lo.x + hi.x) / 2.0f, 512.0f, 2.0f);
+    EXPECT_NEAR((lo.y + hi.y) / 2.0f, 384.0f, 2.0f);
+
+    // Leaving in the middle of a pass and coming back starts over from the bottom.
     tap(SDLK_ESCAPE);
     engine.pushState("Credits", ParameterMap());
     EXPECT_FLOAT_EQ(screen->getScroll(), 25.0f);
