@@ -114,7 +114,6 @@ std::string HighscoreTable::getPath() const
 
 void HighscoreTable::load()
 {
-    levels.clear();
     std::string path = getPath();
     if (path.empty() || !pathExists(path))
         return;

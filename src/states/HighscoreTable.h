@@ -33,9 +33,6 @@ public:
     /// table whose file does not exist yet creates it in the first directory.
     explicit HighscoreTable(const SearchPathList& searchPaths);
 
-    /// Replaces the table with the file's content; a missing or unreadable file
-    /// leaves it empty. Entries whose value does not parse are skipped.
-    void load();
     /// Writes the whole table; false (with a line on stderr) when the file could not be written.
     bool save();
 
@@ -56,6 +53,10 @@ public:
     static SearchPathList playerPaths(const Engine* engine);
 
 private:
+    /// Fills the new table from the file; a missing or unreadable file leaves it
+    /// empty. Entries whose value does not parse are skipped.
+    void load();
+
     using ScoreLists = std::map<int, std::vector<HighscoreEntry>>;
 
     bool moveAsideIfUnreadable(const std::string& path) const;
