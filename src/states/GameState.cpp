@@ -97,6 +97,10 @@ void GameState::enter(const ParameterMap& p)
 {
     loadResources();
     loadLevel("");
+    // Before the level comes in, so that the two never take memory together:
+    // the menu's sign and the pictures of the last match's level. A restart
+    // keeps its level's pictures in the cache.
+    engine->getTextureManager()->dropUnused();
     params = p;
     paused = false;
     restartOnActivate = false;
@@ -214,8 +218,6 @@ bool GameState::loadLevel(const std::string& name)
     }
 
     level.reset(Level::load(engine, "levels/" + name, &params));
-    // Pictures of the last level, or of the menu below, that this one does not use.
-    engine->getTextureManager()->dropUnused();
     if (level)
         updatePlayers();
     if (!level || !hasObjectsForMode(name)) {
