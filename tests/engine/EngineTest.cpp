@@ -38,17 +38,12 @@ public:
         if (onUpdate)
             onUpdate(updates);
     }
-    void render() override
-    {
-        ++renders;
-        updatesAtRender.push_back(updates);
-    }
+    void render() override { updatesAtRender.push_back(updates); }
     bool hasPictureChanged() const override { return pictureChanges; }
 
     std::vector<std::string>* log;
     ParameterMap entered;
     int updates = 0;
-    int renders = 0;
     std::vector<int> updatesAtRender;
     std::function<void(int)> onUpdate;
     bool pictureChanges = true;
