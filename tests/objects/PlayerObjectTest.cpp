@@ -3,7 +3,6 @@
 #include "objects/PlayerObject.h"
 #include "objects/TextObject.h"
 #include "support/TestEngine.h"
-#include "world/Layer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -236,18 +235,4 @@ TEST_F(PlayerTest, PointsFloatUpAsColouredTextsAndDeathIsForGood)
     EXPECT_EQ(p->getPoints(), -2);
     EXPECT_EQ(all<TextObject>().size(), 1u);
     // That a vehicle without controls drives no more the replays hold (every race ends so).
-}
-
-// How a rebuilt vehicle keeps its place, turn and motion the replays hold: it is
-// rebuilt at every turn and layer switch.
-TEST_F(PlayerTest, SwitchToAMissingLayerStays)
-{
-    loadAfloat(playerXml(0, 10.0f, 8.0f), GM_STORY);
-    PlayerObject* p = player(0);
-    ASSERT_TRUE(p);
-    Layer* home = p->getLayer();
-    p->switchToLayer("nowhere");
-    step();
-    EXPECT_EQ(p->getLayer(), home);
-    EXPECT_EQ(level->findObject("player1"), p);
 }

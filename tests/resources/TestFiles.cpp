@@ -7,8 +7,7 @@
 
 #include <algorithm>
 
-std::string writeTga(const std::string& name, int width, int height, const std::function<Pixel(int, int)>& pixel,
-                     bool alpha)
+std::string writeTga(const std::string& name, int width, int height, const std::function<Pixel(int, int)>& pixel)
 {
     std::string bytes(18, '\0');
     bytes[2] = 2; // uncompressed true colour
@@ -16,16 +15,15 @@ std::string writeTga(const std::string& name, int width, int height, const std::
     bytes[13] = char(width >> 8);
     bytes[14] = char(height & 0xFF);
     bytes[15] = char(height >> 8);
-    bytes[16] = alpha ? 32 : 24;
-    bytes[17] = alpha ? 0x28 : 0x20; // alpha bits, first row is the top one
+    bytes[16] = 32;
+    bytes[17] = 0x28; // alpha bits, first row is the top one
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             Pixel p = pixel(x, y);
             bytes += char(p.b);
             bytes += char(p.g);
             bytes += char(p.r);
-            if (alpha)
-                bytes += char(p.a);
+            bytes += char(p.a);
         }
     }
     return writeScratchFile(name, bytes);

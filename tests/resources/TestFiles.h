@@ -28,11 +28,9 @@ inline std::ostream& operator<<(std::ostream& out, const Pixel& p)
     return out << '(' << int(p.r) << ", " << int(p.g) << ", " << int(p.b) << ", " << int(p.a) << ')';
 }
 
-// Writes an uncompressed TGA (top row first) whose pixel (x, y) is
-// `pixel(x, y)`, with 32 bits per pixel, or 24 and no alpha channel when
-// `alpha` is false; returns the full path.
-std::string writeTga(const std::string& name, int width, int height, const std::function<Pixel(int, int)>& pixel,
-                     bool alpha = true);
+// Writes an uncompressed TGA (top row first, 32 bits per pixel) whose pixel
+// (x, y) is `pixel(x, y)`; returns the full path.
+std::string writeTga(const std::string& name, int width, int height, const std::function<Pixel(int, int)>& pixel);
 
 // Number of lines in captured stderr output.
 int lineCount(const std::string& text);

@@ -166,14 +166,6 @@ TEST(TextureLoadTest, ChosenFilterBuildsTheLevelsFromTheFilesAlpha)
         ASSERT_EQ(p, kRed);
 }
 
-TEST(TextureLoadTest, ImageWithoutAlphaIsOpaque)
-{
-    writeTga("sprites/tex-rgb.tga", 2, 2, [](int, int) { return Pixel{10, 20, 30, 0}; }, false);
-    Handle<Texture> texture = loadTexture("sprites/tex-rgb.tga");
-    texture->bind();
-    EXPECT_EQ(levelPixels(0)[3], (Pixel{10, 20, 30, 255}));
-}
-
 using TextureBindTest = ScreenTest;
 
 // Texture coordinates are the picture's pixels, whatever format its texels are kept in.

@@ -7,25 +7,15 @@
 #include <fstream>
 #include <sstream>
 
-namespace {
-
-Engine* makeEngine()
-{
-    Engine* engine = new Engine(1024, 768, 60.0f, "zorbel tests", "", false);
-    // Test programs run side by side on one display, so input focus wanders
-    // between their windows; a test that wants the window inactive pushes the
-    // focus event itself.
-    SDL_EventState(SDL_ACTIVEEVENT, SDL_IGNORE);
-    engine->addSearchPath("data");
-    return engine;
-}
-
-} // namespace
-
 Engine& testEngine()
 {
     static Engine* engine = [] {
-        Engine* e = makeEngine();
+        Engine* e = new Engine(1024, 768, 60.0f, "zorbel tests", "", false);
+        // Test programs run side by side on one display, so input focus wanders
+        // between their windows; a test that wants the window inactive pushes the
+        // focus event itself.
+        SDL_EventState(SDL_ACTIVEEVENT, SDL_IGNORE);
+        e->addSearchPath("data");
         std::atexit([] { delete &testEngine(); });
         return e;
     }();

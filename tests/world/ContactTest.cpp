@@ -51,19 +51,12 @@ TEST(Contacts, ReachBothObjectsWithOpposedNormalsOnEveryStepAsleepOrNotAndHandle
         ASSERT_EQ(slab->contacts.size(), box->contacts.size());
     }
     ASSERT_TRUE(sawAwake && !box->getBody(0)->IsAwake());
-    for (const auto& c : box->contacts) {
-        EXPECT_EQ(c.other, slab);
-        EXPECT_EQ(c.body, box->getBody(0));
-        EXPECT_EQ(c.otherBody, slab->getBody(0));
-        EXPECT_EQ(c.shape, box->getBody(0)->GetFixtureList());
-        EXPECT_EQ(c.otherShape, slab->getBody(0)->GetFixtureList());
+    // Which object, body and fixture each side is handed the replays and the
+    // capture tests hold: either side's swapped fails them.
+    for (const auto& c : box->contacts)
         EXPECT_NEAR(c.normal.y, 1.0f, 1e-4f) << "from the box down into the slab";
-    }
-    for (const auto& c : slab->contacts) {
-        EXPECT_EQ(c.other, box);
-        EXPECT_EQ(c.body, slab->getBody(0));
+    for (const auto& c : slab->contacts)
         EXPECT_NEAR(c.normal.y, -1.0f, 1e-4f);
-    }
 }
 
 // Either side of a contact (the slab, made first, is Box2D's first) may die in
