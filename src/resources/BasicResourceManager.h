@@ -6,6 +6,7 @@
 #include "resources/ResourceManager.h"
 
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
@@ -56,19 +57,11 @@ public:
         }
     }
 
-    /// Frees every cached resource that no handle holds any more; returns how many went.
-    size_t dropUnused()
+    /// Frees every cached resource that no handle holds any more.
+    void dropUnused()
     {
-        size_t dropped = 0;
-        for (auto it = cache.begin(); it != cache.end();) {
-            if (it->second->getRefCount() > 1) {
-                ++it;
-                continue;
-            }
-            it = forget(it);
-            ++dropped;
-        }
-        return dropped;
+        for (auto it = cache.begin(); it != cache.end();)
+            it = it->second->getRefCount() > 1 ? std::next(it) : forget(it);
     }
 
     /// A handle to `load(name, parameters)`; null for an empty name.

@@ -162,7 +162,7 @@ void MainMenuState::deactivate()
         neonVoice->stop();
     neonVoice.reset();
     // Let go of the sign's 4 MB while another screen runs: a match frees what
-    // no screen holds when its level has loaded.
+    // no screen holds before its level loads.
     logo.reset();
 }
 
