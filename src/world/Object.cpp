@@ -5,7 +5,6 @@
 #include "world/Level.h"
 #include "world/Physics.h"
 
-#include <GL/gl.h>
 #include <tinyxml.h>
 
 #include <cmath>
@@ -160,15 +159,6 @@ void Object::moveToLayer(Layer* newLayer)
 GameMode Object::getGameMode() const
 {
     return gameParams ? gameParams->get<GameMode>("gameMode") : GM_STORY;
-}
-
-void Object::multBodyMatrix(int i) const
-{
-    const b2Transform& xf = getBody(i)->GetTransform();
-    float c = xf.q.c;
-    float s = xf.q.s;
-    const GLfloat matrix[16] = {c, s, 0, 0, -s, c, 0, 0, 0, 0, 1, 0, xf.p.x, xf.p.y, 0, 1};
-    glMultMatrixf(matrix);
 }
 
 void Object::drawSprite(int bodyIndex, const Vec2i& texPos, const Vec2i& texSize, bool flip,

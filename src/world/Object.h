@@ -91,8 +91,6 @@ public:
     Engine* getEngine() const { return engine; }
     const ParameterMap* getGameParams() const { return gameParams; }
 
-    /// Multiplies the model-view matrix by body `i`'s transform.
-    void multBodyMatrix(int i) const;
     /// Draws a `size` quad centred on body `bodyIndex` from the pixel rectangle
     /// `texPos`/`texSize` of the bound texture, mirrored in x when `flip`.
     void drawSprite(int bodyIndex, const Vec2i& texPos, const Vec2i& texSize, bool flip,

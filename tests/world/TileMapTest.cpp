@@ -138,8 +138,16 @@ TEST(TileMap, LayersBehindLeaveOutOnlyWhatTheGroundAndTheHillsPaintOver)
         glReadPixels(0, 0, 1024, 768, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
         return pixels;
     };
-    for (const char* name : {"koenigshuegel", "schlucht", "wiese"}) {
-        std::string xml = readFileBytes(testEngine().findFile("levels/" + std::string(name) + ".xml"));
+    // And a level of our own whose ground lies well behind the players' layer.
+    writeTestTileSet();
+    std::string deep = "<Level size=\"(40, 30)\"><Layers><ImageLayer imageFilename=\"bg-sky.png\" z=\"20\"/>"
+                       "<TileMapLayer tileSetFilename=\"test.xml\" z=\"3\">";
+    for (int y = 0; y < 30; ++y)
+        deep += y % 7 < 4 ? "<Row>0,0,1,1,1,1,1,1,0,0,0,1,1,1,1,1,1,1,1,1,0,0,0,1,1,1,1,1,1,1,1,0,0,1,1,1,1,1,1,1</Row>"
+                            : "<Row/>";
+    deep += "</TileMapLayer></Layers></Level>";
+    for (const std::string& name : {std::string("koenigshuegel"), std::string("schlucht"), std::string("wiese"), deep}) {
+        std::string xml = name[0] == '<' ? name : readFileBytes(testEngine().findFile("levels/" + name + ".xml"));
         ASSERT_FALSE(xml.empty()) << name;
         // The objects' kinds are not part of these tests; the layers are what counts.
         for (size_t at; (at = xml.find("<Objects>")) != std::string::npos;)
@@ -151,7 +159,8 @@ TEST(TileMap, LayersBehindLeaveOutOnlyWhatTheGroundAndTheHillsPaintOver)
         translucent = std::regex_replace(translucent, std::regex(R"X(<(TileMapLayer|ImageLayer)((?:(?!color=)[^>])*)>)X"),
                                          R"X(<$1 color="(1, 1, 1, 0.999)"$2>)X");
         for (const View& view : views) {
-            SCOPED_TRACE(testing::Message() << name << " zoom " << view.zoom << " viewport x " << view.viewport[0]);
+            SCOPED_TRACE(testing::Message() << (name[0] == '<' ? "the deep ground" : name) << " zoom " << view.zoom
+                                            << " viewport x " << view.viewport[0]);
             double opaqueArea = 0.0, translucentArea = 0.0;
             const std::vector<uint8_t> opaque = frame(xml, view, &opaqueArea);
             const std::vector<uint8_t> shaded = frame(translucent, view, &translucentArea);
