@@ -96,7 +96,6 @@ GameMode GameState::getGameMode() const
 void GameState::enter(const ParameterMap& p)
 {
     loadResources();
-    loadLevel("");
     // Before the level comes in, so that the two never take memory together:
     // the menu's sign and the pictures of the last match's level. A restart
     // keeps its level's pictures in the cache.
@@ -212,10 +211,9 @@ bool GameState::loadLevel(const std::string& name)
     player1 = player2 = nullptr;
     ghostObject = nullptr;
     level.reset();
-    if (name.empty()) {
-        levelFilename = name;
+    levelFilename = name;
+    if (name.empty())
         return false;
-    }
 
     level.reset(Level::load(engine, "levels/" + name, &params));
     if (level)
@@ -223,7 +221,6 @@ bool GameState::loadLevel(const std::string& name)
     if (!level || !hasObjectsForMode(name)) {
         player1 = player2 = nullptr;
         level.reset();
-        levelFilename = name;
         levelFailed = true;
         errorSound->play();
         return false;
@@ -266,7 +263,6 @@ bool GameState::loadLevel(const std::string& name)
         viewCenter2 = player2->getPosition();
         viewZoom2 = 0.0f;
     }
-    levelFilename = name;
     startGhost();
     const std::string match = name + "/" + std::to_string(getGameMode());
     if (match != warmedFor) {
@@ -283,10 +279,9 @@ void GameState::warmRenderer()
     // frames' time and drops steps. Drawn here, while the level loads, the
     // code is ready. The draws are cut to one pixel to cost little; the clears
     // of the frame are not, so the back buffer, which the screen-change effect
-    // captures, is kept and put back.
+    // captures, is kept and put back. The viewport is not: every frame and
+    // the effect set their own before they draw.
     const Vec2i size = engine->getScreenMapping().getWindowSize();
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
     // Rows of four-byte pixels meet the default row alignment: the pixel
     // store state, which texture uploads rely on, stays as it is.
     std::vector<GLubyte> kept(size_t(size.x) * size_t(size.y) * 4);
@@ -306,7 +301,6 @@ void GameState::warmRenderer()
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
     glDrawPixels(size.x, size.y, GL_RGBA, GL_UNSIGNED_BYTE, kept.data());
-    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }
 
 void GameState::startGhost()
