@@ -137,7 +137,7 @@ TEST_F(MainMenuTest, ItemsWrapWithTheMoveSoundTheTargetStaysInRangeLayoutsCountI
     EXPECT_EQ(engine.getTransition(), nullptr);
 }
 
-TEST_F(MainMenuTest, TheNeonSignStandsWholeRightOfTheItemsAndFailsOnlyNowAndThen)
+TEST_F(MainMenuTest, TheChosenItemSlidesRightAndTheNeonSignRightOfTheItemsFailsOnlyNowAndThen)
 {
     open();
     // 19.5 to 31.5 units across and 0.5 to 20.3 down a 32 x 24 unit screen.
@@ -152,6 +152,15 @@ TEST_F(MainMenuTest, TheNeonSignStandsWholeRightOfTheItemsAndFailsOnlyNowAndThen
         loud += hum->getInstances().front()->getGain() > 0.5f;
     }
     EXPECT_LT(loud, 100);
+    // The chosen item has slid right by three quarters of a unit (24 pixels), the others not.
+    const Frame shown = rendered();
+    const int itemRows[] = {184, 248, 312, 376, 440, 536, 600, 696};
+    for (int i = 0; i < MainMenuState::kItemCount; ++i) {
+        int ink = 0;
+        while (ink < 100 && shown.count(ink, itemRows[i], ink + 1, itemRows[i] + 16, Rgb{0, 0, 0}, 40) == 16)
+            ++ink;
+        EXPECT_NEAR(ink, i == 0 ? 57 : 33, 4) << "item " << i;
+    }
 }
 
 // The loop draws the idle menu only when its sign or an item moves, and after a
