@@ -94,6 +94,11 @@ TEST_F(CreditsTest, TheFirstFrameIsDarkAndTheHeadingRisesFromTheBottom)
     };
     EXPECT_GT(litInRow(20.0f), 10);
     EXPECT_EQ(litInRow(19.0f), 0);
+    // Headings stand half a unit left of the names' column, which starts 6 units in.
+    int ink = 0;
+    while (ink < 400 && frame.count(ink, 622, ink + 1, 768, Rgb{0, 0, 0}, 10) == 768 - 622)
+        ++ink;
+    EXPECT_NEAR(ink, 176, 3);
 }
 
 } // namespace
