@@ -35,7 +35,9 @@ TEST_F(PhysicsTest, EightBodiesSettleInTheBoxUnderTheCarOnTheSkyAndEscapeOrF5Lea
         EXPECT_LT(p.x, 32.0f);
         EXPECT_LT(p.y, 24.0f) << "slot " << i << " fell through the floor";
     }
+    EXPECT_NEAR(screen->getCarBody()->GetAngle(), 0.0f, 0.1f) << "the car stands level on its wheels";
     const Frame frame = rendered();
+    EXPECT_GT(frame.count(0, 4, 500, 10, Rgb{255, 255, 0}, 60), 50) << "the welcome's first line at the top";
     EXPECT_EQ(frame.count(512, 256, 513, 257, Rgb{128, 128, 255}, 2), 1) << "the sky";
     b2Vec2 car = screen->getCarBody()->GetPosition();
     EXPECT_EQ(frame.count(int(car.x * 32), int(car.y * 32), int(car.x * 32) + 1, int(car.y * 32) + 1, Rgb{0, 255, 0}, 0), 1);
