@@ -4,6 +4,8 @@
 #include "objects/TextObject.h"
 #include "world/Physics.h"
 
+#include <set>
+
 namespace {
 
 std::string textXml(const std::string& id, const std::string& extra)
@@ -67,7 +69,7 @@ protected:
     }
 };
 
-TEST_F(DummyTest, KeysPushItAndDWinsOverA)
+TEST_F(DummyTest, KeysPushItDWinsOverAAndItRollsThroughItsFourFrames)
 {
     DummyObject* dummy = loadDummy();
     ASSERT_TRUE(dummy);
@@ -75,7 +77,12 @@ TEST_F(DummyTest, KeysPushItAndDWinsOverA)
     press(SDLK_d);
     press(SDLK_w);
     press(SDLK_s);
-    step(30);
+    std::set<int> frames;
+    for (int i = 0; i < 30; ++i) {
+        step();
+        frames.insert(dummy->getFrame());
+    }
+    EXPECT_EQ(frames, (std::set<int>{0, 1, 2, 3})) << "the four pictures of its strip";
     const b2Vec2 v = dummy->getBody(0)->GetLinearVelocity();
     // 20 units of force on about half a unit of mass for half a second.
     EXPECT_GT(v.x, 15.0f);
