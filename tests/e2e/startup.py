@@ -33,7 +33,7 @@ def window_geometry():
     return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
 
 
-def starts_and_ends_on_escape():
+def starts_opens_credits_and_sandbox_and_ends_on_escape():
     with Game("startup") as game:
         shot = game.screenshot("menu", until=lambda image: image.item_lit(0))
         # The game's own screenshot is the picture at 1024x768; the screen shows it between bars.
@@ -45,6 +45,17 @@ def starts_and_ends_on_escape():
         time.sleep(3.0)
         audio = game.audio()
         check(audio.rms(0.0, 0.1) < 0.005 and audio.rms(1.5, 3.0) > 0.01, "the menu music does not fade in")
+        # The program has the credits (Up twice, to the item above Beenden) and the hidden
+        # sandbox (F5) in place; what they show and do is driven through them by test_states.
+        game.key("Up", "Up", "Return")
+        time.sleep(4.0)  # the heading rises from below the dark lower edge
+        check(game.screenshot("credits").count(0, 0, 1024, 768, lambda p: max(p) > 120, step=4) > 50,
+              "no credits text is visible")
+        game.key("Escape", pause=1.0)
+        game.key("F5", pause=1.2)
+        check(game.screenshot("sandbox").count(0, 120, 1024, 768, lambda p: abs(p[0] - 128) < 20 and p[2] > 230,
+                                               step=8) > 2000, "F5 did not open the sandbox's blue-grey box")
+        game.key("Escape", pause=1.0)
         game.quit()
         warnings = [l for l in game.stderr().splitlines() if l.startswith("zorbel:")]
         check(not warnings, "the shipped data gives warnings:\n" + "\n".join(warnings))
@@ -103,7 +114,7 @@ def no_data_directory_still_starts_and_quits():
 
 
 run({
-    "starts_and_ends_on_escape": starts_and_ends_on_escape,
+    "starts_opens_credits_and_sandbox_and_ends_on_escape": starts_opens_credits_and_sandbox_and_ends_on_escape,
     "runs_silent_without_an_audio_device": runs_silent_without_an_audio_device,
     "window_and_f11_during_a_match": window_and_f11_during_a_match,
     "no_data_directory_still_starts_and_quits": no_data_directory_still_starts_and_quits,
