@@ -51,10 +51,12 @@ TEST(Level, ReadsItsAndItsLayersAttributesAndKeepsDefaultsForWhatDoesNotParse)
     EXPECT_EQ(odd->getColor(), RGBA(1, 1, 1, 1));
     EXPECT_EQ(odd->getBlendMode(), 1);
     EXPECT_TRUE(odd->isVisible());
+    EXPECT_EQ(dynamic_cast<ImageLayer&>(*odd).getTiling(), Vec2f(1, 1)) << "the picture once over the level";
 
-    auto junk = makeLevel(R"X(<Level size="big" gravity="(0; 10)"/>)X");
+    auto junk = makeLevel(R"X(<Level size="big" gravity="(0; 10)" backgroundColor="night"/>)X");
     EXPECT_EQ(junk->getSize(), Vec2i(0, 0));
     EXPECT_EQ(junk->getWorld()->GetGravity(), b2Vec2(0, 0));
+    EXPECT_EQ(junk->getBackgroundColor(), RGBA(0, 0, 0, 1));
 }
 
 TEST(Level, LayersFromIndexSixteenOnAreReportedForTheirCollision)

@@ -49,6 +49,15 @@ TEST(TileMap, OnlyEqualSimpleBoxesInARowBecomeOneBoxWithTheLayersCollisionBits)
     EXPECT_EQ(groundFixtures(*mixed).size(), 4u + 2u + 1u + 2u);
     auto noPhysics = tileLevel("", "<Row>1,1,1</Row>");
     EXPECT_TRUE(groundFixtures(*noPhysics).empty());
+
+    // Without defaults a tile set's shapes neither bounce nor grip; a tile without an id is tile 0, never drawn.
+    writeScratchFile("tilesets/plain.xml", "<TileSet imageFilename=\"ground.png\"><Tile id=\"1\" position=\"(8, 8)\">"
+                                           "<Shapes><Simple1x1BoxShape/></Shapes></Tile><Tile position=\"(88, 8)\"/></TileSet>");
+    auto plain = makeLevel("<Level size=\"(4, 2)\"><Layers><TileMapLayer tileSetFilename=\"plain.xml\" enablePhysics=\"1\">"
+                           "<Row>1</Row></TileMapLayer></Layers></Level>");
+    ASSERT_EQ(groundFixtures(*plain).size(), 1u) << "tile 1 lost its shape";
+    EXPECT_EQ(groundFixtures(*plain)[0]->GetRestitution(), 0.0f);
+    EXPECT_EQ(groundFixtures(*plain)[0]->GetFriction(), 0.0f);
 }
 
 TEST(TileMap, RowsOfDifferentLengthsArePaddedWithEmptyCells)
